@@ -1,0 +1,43 @@
+# The project's two commands: `make test` and `make demo`. Both install what is missing first.
+PACKAGES := build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
+            libharfbuzz-dev libcairo2-dev nlohmann-json3-dev libcli11-dev libutf8proc-dev \
+            libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils
+PRESET ?= release
+BUILD := build/$(PRESET)
+
+.PHONY: deps build test test-asan demo bench clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
+	  | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET)
+
+test: build
+	ctest --preset $(PRESET)
+
+test-asan:
+	$(MAKE) test PRESET=asan
+
+demo: build
+	@mkdir -p out
+	@if [ -x $(BUILD)/host/stockreports ]; then \
+	  [ -f demo.db ] || $(BUILD)/host/stockreports demo --db demo.db; \
+	  $(BUILD)/host/stockreports print stockItems --db demo.db --out out/stockItems.pdf; \
+	  $(BUILD)/host/stockreports print stockItems --db demo.db --out out/stockItems.txt; \
+	else echo "the stockreports command is not built yet"; fi
+
+bench: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build out
