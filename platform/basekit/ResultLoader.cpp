@@ -1,0 +1,198 @@
+#include "basekit/ResultLoader.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "basekit/IsoDate.h"
+#include "basekit/SqlStatement.h"
+#include "datakit/ClientDataSet.h"
+#include "rtl/Exception.h"
+#include "rtl/StringUtils.h"
+
+namespace stock {
+
+namespace {
+
+// What the rows of a column without declared type hold.
+struct ValueSurvey {
+  bool any_integer = false;
+  bool any_float = false;
+  bool any_text = false;
+  bool texts_are_dates = true;
+  bool any_time = false;
+
+  void Add(sqlite3_stmt* stmt, int column) {
+    switch (sqlite3_column_type(stmt, column)) {
+      case SQLITE_NULL: return;
+      case SQLITE_INTEGER: any_integer = true; return;
+      case SQLITE_FLOAT: any_float = true; return;
+      default: break;
+    }
+    any_text = true;
+    if (!texts_are_dates) return;
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    std::string_view view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+    TDateTime ignored;
+    bool has_time = false;
+    if (TryParseIsoDateTime(view, ignored, &has_time)) {
+      any_time = any_time || has_time;
+    } else {
+      texts_are_dates = false;
+    }
+  }
+
+  bool Empty() const { return !any_integer && !any_float && !any_text; }
+
+  TFieldType Type() const {
+    if (any_text) {
+      if (texts_are_dates && !any_integer && !any_float) return any_time ? ftDateTime : ftDate;
+      return ftString;
+    }
+    return any_float ? ftFloat : ftInteger;
+  }
+};
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The text between the first "(" and the next "," or ")" as a number, 0 when none.
+int DeclaredSize(const std::string& upper) {
+  size_t open = upper.find('(');
+  if (open == std::string::npos) return 0;
+  return std::atoi(upper.c_str() + open + 1);
+}
+
+std::vector<std::string> ColumnNames(sqlite3_stmt* stmt) {
+  int count = sqlite3_column_count(stmt);
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) {
+    const char* raw = sqlite3_column_name(stmt, i);
+    std::string base = raw != nullptr && *raw != '\0' ? raw : "COLUNA" + std::to_string(i + 1);
+    // Two columns of one name (E.CODIGOEMPRESA, F.CODIGOEMPRESA): the later ones get _1, _2...
+    std::string name = base;
+    for (int suffix = 1;; ++suffix) {
+      bool taken = false;
+      for (const std::string& other : names) taken = taken || SameText(other, name);
+      if (!taken) break;
+      name = base + "_" + std::to_string(suffix);
+    }
+    names.push_back(name);
+  }
+  return names;
+}
+
+[[noreturn]] void BadDate(const TFieldDef& def, std::string_view text) {
+  throw EConvertError("Valor '" + std::string(text) + "' da coluna " + def.Name +
+                      " não é uma data válida");
+}
+
+}  // namespace
+
+TFieldType FieldTypeFromDeclared(const char* declared, int* size) {
+  if (size != nullptr) *size = 0;
+  if (declared == nullptr) return ftUnknown;
+  std::string upper;
+  for (const char* p = declared; *p != '\0'; ++p) {
+    upper += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+  }
+  if (Contains(upper, "DATETIME") || Contains(upper, "TIMESTAMP")) return ftDateTime;
+  if (Contains(upper, "DATE")) return ftDate;
+  if (Contains(upper, "SMALLINT")) return ftSmallint;
+  if (Contains(upper, "BIGINT")) return ftLargeint;
+  if (Contains(upper, "INT")) return ftInteger;
+  if (Contains(upper, "CHAR") || Contains(upper, "TEXT") || Contains(upper, "CLOB")) {
+    if (size != nullptr) *size = DeclaredSize(upper);
+    return ftString;
+  }
+  if (Contains(upper, "REAL") || Contains(upper, "FLOA") || Contains(upper, "DOUB") ||
+      Contains(upper, "NUMERIC") || Contains(upper, "DECIMAL")) {
+    return ftFloat;
+  }
+  return ftUnknown;
+}
+
+void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows,
+                const std::vector<TFieldDef>& previous) {
+  sqlite3_stmt* stmt = statement.get();
+  const int count = sqlite3_column_count(stmt);
+  std::vector<std::string> names = ColumnNames(stmt);
+  std::vector<TFieldDef> defs(static_cast<size_t>(count));
+  std::vector<int> undeclared;
+  for (int i = 0; i < count; ++i) {
+    TFieldDef& def = defs[static_cast<size_t>(i)];
+    def.Name = names[static_cast<size_t>(i)];
+    def.DataType = FieldTypeFromDeclared(sqlite3_column_decltype(stmt, i), &def.Size);
+    if (def.DataType == ftUnknown) undeclared.push_back(i);
+  }
+  const uint64_t limit = max_rows < 0 ? UINT64_MAX : static_cast<uint64_t>(max_rows);
+
+  // Columns without a declared type: a first pass over the rows decides their types.
+  size_t expected_rows = 0;
+  if (!undeclared.empty()) {
+    std::vector<ValueSurvey> surveys(undeclared.size());
+    for (uint64_t row = 0; row < limit && statement.Step(); ++row, ++expected_rows) {
+      for (size_t k = 0; k < undeclared.size(); ++k) surveys[k].Add(stmt, undeclared[k]);
+    }
+    statement.Reset();  // bindings stay; the second pass reads the same rows
+    for (size_t k = 0; k < undeclared.size(); ++k) {
+      TFieldDef& def = defs[static_cast<size_t>(undeclared[k])];
+      if (!surveys[k].Empty()) {
+        def.DataType = surveys[k].Type();
+      } else if (static_cast<size_t>(undeclared[k]) < previous.size() &&
+                 SameText(previous[static_cast<size_t>(undeclared[k])].Name, def.Name)) {
+        def.DataType = previous[static_cast<size_t>(undeclared[k])].DataType;
+      } else {
+        def.DataType = ftString;
+      }
+    }
+  }
+
+  dataset.BeginBulkLoad(defs, expected_rows);
+  for (uint64_t row = 0; row < limit && statement.Step(); ++row) {
+    for (int i = 0; i < count; ++i) {
+      switch (sqlite3_column_type(stmt, i)) {
+        case SQLITE_NULL: dataset.AppendNull(); break;
+        case SQLITE_INTEGER: dataset.AppendInteger(sqlite3_column_int64(stmt, i)); break;
+        case SQLITE_FLOAT: dataset.AppendFloat(sqlite3_column_double(stmt, i)); break;
+        default: {
+          const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+          std::string_view view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
+          const TFieldDef& def = defs[static_cast<size_t>(i)];
+          if (def.DataType == ftDate || def.DataType == ftDateTime) {
+            TDateTime value;
+            if (!TryParseIsoDateTime(view, value)) BadDate(def, view);
+            dataset.AppendDateTime(value);
+          } else {
+            dataset.AppendText(view);
+          }
+        }
+      }
+    }
+  }
+  dataset.EndBulkLoad();
+}
+
+Variant ColumnVariant(SqlStatement& statement, int column) {
+  sqlite3_stmt* stmt = statement.get();
+  switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL: return Variant();
+    case SQLITE_INTEGER: return Variant(static_cast<int64_t>(sqlite3_column_int64(stmt, column)));
+    case SQLITE_FLOAT: return Variant(sqlite3_column_double(stmt, column));
+    default: break;
+  }
+  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+  std::string value(text, static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+  TFieldType type = FieldTypeFromDeclared(sqlite3_column_decltype(stmt, column));
+  if (type == ftDate || type == ftDateTime) {
+    TDateTime date;
+    if (TryParseIsoDateTime(value, date)) return Variant::FromDate(date);
+  }
+  return Variant(std::move(value));
+}
+
+}  // namespace stock

@@ -1,0 +1,39 @@
+#include "basekit/SQLDataSet.h"
+
+#include "basekit/Params.h"
+#include "basekit/ResultLoader.h"
+#include "basekit/SqlStatement.h"
+
+TnSQLDataSet::TnSQLDataSet(std::shared_ptr<stock::SqlStatement> statement, int max_rows)
+    : statement_(std::move(statement)), max_rows_(max_rows) {}
+
+TnSQLDataSet::~TnSQLDataSet() = default;
+
+std::string TnSQLDataSet::ClassName() const { return "TnSQLDataSet"; }
+
+const std::string& TnSQLDataSet::GetSQL() const { return statement_->sql(); }
+
+void TnSQLDataSet::Load() {
+  stock::StatementRun run(*statement_);
+  try {
+    stock::LoadResult(*statement_, *this, max_rows_, columns_);
+  } catch (...) {
+    Close();
+    throw;
+  }
+  columns_.clear();
+  for (int i = 0; i < FieldCount(); ++i) {
+    TField* field = Fields(i);
+    columns_.push_back(TFieldDef{field->GetFieldName(), field->GetDataType(), field->GetSize()});
+  }
+}
+
+void TnSQLDataSet::Executar(const Variant& params) {
+  statement_->Bind(params);
+  Load();
+}
+
+void TnSQLDataSet::Executar(const TParams* params) {
+  statement_->Bind(params);
+  Load();
+}

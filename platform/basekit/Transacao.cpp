@@ -1,0 +1,19 @@
+#include "basekit/Transacao.h"
+
+#include "basekit/Conexao.h"
+
+TnTransacao::TnTransacao(TnConexao& conexao) : conexao_(conexao) { conexao_.IniciarTransacao(); }
+
+TnTransacao::~TnTransacao() {
+  if (!ativa_) return;
+  try {
+    if (conexao_.EmTransacao()) conexao_.Desfazer();
+  } catch (...) {
+    // Nothing sensible to do in a destructor: SQLite undoes an open transaction on close.
+  }
+}
+
+void TnTransacao::Confirmar() {
+  conexao_.Confirmar();
+  ativa_ = false;
+}
