@@ -1,6 +1,7 @@
 #include "rtl/DateTime.h"
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -10,8 +11,27 @@ namespace {
 
 // 30/12/1899 counted as a day number where 1/1/1 is day 1 (proleptic Gregorian).
 constexpr int64_t kDelphiEpoch = 693594;
+constexpr int64_t kMsPerDay = 86400000;
+// Day numbers of 1/1/1 and of the day after 31/12/9999.
+constexpr double kFirstDay = -693593.0;
+constexpr double kEndDay = 2958466.0;
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+[[noreturn]] void OutOfRange(TDateTime value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  throw EConvertError(std::string("'") + text + "' não é um valor de data e hora válido");
+}
+
+// Splits `value` into its day number and the milliseconds of that day, rounding the whole value
+// to the millisecond first so that date and time of day always agree.
+void Split(TDateTime value, int64_t& day, int64_t& ms) {
+  if (!(value >= kFirstDay && value < kEndDay)) OutOfRange(value);
+  const int64_t total = static_cast<int64_t>(std::llround(value * static_cast<double>(kMsPerDay)));
+  day = total >= 0 ? total / kMsPerDay : -((-total + kMsPerDay - 1) / kMsPerDay);
+  ms = total - day * kMsPerDay;
+}
 
 }  // namespace
 
@@ -50,8 +70,10 @@ TDateTime EncodeTime(int hour, int minute, int second, int millisecond) {
 }
 
 DateParts DecodeDate(TDateTime value) {
+  int64_t day, ms;
+  Split(value, day, ms);
   // Civil-from-days (H. Hinnant), shifted from the 1899 epoch to 1970.
-  int64_t z = static_cast<int64_t>(std::floor(value)) - 25569;  // days since 1/1/1970
+  int64_t z = day - 25569;  // days since 1/1/1970
   z += 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const int64_t doe = z - era * 146097;
@@ -65,21 +87,40 @@ DateParts DecodeDate(TDateTime value) {
 }
 
 void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& millisecond) {
-  double frac = std::fabs(value - std::floor(value));
-  int64_t ms = static_cast<int64_t>(std::llround(frac * 86400000.0));
-  if (ms >= 86400000) ms = 86399999;
+  int64_t day, ms;
+  Split(value, day, ms);
   hour = static_cast<int>(ms / 3600000);
   minute = static_cast<int>(ms / 60000 % 60);
   second = static_cast<int>(ms / 1000 % 60);
   millisecond = static_cast<int>(ms % 1000);
 }
 
-TDateTime DateOf(TDateTime value) { return std::floor(value); }
+TDateTime DateOf(TDateTime value) {
+  int64_t day, ms;
+  Split(value, day, ms);
+  return static_cast<TDateTime>(day);
+}
+
+TDateTime IncMonth(TDateTime value, int months) {
+  const DateParts p = DecodeDate(value);
+  const TDateTime time = value - DateOf(value);
+  const int64_t index = static_cast<int64_t>(p.year) * 12 + (p.month - 1) + months;
+  const int64_t year = index >= 0 ? index / 12 : -1;
+  if (year < 1 || year > 9999) OutOfRange(value);
+  const int month = static_cast<int>(index % 12) + 1;
+  const int last = DaysInMonth(static_cast<int>(year), month);
+  return EncodeDate(static_cast<int>(year), month, p.day < last ? p.day : last) + time;
+}
+
+TDateTime EndOfTheMonth(TDateTime value) {
+  const DateParts p = DecodeDate(value);
+  return EncodeDate(p.year, p.month, DaysInMonth(p.year, p.month));
+}
 
 int DayOfWeek(TDateTime value) {
   // 30/12/1899 was a Saturday.
-  int64_t d = static_cast<int64_t>(std::floor(value));
-  int64_t r = ((d % 7) + 7 + 6) % 7;  // 0 = Sunday
+  const int64_t d = static_cast<int64_t>(DateOf(value));
+  const int64_t r = ((d % 7) + 7 + 6) % 7;  // 0 = Sunday
   return static_cast<int>(r) + 1;
 }
 

@@ -6,10 +6,13 @@
 
 #include "rtl/DateTime.h"
 
-// Formats `value`: d dd ddd dddd, m mm mmm mmmm (after h/hh, m and mm mean minutes), yy yyyy,
-// h hh, n nn, s ss, z zzz, "/" and ":" as the locale's separators, text in double or single
-// quotes printed literally; other characters as they stand. Month and day names come from
-// FormatSettings(). Example: (' d "de" mmmm "de" yyyy', 5/1/2026) -> " 5 de janeiro de 2026".
+// Formats `value`: d dd ddd dddd (day, day names), ddddd (short date), dddddd (long date),
+// m mm mmm mmmm (after h/hh, m and mm mean minutes), yy yyyy, h hh, n nn, s ss, z zzz, c (short
+// date, then the long time when there is a time of day), t tt (short and long time); codes are
+// case-insensitive. "/" and ":" print the locale's separators, text in double or single quotes
+// prints literally, other characters as they stand. An empty format means "c". Month and day
+// names come from FormatSettings(). Example: (' d "de" mmmm "de" yyyy', 5/1/2026) ->
+// " 5 de janeiro de 2026". Raises EConvertError for a value outside the calendar (see DecodeDate).
 std::string FormatDateTime(std::string_view format, TDateTime value);
 
 // The date in the short date format ("dd/mm/yyyy").

@@ -5,6 +5,7 @@
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/StrConv.h"
+#include "rtl/StringUtils.h"
 
 Variant Variant::FromDate(TDateTime value) {
   Variant v;
@@ -28,14 +29,31 @@ namespace {
   throw Exception("Não é possível converter um array de valores em um valor simples");
 }
 
+// A float rounded half away from zero; NaN, infinities and values beyond 64 bits do not convert.
+int64_t RoundToInteger(double value) {
+  if (!(std::fabs(value) < 9.2e18)) {
+    throw EConvertError("'" + FloatToStr(value) + "' não é um valor inteiro válido");
+  }
+  return static_cast<int64_t>(std::llround(value));
+}
+
+// An integer text, or a float text rounded (as the run-time converts text variants).
+int64_t TextToInteger(const std::string& text) {
+  int64_t i;
+  if (TryStrToInt64(text, i)) return i;
+  double f;
+  if (TryStrToFloat(text, f)) return RoundToInteger(f);
+  throw EConvertError("'" + text + "' não é um valor inteiro válido");
+}
+
 }  // namespace
 
 int64_t Variant::AsInteger() const {
   switch (kind()) {
     case Kind::Null: return 0;
     case Kind::Integer: return std::get<int64_t>(v_);
-    case Kind::Float: return static_cast<int64_t>(std::llround(std::get<double>(v_)));
-    case Kind::Text: return StrToInt64(std::get<std::string>(v_));
+    case Kind::Float: return RoundToInteger(std::get<double>(v_));
+    case Kind::Text: return TextToInteger(std::get<std::string>(v_));
     case Kind::DateTime: return static_cast<int64_t>(std::get<Date>(v_).value);
     case Kind::Boolean: return std::get<bool>(v_) ? 1 : 0;
     case Kind::Array: break;
@@ -88,9 +106,9 @@ bool Variant::AsBoolean() const {
     case Kind::Boolean: return std::get<bool>(v_);
     case Kind::Text: {
       const std::string& s = std::get<std::string>(v_);
-      if (s == "True" || s == "true") return true;
-      if (s == "False" || s == "false") return false;
-      return StrToInt64(s) != 0;
+      if (SameText(Trim(s), "true")) return true;
+      if (SameText(Trim(s), "false")) return false;
+      return StrToFloat(s) != 0;
     }
     case Kind::Array: ArrayConversion();
     default: return AsFloat() != 0;

@@ -32,11 +32,11 @@ class Variant {
 
   // Conversions. Null converts to 0, 0.0, "" and false; a text that does not convert raises
   // EConvertError with the text quoted; an array raises Exception.
-  int64_t AsInteger() const;   // a float is rounded half away from zero
+  int64_t AsInteger() const;   // a float (or float text) is rounded half away from zero
   double AsFloat() const;      // a date gives its day number
   std::string AsString() const;  // floats as FloatToStr, dates as short date (with time when any)
   TDateTime AsDateTime() const;  // texts read as short dates
-  bool AsBoolean() const;
+  bool AsBoolean() const;        // texts "True"/"False" (any case) or numbers, non-zero true
 
   // Array access. REQUIRES: IsArray() for a non-zero count; index < Count().
   size_t Count() const;

@@ -1,0 +1,198 @@
+#include "rtl/FormatFloat.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "rtl/DecimalDigits.h"
+#include "rtl/FormatSettings.h"
+#include "rtl/StrConv.h"
+
+// Masks are scanned twice per call (layout, then output) without allocating; the only heap use
+// is the returned string when it outgrows the small-string buffer. Scientific notation ("E+")
+// is not supported: those characters print as literals.
+
+namespace {
+
+// Values this large print with FloatToStr, as the run-time does: a picture mask would only pad
+// them with meaningless zeros.
+constexpr double kLargest = 1e18;
+
+struct Layout {
+  int int_places = 0;   // "0" and "#" before the decimal point
+  int min_int = 0;      // integer digits always printed (from the first "0" on)
+  int frac_places = 0;  // "0" and "#" after the decimal point
+  int min_frac = 0;     // decimals always printed (up to the last "0")
+  bool grouping = false;
+};
+
+// Splits `mask` at ";" outside quotes. Returns the number of sections (1 to 3).
+int SplitSections(std::string_view mask, std::string_view sections[3]) {
+  int n = 0;
+  size_t start = 0;
+  char quote = 0;
+  for (size_t i = 0; i < mask.size(); ++i) {
+    const char c = mask[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == ';' && n < 2) {
+      sections[n++] = mask.substr(start, i - start);
+      start = i + 1;
+    }
+  }
+  sections[n++] = mask.substr(start);
+  return n;
+}
+
+Layout Scan(std::string_view section) {
+  Layout l;
+  bool in_frac = false;
+  int first_zero = 0;
+  for (size_t i = 0; i < section.size(); ++i) {
+    const char c = section[i];
+    if (c == '"' || c == '\'') {
+      const size_t close = section.find(c, i + 1);
+      i = close == std::string_view::npos ? section.size() : close;
+    } else if (c == '0' || c == '#') {
+      if (in_frac) {
+        ++l.frac_places;
+        if (c == '0') l.min_frac = l.frac_places;
+      } else {
+        ++l.int_places;
+        if (c == '0' && first_zero == 0) first_zero = l.int_places;
+      }
+    } else if (c == '.' && !in_frac) {
+      in_frac = true;
+    } else if (c == ',') {
+      l.grouping = true;
+    }
+  }
+  if (first_zero) l.min_int = l.int_places - first_zero + 1;
+  return l;
+}
+
+// A small output buffer that moves to the heap only for long results.
+class Out {
+ public:
+  void Put(char c) {
+    if (n_ < sizeof buf_) {
+      buf_[n_++] = c;
+    } else {
+      Spill();
+      big_ += c;
+    }
+  }
+  void Put(std::string_view s) {
+    for (char c : s) Put(c);
+  }
+  std::string Take() { return spilled_ ? std::move(big_) : std::string(buf_, n_); }
+
+ private:
+  void Spill() {
+    if (!spilled_) {
+      big_.assign(buf_, n_);
+      spilled_ = true;
+    }
+  }
+  char buf_[120];
+  size_t n_ = 0;
+  bool spilled_ = false;
+  std::string big_;
+};
+
+// Prints the (already rounded, non-negative) digits `d` through `section`.
+std::string Render(std::string_view section, const Layout& l, const stock::DecimalDigits& d,
+                   bool minus) {
+  const TFormatSettings& fs = FormatSettings();
+  const int int_digits = d.point > 0 ? d.point : 0;
+  const int n_int = int_digits > l.min_int ? int_digits : l.min_int;
+  const int pad = n_int - int_digits;
+  auto int_digit = [&](int idx) -> char {
+    if (idx < pad) return '0';
+    idx -= pad;
+    return idx < d.count ? d.digits[idx] : '0';
+  };
+  int n_frac = l.frac_places;
+  while (n_frac > l.min_frac) {
+    const int i = d.point + n_frac - 1;
+    if (i >= 0 && i < d.count && d.digits[i] != '0') break;
+    --n_frac;
+  }
+
+  Out out;
+  if (minus) out.Put('-');
+  auto put_int = [&](int idx) {
+    out.Put(int_digit(idx));
+    const int remaining = n_int - 1 - idx;
+    if (l.grouping && remaining > 0 && remaining % 3 == 0) out.Put(fs.ThousandSeparator);
+  };
+  const int offset = n_int - l.int_places;  // integer digits beyond the placeholders
+  int int_seen = 0, frac_seen = 0;
+  bool in_frac = false;
+  for (size_t i = 0; i < section.size(); ++i) {
+    const char c = section[i];
+    if (c == '"' || c == '\'') {
+      size_t close = section.find(c, i + 1);
+      if (close == std::string_view::npos) close = section.size();
+      out.Put(section.substr(i + 1, close - i - 1));
+      i = close;
+    } else if (c == '0' || c == '#') {
+      if (in_frac) {
+        if (frac_seen < n_frac) {
+          const int k = d.point + frac_seen;
+          out.Put(k >= 0 && k < d.count ? d.digits[k] : '0');
+        }
+        ++frac_seen;
+      } else {
+        ++int_seen;
+        const int idx = offset + int_seen - 1;
+        if (int_seen == 1) {
+          for (int k = 0; k <= idx; ++k) put_int(k);
+        } else if (idx >= 0) {
+          put_int(idx);
+        }
+      }
+    } else if (c == '.' && !in_frac) {
+      if (l.int_places == 0) {
+        for (int k = 0; k < n_int; ++k) put_int(k);
+      }
+      in_frac = true;
+      if (n_frac > 0) out.Put(fs.DecimalSeparator);
+    } else if (c == ',') {
+      // grouping flag only
+    } else {
+      out.Put(c);
+    }
+  }
+  return out.Take();
+}
+
+}  // namespace
+
+std::string FormatFloat(std::string_view mask, double value) {
+  if (mask.empty() || !std::isfinite(value) || std::fabs(value) >= kLargest) {
+    return FloatToStr(value);
+  }
+  std::string_view sections[3];
+  const int n = SplitSections(mask, sections);
+  const bool has_negative = n >= 2 && !sections[1].empty();
+  const bool has_zero = n >= 3 && !sections[2].empty();
+
+  stock::DecimalDigits d = stock::ToDecimalDigits(value);
+  std::string_view section = d.negative && has_negative ? sections[1] : sections[0];
+  if (section.empty()) return FloatToStr(value);
+  Layout layout = Scan(section);
+  if (d.count > 0) stock::RoundDecimalDigits(d, layout.frac_places);
+  if (d.count == 0) {  // zero, or a value that rounds to zero: never "-0"
+    if (has_zero) {
+      section = sections[2];
+      layout = Scan(section);
+    } else if (section.data() != sections[0].data()) {
+      section = sections[0];
+      layout = Scan(section);
+    }
+    return Render(section, layout, d, false);
+  }
+  return Render(section, layout, d, d.negative && !has_negative);
+}

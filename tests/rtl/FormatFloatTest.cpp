@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <limits>
+
+#include "rtl/FormatFloat.h"
+#include "rtl/StrConv.h"
+
+namespace {
+
+struct Case {
+  const char* mask;
+  double value;
+  const char* expected;
+};
+
+TEST(FormatFloat, PictureMasks) {
+  const Case cases[] = {
+      {"##,###,##0.00", 1234567.891, "1.234.567,89"},
+      {"##,###,##0.00", -1234567.891, "-1.234.567,89"},
+      {"##,###,##0.00", 0.005, "0,01"},
+      {"##,###,##0.00", 0, "0,00"},
+      {"##,###,##0.00", 1234567890123.45, "1.234.567.890.123,45"},
+      {"##,###,##0.", 12.5, "13"},
+      {"##,###,##0.", 1234.4, "1.234"},
+      {"##,###,##0.0000", 0.12345, "0,1235"},
+      {"0000", 7, "0007"},
+      {"0000", 12345, "12345"},
+      {"#,##0.000", 0, "0,000"},
+      {"#,##0", 999.5, "1.000"},
+      {"#,##0", 123456789012.0, "123.456.789.012"},
+      {"#,##0", -1000, "-1.000"},
+      {"0", 0.5, "1"},
+      {"0", -0.5, "-1"},
+      {"0", 0.49, "0"},
+      {"#", 0, ""},
+      {"0.##", 1, "1"},
+      {"0.##", 1.5, "1,5"},
+      {"0.0#", 1.5, "1,5"},
+      {"0.0#", 1.255, "1,26"},
+      {".00", 0.5, ",50"},
+      {"\"R$ \"#,##0.00", 1234.5, "R$ 1.234,50"},
+      {"'Total: '0", 3, "Total: 3"},
+      {"0.00%", 12.5, "12,50%"},
+      {"0.000000", 0.1 + 0.2, "0,300000"},
+      {"", 1.5, "1,5"},
+      {"##,###,##0.00", 1e18, "1E18"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatFloat(c.mask, c.value), c.expected) << c.mask << " " << c.value;
+  }
+}
+
+// Halves are decided on the decimal digits, not on the nearest binary value (1.005 is stored as
+// 1.00499999999999989...).
+TEST(FormatFloat, RoundsDecimalHalvesAwayFromZero) {
+  const Case cases[] = {
+      {"0.00", 1.005, "1,01"},   {"0.00", -1.005, "-1,01"}, {"0.00", 2.675, "2,68"},
+      {"0.00", 1.115, "1,12"},   {"0.00", 0.125, "0,13"},   {"0.00", 99.995, "100,00"},
+      {"0.00", 0.285, "0,29"},   {"0", 2.5, "3"},           {"0", -2.5, "-3"},
+      {"0.00", 1.0049, "1,00"},  {"0.0", 0.05, "0,1"},      {"0.00", 0.335 * 3, "1,01"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatFloat(c.mask, c.value), c.expected) << c.mask << " " << c.value;
+  }
+}
+
+TEST(FormatFloat, NegativeThatRoundsToZeroHasNoSign) {
+  EXPECT_EQ(FormatFloat("0.00", -0.004), "0,00");
+  EXPECT_EQ(FormatFloat("##,###,##0.", -0.4), "0");
+  EXPECT_EQ(FormatFloat("0.00", -1e-20), "0,00");
+  EXPECT_EQ(FormatFloat("0.00", -0.0), "0,00");
+}
+
+TEST(FormatFloat, Sections) {
+  const Case cases[] = {
+      {"0.00;(0.00)", -5, "(5,00)"},
+      {"0.00;(0.00)", 5, "5,00"},
+      {"0.00;(0.00);\"zero\"", 0, "zero"},
+      {"0.00;(0.00);\"zero\"", -0.001, "zero"},
+      {"0.00;;\"zero\"", -5, "-5,00"},
+      {"0.00;\"a;b\"0", -5, "a;b5"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatFloat(c.mask, c.value), c.expected) << c.mask << " " << c.value;
+  }
+}
+
+// Every whole number of cents between -2000 and 2000 prints as the integer arithmetic says.
+TEST(FormatFloat, CentsAgreeWithIntegerArithmetic) {
+  char expected[64];
+  for (int cents = -200000; cents <= 200000; cents += 7) {
+    const int a = cents < 0 ? -cents : cents;
+    std::snprintf(expected, sizeof expected, "%s%d,%02d", cents < 0 ? "-" : "", a / 100, a % 100);
+    ASSERT_EQ(FormatFloat("0.00", cents / 100.0), expected);
+  }
+}
+
+TEST(FormatFloat, NonFiniteFallsBackToFloatToStr) {
+  EXPECT_EQ(FormatFloat("0.00", std::numeric_limits<double>::infinity()), "INF");
+  EXPECT_EQ(FormatFloat("0.00", -std::numeric_limits<double>::infinity()), "-INF");
+}
+
+}  // namespace
