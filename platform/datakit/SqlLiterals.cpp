@@ -1,0 +1,115 @@
+#include "datakit/SqlLiterals.h"
+
+#include <cmath>
+
+#include "datakit/DateText.h"
+#include "rtl/Exception.h"
+#include "rtl/FormatDateTime.h"
+#include "rtl/StrConv.h"
+#include "rtl/StringUtils.h"
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  out += '\'';
+  return out;
+}
+
+std::string Number(double value) {
+  if (!std::isfinite(value)) throw Exception("Valor numérico inválido para SQL: " + FloatToStr(value));
+  return stock::PlainNumber(value);
+}
+
+bool HasTime(TDateTime value) { return value != std::floor(value); }
+
+int64_t ToInteger(const Variant& value) {
+  if (value.kind() == Variant::Kind::Text) return StrToInt64(Trim(value.AsString()));
+  if (value.kind() == Variant::Kind::Float) {
+    double d = value.AsFloat();
+    if (!std::isfinite(d) || std::fabs(d) >= 9.2e18)
+      throw EConvertError("'" + FloatToStr(d) + "' não é um valor inteiro válido");
+  }
+  return value.AsInteger();
+}
+
+double ToFloat(const Variant& value) {
+  if (value.kind() == Variant::Kind::Text) return StrToFloat(Trim(value.AsString()));
+  return value.AsFloat();
+}
+
+TDateTime ToDate(const Variant& value) {
+  if (value.kind() == Variant::Kind::Text) {
+    TDateTime result;
+    std::string text = value.AsString();
+    if (stock::TryParseAnyDate(text, result)) return result;
+    throw EConvertError("'" + text + "' não é uma data válida");
+  }
+  return value.AsDateTime();
+}
+
+void RejectArray(const Variant& value) {
+  if (value.IsArray()) throw Exception("Um array de valores não pode ser escrito como literal");
+}
+
+}  // namespace
+
+std::string ValorParaSQL(const Variant& value) {
+  RejectArray(value);
+  switch (value.kind()) {
+    case Variant::Kind::Null: return "NULL";
+    case Variant::Kind::Integer: return std::to_string(value.AsInteger());
+    case Variant::Kind::Float: return Number(value.AsFloat());
+    case Variant::Kind::Text: return Quoted(value.AsString());
+    case Variant::Kind::DateTime: {
+      TDateTime d = value.AsDateTime();
+      return "'" + stock::FormatIsoDateTime(d, HasTime(d)) + "'";
+    }
+    case Variant::Kind::Boolean: return value.AsBoolean() ? "1" : "0";
+    case Variant::Kind::Array: break;
+  }
+  return "NULL";
+}
+
+std::string ValorParaSQL(const Variant& value, TFieldType type) {
+  RejectArray(value);
+  if (value.IsNull()) return "NULL";
+  if (IsIntegerFieldType(type)) return std::to_string(ToInteger(value));
+  if (IsFloatFieldType(type)) return Number(ToFloat(value));
+  switch (type) {
+    case ftString: return Quoted(value.AsString());
+    case ftDate: return "'" + stock::FormatIsoDateTime(ToDate(value), false) + "'";
+    case ftDateTime: return "'" + stock::FormatIsoDateTime(ToDate(value), true) + "'";
+    case ftBoolean: return value.AsBoolean() ? "1" : "0";
+    default: return ValorParaSQL(value);
+  }
+}
+
+std::string ValorParaFiltro(const Variant& value, TFieldType type) {
+  RejectArray(value);
+  if (value.IsNull()) return "null";
+  if (type == ftUnknown) {
+    switch (value.kind()) {
+      case Variant::Kind::Integer: type = ftLargeint; break;
+      case Variant::Kind::Float: type = ftFloat; break;
+      case Variant::Kind::DateTime: type = ftDateTime; break;
+      case Variant::Kind::Boolean: type = ftBoolean; break;
+      default: type = ftString; break;
+    }
+  }
+  if (IsIntegerFieldType(type)) return std::to_string(ToInteger(value));
+  if (IsFloatFieldType(type)) return Number(ToFloat(value));
+  switch (type) {
+    case ftDate: return "'" + stock::FormatShortDateTime(ToDate(value), false) + "'";
+    case ftDateTime: {
+      TDateTime d = ToDate(value);
+      return "'" + stock::FormatShortDateTime(d, HasTime(d)) + "'";
+    }
+    case ftBoolean: return value.AsBoolean() ? "True" : "False";
+    default: return Quoted(value.AsString());
+  }
+}
