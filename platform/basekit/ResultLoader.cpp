@@ -102,6 +102,7 @@ TFieldType FieldTypeFromDeclared(const char* declared, int* size) {
   }
   if (Contains(upper, "DATETIME") || Contains(upper, "TIMESTAMP")) return ftDateTime;
   if (Contains(upper, "DATE")) return ftDate;
+  if (Contains(upper, "BOOL")) return ftBoolean;
   if (Contains(upper, "SMALLINT")) return ftSmallint;
   if (Contains(upper, "BIGINT")) return ftLargeint;
   if (Contains(upper, "INT")) return ftInteger;
@@ -165,8 +166,13 @@ void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows,
           const TFieldDef& def = defs[static_cast<size_t>(i)];
           if (def.DataType == ftDate || def.DataType == ftDateTime) {
             TDateTime value;
-            if (!TryParseIsoDateTime(view, value)) BadDate(def, view);
-            dataset.AppendDateTime(value);
+            if (TryParseIsoDateTime(view, value)) {
+              dataset.AppendDateTime(value);
+            } else if (view.find_first_not_of(' ') == std::string_view::npos) {
+              dataset.AppendNull();  // an empty text is no date
+            } else {
+              BadDate(def, view);
+            }
           } else {
             dataset.AppendText(view);
           }

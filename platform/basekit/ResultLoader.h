@@ -15,7 +15,8 @@ class SqlStatement;
 // The field type for a declared column type (sqlite3_column_decltype): "INTEGER", "INT",
 // "SMALLINT", "BIGINT" -> integer kinds; "REAL", "FLOAT", "DOUBLE", "NUMERIC(15,2)",
 // "DECIMAL" -> ftFloat; "DATE" -> ftDate; "DATETIME", "TIMESTAMP" -> ftDateTime; "TEXT",
-// "VARCHAR(60)", "CHAR" -> ftString. ftUnknown for nullptr (an expression) or anything else.
+// "VARCHAR(60)", "CHAR" -> ftString (`size` gets the length); "BOOLEAN" -> ftBoolean.
+// ftUnknown for nullptr (an expression) or anything else.
 TFieldType FieldTypeFromDeclared(const char* declared, int* size = nullptr);
 
 // Runs the bound statement and loads every row (at most `max_rows` when >= 0) into `dataset`
@@ -23,8 +24,9 @@ TFieldType FieldTypeFromDeclared(const char* declared, int* size = nullptr);
 // type take the matching field type; the others are typed from their values (text -> string,
 // or date/datetime when every value is an ISO date; any real -> float; integers -> integer),
 // and when all their values are null from `previous` (the columns of an earlier load) or
-// string. Raises Exception with the SQL on database errors and EConvertError naming the column
-// and value when a value does not fit its declared type.
+// string. A text in a date column must be an ISO date (an empty text loads as null). Raises
+// Exception with the SQL on database errors and EConvertError naming the column and value
+// when a value does not fit its column's type.
 void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows,
                 const std::vector<TFieldDef>& previous);
 

@@ -3,6 +3,7 @@
 #include "basekit/Params.h"
 #include "basekit/ResultLoader.h"
 #include "basekit/SqlStatement.h"
+#include "rtl/Exception.h"
 
 TnSQLDataSet::TnSQLDataSet(std::shared_ptr<stock::SqlStatement> statement, int max_rows)
     : statement_(std::move(statement)), max_rows_(max_rows) {}
@@ -17,6 +18,9 @@ void TnSQLDataSet::Load() {
   stock::StatementRun run(*statement_);
   try {
     stock::LoadResult(*statement_, *this, max_rows_, columns_);
+  } catch (const EConvertError& e) {
+    Close();
+    throw EConvertError(std::string(e.what()) + "\nSQL: " + statement_->sql());
   } catch (...) {
     Close();
     throw;

@@ -140,6 +140,21 @@ TEST(ExecutarSQL, FieldTypesFollowDeclaredTypesAndExpressionValues) {
   EXPECT_EQ(mixed->Fields(0)->GetDataType(), ftDateTime);
 }
 
+TEST(ExecutarSQL, ValuesThatDoNotFitTheirColumnRaiseNamingThem) {
+  TempDatabase db("CREATE TABLE T (N INTEGER, D DATE, B BOOLEAN);"
+                  "INSERT INTO T VALUES (1, '2024-02-30', 1), (2, '', 0);"
+                  "CREATE TABLE U (N INTEGER); INSERT INTO U VALUES ('doze');");
+  std::string error = ErrorOf([] { Query("SELECT D FROM T"); });
+  EXPECT_NE(error.find("'2024-02-30'"), std::string::npos) << error;
+  EXPECT_NE(error.find("SQL: SELECT D FROM T"), std::string::npos) << error;
+  error = ErrorOf([] { Query("SELECT N FROM U"); });
+  EXPECT_NE(error.find("'doze'"), std::string::npos) << error;
+  auto ds = Query("SELECT D, B FROM T WHERE N = 2");  // an empty text is no date: null
+  EXPECT_TRUE(ds->Fields(0)->IsNull());
+  EXPECT_EQ(ds->Fields(1)->GetDataType(), ftBoolean);
+  EXPECT_FALSE(ds->Fields(1)->AsBoolean());
+}
+
 TEST(ExecutarSQL, BindsDatesBooleansFloatsAndParameterLists) {
   TempDatabase db(kSampleSchema);
   auto ds = Query("SELECT COUNT(*) FROM EMPRESA WHERE DATAINICIO BETWEEN :ini AND :fim",
