@@ -10,6 +10,7 @@
 #include "basekit/Transacao.h"
 #include "basekit_test_support.h"
 #include "datakit/ClientDataSet.h"
+#include "datakit/FilterInterval.h"
 #include "rtl/Exception.h"
 
 namespace {
@@ -183,6 +184,25 @@ TEST(ExecutarSQL, BindsDatesBooleansFloatsAndParameterLists) {
   EXPECT_NE(ErrorOf([] { ExecutarSQL("SELECT :x", nullptr, true, false, -1, "", nullptr, true); })
                 .find(":x"),
             std::string::npos);
+}
+
+TEST(ExecutarSQL, CompanySelectionFromFilterInterval) {
+  TempDatabase db(kSampleSchema);
+  auto codes = [](const std::string& selection) {
+    auto ds = Query("SELECT E.CODIGOEMPRESA FROM EMPRESA E WHERE 1 = 1" +
+                    FilterInterval(std::vector<std::string>{"E.CODIGOEMPRESA"}, selection, {tiIncluir}, true, 6) +
+                    " ORDER BY 1");
+    std::vector<int64_t> result;
+    for (; !ds->GetEof(); ds->Next()) result.push_back(ds->Fields(0)->AsInteger());
+    return result;
+  };
+  EXPECT_EQ(codes("1;3;5..9"), (std::vector<int64_t>{1, 3, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(codes(" 10 "), (std::vector<int64_t>{10}));
+  EXPECT_EQ(codes("").size(), 10u);
+  for (const std::string bad : {"1; drop table EMPRESA", "1 or 1 = 1", "1'; --", "abc"}) {
+    EXPECT_EQ(ErrorOf([&] { codes(bad); }), "Intervalo inválido: '" + bad + "'");
+  }
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM EMPRESA")->Fields(0)->AsInteger(), 10);
 }
 
 TEST(ExecutarSQL, LoadsAtMostTheGivenNumberOfRows) {
