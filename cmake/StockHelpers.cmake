@@ -26,6 +26,9 @@ function(add_report_plugin name)
     LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/plugins)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE stockhost)
+  # Inline templates of the standard library would otherwise leak out as weak symbols.
+  target_link_options(${name} PRIVATE -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/plugin-exports.map)
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/plugin-exports.map)
   add_test(NAME ${name}.exports
     COMMAND ${CMAKE_COMMAND} -DLIB=$<TARGET_FILE:${name}> -P ${PROJECT_SOURCE_DIR}/cmake/CheckExports.cmake)
   set_property(GLOBAL APPEND PROPERTY STOCK_PLUGINS ${name})

@@ -1,0 +1,46 @@
+#pragma once
+// Running a report's plug-in, the way the host does it: through ClassDll, so one instance can
+// print two passes.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "reportkit/ReportDocument.h"
+
+class TnrwReport;
+class TnDMReport;
+
+namespace stock {
+
+// Runs the plug-in of `report`'s definition for one pass into the document `report` is
+// printing into (BeginPass done by the caller): loads the library, creates an instance
+// through ClassDll, fires before-report when asked, calls ImprimirInterno and frees the
+// instance on every path. A definition without a plug-in prints nothing.
+void RunPluginPass(TnrwReport& report, bool fire_before_report);
+
+struct RunRequest {
+  std::string report;  // definition name
+  std::vector<std::pair<std::string, std::string>> params;  // values the user gave, in order
+  ProgressHandler progress;
+};
+
+struct RunOutcome {
+  int pages = 0;          // pages in the document written
+  bool stopped = false;   // the user asked to stop (the document was discarded)
+  std::vector<std::pair<int, std::string>> messages;  // (kind, text) of the run
+};
+
+// Prints a report end to end into `device`: opens the definition, loads the plug-in, creates
+// the instance, sends the parameter-screen events for each given parameter (enter, change,
+// exit), opens the main query, fires before-report, runs ImprimirInterno once or, when a label
+// shows "@PageCount", twice (a counting pass into a discarding device first), frees the
+// instance and empties every hook of the report, whatever happened. The device is finished
+// when pages were printed, and aborted when the run raised, was stopped or printed nothing.
+RunOutcome RunReport(const RunRequest& request, OutputDevice& device);
+
+// The same on a definition the caller opened (and keeps, to look at it afterwards);
+// `request.report` is not used.
+RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice& device);
+
+}  // namespace stock

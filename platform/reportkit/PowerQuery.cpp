@@ -1,0 +1,4 @@
+#include "reportkit/PowerQuery.h"
+
+TnpqPowerQuery::TnpqPowerQuery() = default;
+TnpqPowerQuery::~TnpqPowerQuery() = default;

@@ -1,0 +1,424 @@
+#include "reportkit/Report.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include "basekit/ExecutarSQL.h"
+#include "datakit/ClientDataSet.h"
+#include "datakit/FilterInterval.h"
+#include "reportkit/DMReport.h"
+#include "reportkit/PluginRun.h"
+#include "rtl/Exception.h"
+#include "rtl/FormatDateTime.h"
+#include "rtl/FormatFloat.h"
+#include "rtl/StrConv.h"
+#include "rtl/StringUtils.h"
+
+namespace {
+
+std::string Upper(std::string_view s) {
+  std::string k(s);
+  std::transform(k.begin(), k.end(), k.begin(), [](unsigned char c) { return std::toupper(c); });
+  return k;
+}
+
+bool IsDateType(TFieldType t) { return t == ftDate || t == ftDateTime; }
+bool IsNumberType(TFieldType t) { return t == ftInteger || t == ftLargeint || t == ftFloat; }
+
+// Replaces "@PageNo" and "@PageCount" in a caption.
+std::string ExpandCaption(const std::string& caption, int page_no, int page_count) {
+  if (caption.find('@') == std::string::npos) return caption;
+  std::string out = ReplaceAll(caption, "@PageCount", IntToStr(page_count));
+  return ReplaceAll(out, "@PageNo", IntToStr(page_no));
+}
+
+}  // namespace
+
+// A label with what it shows resolved once: the parameter item or the dataset field.
+struct TnrwReport::BoundLabel {
+  TnLabel* label = nullptr;
+  TnpqParamItem* param = nullptr;
+  TField* field = nullptr;
+};
+
+struct TnrwReport::BoundSection {
+  const stock::SectionDef* def = nullptr;
+  std::vector<BoundLabel> labels;
+};
+
+TnrwReport::TnrwReport(std::shared_ptr<const stock::ReportDefinition> definition)
+    : definition_(std::move(definition)), functions_(definition_) {
+  for (const stock::ParamDef& p : definition_->params) {
+    GetParams()->Add(p.name, p.type, p.caption, p.default_value);
+  }
+  for (const stock::SectionDef& s : definition_->sections) {
+    auto bound = std::make_unique<BoundSection>();
+    bound->def = &s;
+    for (const stock::LabelDef& d : s.labels) {
+      auto label = std::make_unique<TnLabel>(d.name, s.number);
+      label->SetLeft(d.left);
+      label->SetTop(d.top);
+      label->SetWidth(d.width);
+      label->SetHeight(d.height);
+      label->SetAlignment(d.align);
+      label->Font().SetSize(d.font.size);
+      label->Font().SetStyle({d.font.bold, d.font.italic, d.font.underline});
+      label->SetVisible(d.visible);
+      label->SetAutoSize(d.auto_size);
+      label->SetCaption(d.caption);
+      label->Bind(d.source, d.source_name, d.mask);
+      BoundLabel b;
+      b.label = label.get();
+      if (d.source == TnLabelSource::Parameter) b.param = GetParams()->Param(d.source_name);
+      bound->labels.push_back(b);
+      labels_by_name_[Upper(d.name)] = label.get();
+      labels_.push_back(std::move(label));
+    }
+    sections_[s.number] = std::move(bound);
+  }
+}
+
+TnrwReport::~TnrwReport() = default;
+
+TnLabel* TnrwReport::FindLabel(std::string_view name) const {
+  auto it = labels_by_name_.find(Upper(name));
+  return it == labels_by_name_.end() ? nullptr : it->second;
+}
+
+TnLabel* TnrwReport::LabelByName(std::string_view name) const {
+  TnLabel* label = FindLabel(name);
+  if (label == nullptr) {
+    throw Exception("O relatório '" + definition_->name + "' não tem o objeto '" +
+                    std::string(name) + "'");
+  }
+  return label;
+}
+
+void TnrwReport::OpenMainQuery() {
+  if (definition_->sql.empty()) return;
+  // Expand interval placeholders and collect the bound parameters in order of appearance.
+  const std::string& sql = definition_->sql;
+  std::string text;
+  std::vector<std::string> names;
+  std::vector<Variant> values;
+  bool in_string = false;
+  for (size_t i = 0; i < sql.size(); ++i) {
+    const char c = sql[i];
+    if (c == '\'') in_string = !in_string;
+    if (!in_string && c == '{' && sql.compare(i, 11, "{{interval ") == 0) {
+      const size_t end = sql.find("}}", i);
+      std::istringstream words(sql.substr(i + 11, end - i - 11));
+      std::string param, columns;
+      words >> param >> columns;
+      const std::string& value = GetParams()->GetValues(param);
+      try {
+        text += FilterInterval(columns, value, TnTiposInclusao{tiIncluir}, true, 0);
+      } catch (const Exception& e) {
+        throw Exception("Parâmetro " + param + ": " + e.what());
+      }
+      i = end + 1;
+      continue;
+    }
+    if (!in_string && c == ':' && i + 1 < sql.size() &&
+        (std::isalpha(static_cast<unsigned char>(sql[i + 1])) || sql[i + 1] == '_') &&
+        (i == 0 || sql[i - 1] != ':')) {
+      size_t j = i + 1;
+      while (j < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[j])) || sql[j] == '_')) ++j;
+      const std::string name = sql.substr(i + 1, j - i - 1);
+      if (std::find_if(names.begin(), names.end(),
+                       [&](const std::string& n) { return SameText(n, name); }) == names.end()) {
+        const TnpqParamItem* item = GetParams()->Param(name);
+        const std::string v = Trim(item->GetValue());
+        Variant value;
+        try {
+          switch (item->GetDataType()) {
+            case TnParamType::Integer:
+            case TnParamType::Flag:
+              value = v.empty() ? Variant() : Variant(StrToInt64(v));
+              break;
+            case TnParamType::Float: value = v.empty() ? Variant() : Variant(StrToFloat(v)); break;
+            case TnParamType::Date:
+              value = v.empty() ? Variant() : Variant::FromDate(StrToDate(v));
+              break;
+            default: value = Variant(item->GetValue()); break;
+          }
+        } catch (const EConvertError& e) {
+          throw EConvertError("Parâmetro " + name + ": " + e.what());
+        }
+        names.push_back(name);
+        values.push_back(value);
+      }
+      text += sql.substr(i, j - i);
+      i = j - 1;
+      continue;
+    }
+    text += c;
+  }
+  TDataSet* raw = ExecutarSQL(text, VarArrayOf(values), true, false, -1, "", nullptr, true);
+  std::unique_ptr<TnClientDataSet> result(dynamic_cast<TnClientDataSet*>(raw));
+  if (!result) {
+    DestruirSQL(raw);
+    throw Exception("A consulta do relatório '" + definition_->name + "' não gerou um conjunto de dados");
+  }
+  result->SetName(definition_->name);
+  dataset_ = std::move(result);
+  BindColumns();
+}
+
+void TnrwReport::BindColumns() {
+  for (auto& [number, section] : sections_) {
+    for (BoundLabel& b : section->labels) {
+      if (b.label->GetSource() != TnLabelSource::Column) continue;
+      b.field = dataset_->FindField(b.label->GetSourceName());
+      if (b.field == nullptr) {
+        throw Exception("Definição de relatório '" + definition_->file + "': seção " +
+                        std::to_string(number) + ", label " + b.label->GetName() +
+                        ": a coluna \"" + b.label->GetSourceName() +
+                        "\" não existe no resultado da consulta");
+      }
+    }
+  }
+}
+
+const TnrwReport::BoundSection& TnrwReport::Section(int number) const {
+  auto it = sections_.find(number);
+  if (it == sections_.end()) {
+    throw Exception("A seção " + std::to_string(number) + " não existe na definição '" +
+                    definition_->file + "'");
+  }
+  return *it->second;
+}
+
+bool TnrwReport::HasHooks() const {
+  return on_before_report_ || on_after_page_ || on_before_section_ || on_after_section_;
+}
+
+void TnrwReport::ClearHooks() {
+  on_before_report_ = nullptr;
+  on_after_page_ = nullptr;
+  on_before_section_ = nullptr;
+  on_after_section_ = nullptr;
+}
+
+void TnrwReport::FireBeforeReport() {
+  TNotifyEvent hook = on_before_report_;  // a hook may replace itself while it runs
+  if (hook) hook(this);
+}
+
+bool TnrwReport::NeedsPageCount() const {
+  return std::any_of(labels_.begin(), labels_.end(), [](const std::unique_ptr<TnLabel>& l) {
+    return l->GetSource() == TnLabelSource::Caption &&
+           l->GetCaption().find("@PageCount") != std::string::npos;
+  });
+}
+
+void TnrwReport::BeginPass(stock::ReportDocument* document) {
+  document_ = document;
+  page_open_ = false;
+  page_end_ = false;
+  page_has_body_ = false;
+  page_no_ = 0;
+  y_ = 0;
+  messages_.clear();
+}
+
+void TnrwReport::EndPass() {
+  if (document_ != nullptr && page_open_) {
+    TNotifyEvent none;
+    std::swap(none, on_after_page_);  // the run is over: no hook reacts to its last page end
+    SetCSLIsPageEnd(true);
+    std::swap(none, on_after_page_);
+  }
+  document_ = nullptr;
+}
+
+void TnrwReport::RepPrintSection(int section) {
+  if (document_ == nullptr) {
+    throw Exception("O relatório '" + definition_->name + "' não está imprimindo");
+  }
+  const BoundSection& s = Section(section);
+  if (section == 1 && !page_open_) {
+    OpenPage();  // the page header is the opening of a page
+    return;
+  }
+  EnsureRoom(s.def->height);
+  {
+    TnSectionEvent hook = on_before_section_;
+    if (hook) hook(this, section);
+  }
+  EnsureRoom(s.def->height);  // the hook may have printed or ended the page
+  Draw(s, y_);
+  y_ += s.def->height;
+  page_has_body_ = true;
+  TnSectionEvent hook = on_after_section_;
+  if (hook) hook(this, section);
+}
+
+void TnrwReport::EnsureRoom(int height) {
+  const stock::PageDef& page = definition_->page;
+  const stock::SectionDef* footer =
+      definition_->footer != 0 ? definition_->FindSection(definition_->footer) : nullptr;
+  const int body = page.height - page.margin_top - page.margin_bottom - (footer ? footer->height : 0);
+  for (int attempts = 0;; ++attempts) {
+    if (attempts > 1000) {
+      throw Exception("O relatório '" + definition_->name +
+                      "' encerra cada página que abre: impressão interrompida");
+    }
+    if (!page_open_) OpenPage();
+    if (!page_open_) continue;        // a hook ended the page it opened: open another
+    if (y_ + height <= body || !page_has_body_) return;  // an empty page takes what comes
+    SetCSLIsPageEnd(true);
+  }
+}
+
+void TnrwReport::OpenPage() {
+  ++page_no_;
+  page_open_ = true;
+  page_end_ = false;
+  page_has_body_ = false;
+  y_ = 0;
+  ++document_->pages;
+  const stock::PageDef& page = definition_->page;
+  document_->device->BeginPage(page_no_, page.width, page.height);
+  PrintNow(Section(1));
+}
+
+// Prints a section where the page stands, with its hooks, without any fit check: the page
+// header at the top of a page and the footer at its bottom.
+void TnrwReport::PrintNow(const BoundSection& section) {
+  const int number = section.def->number;
+  {
+    TnSectionEvent hook = on_before_section_;
+    if (hook) hook(this, number);
+  }
+  if (!page_open_) return;  // the hook ended the page
+  const bool footer = number == definition_->footer && number != 1;
+  if (footer) {
+    const stock::PageDef& page = definition_->page;
+    Draw(section, page.height - page.margin_top - page.margin_bottom - section.def->height);
+  } else {
+    Draw(section, y_);
+    y_ += section.def->height;
+  }
+  TnSectionEvent hook = on_after_section_;
+  if (hook) hook(this, number);
+}
+
+void TnrwReport::SetCSLIsPageEnd(bool page_end) {
+  if (!page_end) {
+    page_end_ = false;
+    return;
+  }
+  if (!page_open_ || document_ == nullptr) {
+    page_end_ = true;  // nothing on a page yet: no page to end, no after-page call
+    return;
+  }
+  if (definition_->footer != 0 && definition_->footer != 1) {
+    PrintNow(Section(definition_->footer));
+    if (!page_open_) return;
+  }
+  document_->device->EndPage();
+  page_open_ = false;
+  page_end_ = true;
+  TNotifyEvent hook = on_after_page_;
+  if (hook) hook(this);
+}
+
+bool TnrwReport::CSLShowProgress(int done, int total) {
+  if (document_ == nullptr) return false;
+  if (!document_->stop_requested && document_->progress) {
+    document_->stop_requested = document_->progress(done, total);
+  }
+  return document_->stop_requested;
+}
+
+void TnrwReport::MsgConfigurar(const std::vector<std::string>& captions, int last_index) {
+  message_captions_.assign(captions.begin(),
+                           captions.begin() + std::min<size_t>(captions.size(), last_index + 1));
+}
+
+void TnrwReport::MsgMensagem(int kind, const std::string& text) {
+  messages_.push_back({kind, text});
+  if (document_ != nullptr) document_->device->OnMessage(kind, text);
+}
+
+std::string TnrwReport::TextOf(const BoundLabel& b) const {
+  const TnLabel& l = *b.label;
+  const std::string& mask = l.GetMask();
+  switch (l.GetSource()) {
+    case TnLabelSource::Caption:
+      return ExpandCaption(l.GetCaption(), page_no_, document_ ? document_->page_count : 0);
+    case TnLabelSource::Parameter: {
+      const std::string& value = b.param->GetValue();
+      if (mask.empty() || value.empty()) return value;
+      double number;
+      if (TryStrToFloat(value, number)) return FormatFloat(mask, number);
+      TDateTime date;
+      if (TryStrToDate(value, date)) return FormatDateTime(mask, date);
+      return value;
+    }
+    case TnLabelSource::Column: {
+      if (b.field == nullptr || dataset_->IsEmpty() || b.field->IsNull()) return {};
+      const TFieldType type = b.field->GetDataType();
+      if (!mask.empty() && IsNumberType(type)) return FormatFloat(mask, b.field->AsFloat());
+      if (!mask.empty() && IsDateType(type)) return FormatDateTime(mask, b.field->AsDateTime());
+      return b.field->AsString();
+    }
+  }
+  return {};
+}
+
+void TnrwReport::Draw(const BoundSection& section, int top) {
+  stock::OutputDevice& device = *document_->device;
+  const stock::PageDef& page = definition_->page;
+  const double x0 = page.margin_left;
+  const double y0 = page.margin_top + top;
+  stock::ShownValues shown;
+  shown.reserve(section.labels.size());
+  for (const BoundLabel& b : section.labels) {
+    const TnLabel& l = *b.label;
+    if (!l.GetVisible()) continue;
+    std::string text = TextOf(b);
+    if (!l.GetAutoSize() && !text.empty()) {
+      // Cut to the characters that fit in the width.
+      while (!text.empty() && stock::MeasureText(text, l.Font().Spec()) > l.GetWidth()) {
+        size_t cut = text.size() - 1;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+        text.resize(cut);
+      }
+    }
+    if (document_->draw_normal && !text.empty()) {
+      device.DrawText({x0 + l.GetLeft(), y0 + l.GetTop(), static_cast<double>(l.GetWidth()),
+                       static_cast<double>(l.GetHeight())},
+                      text, l.Font().Spec(), l.GetAlignment());
+    }
+    shown.emplace_back(l.GetName(), std::move(text));
+  }
+  if (document_->draw_normal) {
+    for (const stock::LineDef& line : section.def->lines) {
+      device.DrawLine(x0 + line.x1, y0 + line.y1, x0 + line.x2, y0 + line.y2, line.thickness);
+    }
+  }
+  device.OnSection(section.def->number, shown);
+}
+
+void TnrwReport::PrintInternal(TnDMReport* dm) {
+  if (document_ == nullptr) {
+    throw Exception("O relatório '" + definition_->name + "' não está imprimindo");
+  }
+  if (dm == nullptr) throw Exception("RepInterno: relatório interno não informado");
+  if (page_open_) SetCSLIsPageEnd(true);  // it starts on a new page
+  TnrwReport* inner = dm->GetReport();
+  inner->OpenMainQuery();
+  inner->BeginPass(document_);
+  struct PassGuard {
+    TnrwReport* report;
+    ~PassGuard() {
+      report->EndPass();
+      report->ClearHooks();
+    }
+  } guard{inner};
+  stock::RunPluginPass(*inner, /*fire_before_report=*/true);
+  for (const TnReportMessage& m : inner->Messages()) messages_.push_back(m);
+}

@@ -1,0 +1,140 @@
+#pragma once
+// TnrwReport: the report engine. One object per report definition being printed: the
+// definition's parameters and labels, its main dataset, the page state, the hooks a plug-in
+// sets, and the messages of the run. Allocated below 2 GiB (TnpqPowerQuery), so its address
+// travels through the 32-bit argument of a plug-in's Imprimir.
+//
+// Printing: RepPrintSection(n) opens a page when none is open (page number + 1, section 1
+// with its hooks), moves to the next page when section n does not fit above the footer, then
+// calls the before-section hook (n), prints n with the current parameter values and the
+// current row of the main dataset, and calls the after-section hook (n). Hooks may print
+// sections themselves. SetCSLIsPageEnd(true) ends the open page at once (footer, page end,
+// after-page hook); with no page open it only sets the page-end state.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "reportkit/Label.h"
+#include "reportkit/PowerQuery.h"
+#include "reportkit/ReportDefinition.h"
+#include "reportkit/ReportDocument.h"
+#include "reportkit/ReportFunctions.h"
+
+class TnClientDataSet;
+class TField;
+class TnDMReport;
+
+using TNotifyEvent = std::function<void(TObject* sender)>;
+using TnSectionEvent = std::function<void(TObject* sender, int section)>;
+
+struct TnReportMessage {
+  int kind = 0;  // 0 information that ended the run, 1 warning
+  std::string text;
+};
+
+class TnrwReport : public TnpqPowerQuery {
+ public:
+  // A report for `definition`: its parameters with their defaults and its labels.
+  explicit TnrwReport(std::shared_ptr<const stock::ReportDefinition> definition);
+  ~TnrwReport() override;
+
+  const stock::ReportDefinition& Definition() const { return *definition_; }
+
+  // Runs the main query with the current parameter values (":name" bound, intervals expanded
+  // through FilterInterval) on the default connection and checks that every label bound to a
+  // column finds it. Raises Exception naming the definition file and the label or the SQL.
+  // A definition without a query has no dataset. Running it again replaces the dataset.
+  void OpenMainQuery();
+
+  // The main dataset, owned by this report; nullptr before OpenMainQuery or without a query.
+  TnClientDataSet* GetDataSet() const { return dataset_.get(); }
+
+  // The label of that name (case-insensitive); raises Exception naming the definition when
+  // there is none. The report owns its labels.
+  TnLabel* LabelByName(std::string_view name) const;
+  TnLabel* FindLabel(std::string_view name) const;
+
+  // --- Printing ----------------------------------------------------------------------------
+  // REQUIRES: a pass is running (BeginPass). Raises Exception for a section not in the
+  // definition.
+  void RepPrintSection(int section);
+
+  // Feeds the progress display; true once the user asked to stop.
+  bool CSLShowProgress(int done, int total);
+
+  void SetCSLIsPageEnd(bool page_end);
+  bool GetCSLIsPageEnd() const { return page_end_; }
+
+  // True while a page is open.
+  bool GetPageOpen() const { return page_open_; }
+
+  // Messages of the run, shown by the host after it.
+  void MsgConfigurar(const std::vector<std::string>& captions, int last_index);
+  void MsgMensagem(int kind, const std::string& text);
+  const std::vector<TnReportMessage>& Messages() const { return messages_; }
+
+  // True while the pass being printed produces the output (the only pass, or the second of
+  // two); false during a counting pass.
+  bool IsDrawNormal() const { return document_ == nullptr || document_->draw_normal; }
+
+  // The definition's user functions; owned by the report.
+  TnReportFunctions* ReportFunctions() { return &functions_; }
+
+  // --- Hooks -------------------------------------------------------------------------------
+  void SetOnBeforeReport(TNotifyEvent hook) { on_before_report_ = std::move(hook); }
+  void SetOnAfterPage(TNotifyEvent hook) { on_after_page_ = std::move(hook); }
+  void SetOnBeforeSection(TnSectionEvent hook) { on_before_section_ = std::move(hook); }
+  void SetOnAfterSection(TnSectionEvent hook) { on_after_section_ = std::move(hook); }
+  bool HasHooks() const;
+  void ClearHooks();
+  // Fires the before-report hook, when set.
+  void FireBeforeReport();
+
+  // --- Passes (the run drives these) -------------------------------------------------------
+  // True when a label's caption holds "@PageCount": the report then prints in two passes.
+  bool NeedsPageCount() const;
+  // Starts a pass into `document` (not owned; REQUIRES it outlives the pass): no page open,
+  // page number 0, page-end state clear, the messages of an earlier pass dropped.
+  void BeginPass(stock::ReportDocument* document);
+  // Ends the open page, if any, and detaches the document.
+  void EndPass();
+  stock::ReportDocument* Document() const { return document_; }
+
+  // Prints the report of `dm` into this report's document, on a new page (RepInterno).
+  void PrintInternal(TnDMReport* dm);
+
+ private:
+  struct BoundLabel;
+  struct BoundSection;
+
+  const BoundSection& Section(int number) const;
+  void EnsureRoom(int height);
+  void OpenPage();
+  void PrintNow(const BoundSection& section);
+  void Draw(const BoundSection& section, int top);
+  std::string TextOf(const BoundLabel& bound) const;
+  void BindColumns();
+
+  std::shared_ptr<const stock::ReportDefinition> definition_;
+  std::vector<std::unique_ptr<TnLabel>> labels_;
+  std::unordered_map<std::string, TnLabel*> labels_by_name_;  // upper-case
+  std::unordered_map<int, std::unique_ptr<BoundSection>> sections_;
+  std::unique_ptr<TnClientDataSet> dataset_;
+  TnReportFunctions functions_;
+
+  stock::ReportDocument* document_ = nullptr;
+  bool page_open_ = false;
+  bool page_end_ = false;
+  bool page_has_body_ = false;
+  int y_ = 0;  // next free position in the page body, from the top margin
+
+  std::vector<std::string> message_captions_;
+  std::vector<TnReportMessage> messages_;
+
+  TNotifyEvent on_before_report_, on_after_page_;
+  TnSectionEvent on_before_section_, on_after_section_;
+};

@@ -1,0 +1,89 @@
+#pragma once
+// A report definition: page, main query, parameters, numbered sections with their labels and
+// lines, and user functions, read from a JSON file (definitions/<name>.json).
+//
+// Main query placeholders: ":name" binds the report parameter `name` (typed by its declared
+// type); "{{interval pName COL1,COL2}}" expands to the interval condition of pName's text over
+// those columns (" and (...) ", nothing when the text is blank). Values never reach the SQL
+// text any other way.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reportkit/Label.h"
+#include "reportkit/ParamItem.h"
+
+namespace stock {
+
+struct ParamDef {
+  std::string name;
+  TnParamType type = TnParamType::Text;
+  std::string caption;        // the parameter screen's label
+  std::string default_value;
+  bool input = true;          // false: a value the report prints (R1, pNomeEmpresa ...)
+};
+
+struct LabelDef {
+  std::string name;
+  int left = 0, top = 0, width = 100, height = 14;
+  TextAlign align = TextAlign::Left;
+  FontSpec font;
+  bool visible = true;
+  bool auto_size = true;
+  TnLabelSource source = TnLabelSource::Caption;
+  std::string source_name;  // parameter or column
+  std::string mask;         // number mask, or date mask for date values
+  std::string caption;
+};
+
+struct LineDef {
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  double thickness = 1;
+};
+
+struct SectionDef {
+  int number = 0;
+  int height = 0;
+  std::vector<LabelDef> labels;
+  std::vector<LineDef> lines;
+};
+
+struct FunctionDef {
+  std::string name;
+  std::string text;        // template with {1}, {2} ... placeholders
+  std::string query;       // or a query over :p1, :p2 ... whose first row's columns are the pieces
+  std::string separator = "|";
+};
+
+struct PageDef {
+  int width = 794, height = 1123;  // A4 portrait in 1/96 inch
+  int margin_left = 38, margin_top = 38, margin_right = 38, margin_bottom = 38;
+  bool landscape = false;
+};
+
+struct ReportDefinition {
+  std::string file;     // where it was read from, for messages
+  std::string name;
+  std::string title;
+  std::string plugin;   // library that prints it (stockItems ...), empty for none
+  PageDef page;
+  std::string sql;      // main query, may be empty
+  std::vector<ParamDef> params;
+  std::vector<SectionDef> sections;  // ordered by number
+  int footer = 0;                    // page-footer section number, 0 for none
+  std::vector<FunctionDef> functions;
+
+  const SectionDef* FindSection(int number) const;
+};
+
+// Reads and checks a definition file. Raises Exception naming the file and what is wrong
+// (unreadable file, bad JSON with its position, missing or mistyped member, duplicate section,
+// label bound to an undeclared parameter, query placeholder naming an undeclared parameter).
+std::shared_ptr<const ReportDefinition> LoadReportDefinition(const std::string& path);
+
+// Same, for a definition held in memory; `file` names it in messages.
+std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string& json_text,
+                                                             const std::string& file);
+
+}  // namespace stock

@@ -1,0 +1,90 @@
+// Broken definition files are reported with the file and what is wrong.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ReportFixture.h"
+#include "reportkit/DMReport.h"
+#include "reportkit/ReportDefinition.h"
+#include "rtl/Exception.h"
+
+namespace stock::test {
+namespace {
+
+struct Broken {
+  const char* json;
+  const char* expected;  // part of the message
+};
+
+const Broken kBroken[] = {
+    {R"({"name": "x", "sections": [)", "JSON inválido"},
+    {R"([1, 2])", "objeto JSON"},
+    {R"({"sections": []})", "\"name\""},
+    {R"({"name": "x"})", "\"sections\""},
+    {R"({"name": "x", "sections": [{"number": 2, "height": 10}]})", "falta a seção 1"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": "alta"}]})", "\"height\" deve ser um número"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": 10}, {"number": 1, "height": 5}]})",
+     "seção 1 repetida"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": 2000}]})", "mais alta"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": 10,
+        "labels": [{"name": "L", "param": "pNada"}]}]})", "pNada"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": 10,
+        "labels": [{"name": "L", "align": "justify"}]}]})", "alinhamento"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": 10,
+        "labels": [{"name": "L"}, {"name": "l"}]}]})", "repetido"},
+    {R"({"name": "x", "query": "select * from T where A = :pA",
+        "sections": [{"number": 1, "height": 10}]})", "pA"},
+    {R"({"name": "x", "query": "select 1 {{interval pA A", "parameters": [{"name": "pA"}],
+        "sections": [{"number": 1, "height": 10}]})", "sem fechamento"},
+    {R"({"name": "x", "parameters": [{"name": "p", "type": "moeda"}],
+        "sections": [{"number": 1, "height": 10}]})", "moeda"},
+    {R"({"name": "x", "page": {"orientation": "diagonal"}, "sections": [{"number": 1, "height": 10}]})",
+     "diagonal"},
+    {R"({"name": "x", "footer": 5, "sections": [{"number": 1, "height": 10}]})", "rodapé"},
+    {R"({"name": "x", "functions": [{"name": "f"}], "sections": [{"number": 1, "height": 10}]})",
+     "função f"},
+};
+
+TEST(Definition, BrokenFilesNameTheFileAndTheProblem) {
+  for (const Broken& b : kBroken) {
+    try {
+      ParseReportDefinition(b.json, "definitions/quebrado.json");
+      ADD_FAILURE() << "accepted: " << b.json;
+    } catch (const Exception& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find("definitions/quebrado.json"), std::string::npos) << message;
+      EXPECT_NE(message.find(b.expected), std::string::npos) << message;
+    }
+  }
+}
+
+TEST(Definition, MissingFileAndOddNamesAreRefused) {
+  EXPECT_THROW(LoadReportDefinition("/nao/existe.json"), Exception);
+  EXPECT_THROW(DefinitionPath("../etc/passwd"), Exception);
+  EXPECT_THROW(DefinitionPath(""), Exception);
+}
+
+TEST(Definition, LandscapeSwapsThePageAndSectionsAreKeptInOrder) {
+  auto def = ParseReportDefinition(R"({"name": "x", "page": {"orientation": "landscape"},
+      "sections": [{"number": 8, "height": 5}, {"number": 1, "height": 10}]})", "x.json");
+  EXPECT_GT(def->page.width, def->page.height);
+  ASSERT_EQ(def->sections.size(), 2u);
+  EXPECT_EQ(def->sections[0].number, 1);
+  EXPECT_NE(def->FindSection(8), nullptr);
+  EXPECT_EQ(def->FindSection(9), nullptr);
+}
+
+TEST(Definition, UserFunctionsFillTemplates) {
+  auto def = ParseReportDefinition(R"({"name": "x", "sections": [{"number": 1, "height": 10}],
+      "functions": [{"name": "gemVTextoTermo", "text": ["Livro {1}, ", "folhas {2}{3}."]}]})",
+                                   "x.json");
+  TnReportFunctions functions(def);
+  EXPECT_EQ(functions.IndexOfFunction("GEMVTEXTOTERMO"), 0);
+  EXPECT_EQ(functions.IndexOfFunction("outra"), -1);
+  EXPECT_EQ(functions.CallFunction(0, {"0001", "12"}), "Livro 0001, folhas 12.");
+  EXPECT_THROW(functions.CallFunction(3, {}), Exception);
+}
+
+}  // namespace
+}  // namespace stock::test

@@ -1,0 +1,168 @@
+// The engine's page and hook semantics, asserted on the trace.
+
+#include <gtest/gtest.h>
+
+#include "ReportFixture.h"
+#include "datakit/ClientDataSet.h"
+#include "rtl/Exception.h"
+
+namespace stock::test {
+namespace {
+
+using Engine = ReportTest;
+
+std::vector<std::string> Events(const std::vector<std::string>& lines) {
+  std::vector<std::string> out;
+  for (const std::string& l : lines) {
+    if (l.rfind("page", 0) == 0) out.push_back(l);
+    else if (l.rfind("section", 0) == 0) out.push_back(l.substr(0, l.find(':')));
+  }
+  return out;
+}
+
+TEST_F(Engine, FirstSectionOpensAPageWithItsHeader) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  r.RepPrintSection(8);
+  EXPECT_EQ(Events(trace_.Lines()),
+            (std::vector<std::string>{"page 1 begin", "section 1", "section 8"}));
+  EXPECT_EQ(Lines("section 1")[0], "section 1: Pagina=Página 1");
+}
+
+TEST_F(Engine, SectionThatDoesNotFitMovesToANewPageUnderTheHeader) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  for (int i = 0; i < 6; ++i) r.RepPrintSection(8);
+  r.EndPass();
+  EXPECT_EQ(Events(trace_.Lines()),
+            (std::vector<std::string>{"page 1 begin", "section 1", "section 8", "section 8",
+                                      "section 8", "section 8", "page 1 end", "page 2 begin",
+                                      "section 1", "section 8", "section 8", "page 2 end"}));
+  EXPECT_EQ(Lines("section 1")[1], "section 1: Pagina=Página 2");
+}
+
+TEST_F(Engine, PageEndOnAnEmptyPageSetsTheStateButCallsNoHook) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  int after_page = 0;
+  r.SetOnAfterPage([&](TObject*) { ++after_page; });
+  r.SetCSLIsPageEnd(true);
+  EXPECT_TRUE(r.GetCSLIsPageEnd());
+  EXPECT_EQ(after_page, 0);
+  r.RepPrintSection(8);
+  EXPECT_FALSE(r.GetCSLIsPageEnd());  // opening a page clears it
+  r.SetCSLIsPageEnd(true);
+  EXPECT_EQ(after_page, 1);
+  EXPECT_TRUE(r.GetCSLIsPageEnd());
+}
+
+TEST_F(Engine, AfterPageHookRunsAtThePageEndAndPrintsOnTheNextPage) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  r.SetOnAfterPage([&](TObject*) {
+    EXPECT_EQ(Events(trace_.Lines()).back(), "page 1 end");  // called at the moment of the end
+    r.SetOnAfterPage(nullptr);
+    r.RepPrintSection(9);
+  });
+  r.RepPrintSection(8);
+  r.SetCSLIsPageEnd(true);
+  r.EndPass();
+  EXPECT_EQ(Events(trace_.Lines()),
+            (std::vector<std::string>{"page 1 begin", "section 1", "section 8", "page 1 end",
+                                      "page 2 begin", "section 1", "section 9", "page 2 end"}));
+}
+
+TEST_F(Engine, HooksPrintSectionsAroundTheirSection) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  std::vector<std::string> calls;
+  r.SetOnBeforeSection([&](TObject*, int n) {
+    calls.push_back("before " + std::to_string(n));
+    if (n == 8) r.RepPrintSection(9);  // a hook may print a section of its own
+  });
+  r.SetOnAfterSection([&](TObject*, int n) {
+    calls.push_back("after " + std::to_string(n));
+    if (n == 1) r.RepPrintSection(2);  // column headings right under the page header
+  });
+  r.RepPrintSection(8);
+  EXPECT_EQ(Events(trace_.Lines()), (std::vector<std::string>{"page 1 begin", "section 1",
+                                                              "section 2", "section 9",
+                                                              "section 8"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"before 1", "after 1", "before 2", "after 2",
+                                             "before 8", "before 9", "after 9", "after 8"}));
+}
+
+TEST_F(Engine, PageNumberRestartsAfterSetPageNoZero) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  r.RepPrintSection(8);
+  r.SetCSLIsPageEnd(true);
+  r.RepPrintSection(8);
+  r.SetCSLIsPageEnd(true);
+  r.SetPageNo(0);
+  r.RepPrintSection(8);
+  EXPECT_EQ(Lines("section 1"),
+            (std::vector<std::string>{"section 1: Pagina=Página 1", "section 1: Pagina=Página 2",
+                                      "section 1: Pagina=Página 1"}));
+}
+
+TEST_F(Engine, LabelsShowParametersWithMasksAndTheirCurrentProperties) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  r.GetParams()->SetValues("pLinha", "x");
+  r.GetParams()->SetValues("pValor", "1234567,891");
+  r.RepPrintSection(8);
+  r.LabelByName("linha")->SetVisible(false);  // names are case-insensitive
+  r.GetParams()->SetValues("pValor", "-5");
+  r.RepPrintSection(8);
+  EXPECT_EQ(Lines("section 8"), (std::vector<std::string>{"section 8: Linha=x | Valor=1.234.567,89",
+                                                          "section 8: Valor=-5,00"}));
+  EXPECT_THROW(r.LabelByName("NaoExiste"), Exception);
+  EXPECT_THROW(r.RepPrintSection(77), Exception);
+}
+
+TEST_F(Engine, MainQueryBindsParametersAndFeedsColumnLabels) {
+  OpenDatabase(
+      "create table PRODUTO (CODIGO integer, NOME varchar(40), PRECO numeric(15,2), DATA date);"
+      "insert into PRODUTO values (1, 'Óleo', 12.5, '2026-01-05'), (2, 'Açúcar', 3, '2026-02-01'),"
+      " (3, 'Sal', 1, '2026-03-01');");
+  TnrwReport& r = StartReport(R"({"name": "q", "query": ["select CODIGO, NOME, PRECO, DATA from PRODUTO",
+      "where DATA >= :pDesde {{interval pCodigos CODIGO}} order by CODIGO"],
+    "parameters": [{"name": "pDesde", "type": "date", "default": "01/02/2026"},
+                   {"name": "pCodigos", "type": "interval", "default": "2..9"}],
+    "sections": [{"number": 1, "height": 10},
+      {"number": 8, "height": 10, "labels": [{"name": "C", "column": "CODIGO", "mask": "0000"},
+        {"name": "N", "column": "NOME"}, {"name": "P", "column": "PRECO", "mask": "#,##0.00"},
+        {"name": "D", "column": "DATA", "mask": "mm/yyyy"}]}]})");
+  r.OpenMainQuery();
+  TnClientDataSet* ds = r.GetDataSet();
+  ASSERT_NE(ds, nullptr);
+  for (ds->First(); !ds->GetEof(); ds->Next()) r.RepPrintSection(8);
+  EXPECT_EQ(Lines("section 8"),
+            (std::vector<std::string>{"section 8: C=0002 | N=Açúcar | P=3,00 | D=02/2026",
+                                      "section 8: C=0003 | N=Sal | P=1,00 | D=03/2026"}));
+
+  r.GetParams()->SetValues("pCodigos", "1; drop table PRODUTO");
+  EXPECT_THROW(r.OpenMainQuery(), Exception);
+}
+
+TEST_F(Engine, LabelBoundToAMissingColumnIsReportedWhenTheQueryOpens) {
+  OpenDatabase("create table T (A integer);");
+  TnrwReport& r = StartReport(R"({"name": "q", "query": "select A from T",
+    "sections": [{"number": 1, "height": 10},
+                 {"number": 8, "height": 10, "labels": [{"name": "Falta", "column": "B"}]}]})");
+  try {
+    r.OpenMainQuery();
+    FAIL() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("teste.json"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("Falta"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("\"B\""), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(Engine, ProgressAnswersStopOnceAsked) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  int calls = 0;
+  document_.progress = [&](int done, int) { ++calls; return done >= 2; };
+  EXPECT_FALSE(r.CSLShowProgress(1, 3));
+  EXPECT_TRUE(r.CSLShowProgress(2, 3));
+  EXPECT_TRUE(r.CSLShowProgress(3, 3));
+  EXPECT_EQ(calls, 2);
+}
+
+}  // namespace
+}  // namespace stock::test
