@@ -1,0 +1,134 @@
+// Literals, interval conditions, rounding and text splitting.
+
+#include <cmath>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "datakit/FilterInterval.h"
+#include "datakit/HostEnv.h"
+#include "datakit/Rounding.h"
+#include "datakit/SqlLiterals.h"
+#include "datakit/StringArray.h"
+#include "rtl/Exception.h"
+
+namespace {
+
+TEST(ValorParaSQL, WritesLiteralsByKindAndByFieldType) {
+  const TDateTime day = EncodeDate(2026, 1, 31);
+  struct Case {
+    Variant value;
+    std::optional<TFieldType> type;
+    std::string expected;
+  } cases[] = {
+      {Variant::Null(), {}, "NULL"},
+      {Variant::Null(), ftInteger, "NULL"},
+      {Variant(42), {}, "42"},
+      {Variant(-7), ftSmallint, "-7"},
+      {Variant(1.5), {}, "1.5"},
+      {Variant(0.1 + 0.2), {}, "0.30000000000000004"},
+      {Variant(1e20), {}, "100000000000000000000"},
+      {Variant("O'Brien"), {}, "'O''Brien'"},
+      {Variant("x'; drop table EMPRESA; --"), ftString, "'x''; drop table EMPRESA; --'"},
+      {Variant::FromDate(day), {}, "'2026-01-31'"},
+      {Variant::FromDate(day + EncodeTime(14, 5, 9)), {}, "'2026-01-31 14:05:09'"},
+      {Variant::FromDate(day + EncodeTime(14, 5, 9)), ftDate, "'2026-01-31'"},
+      {Variant::FromDate(day), ftDateTime, "'2026-01-31 00:00:00'"},
+      {Variant("31/01/2026"), ftDate, "'2026-01-31'"},
+      {Variant("2026-01-31"), ftDate, "'2026-01-31'"},
+      {Variant(" 12 "), ftInteger, "12"},
+      {Variant("3,25"), ftFloat, "3.25"},
+      {Variant(12), ftString, "'12'"},
+      {Variant(true), {}, "1"},
+      {Variant(0), ftBoolean, "0"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.type ? ValorParaSQL(c.value, *c.type) : ValorParaSQL(c.value), c.expected) << c.expected;
+  }
+  EXPECT_THROW(ValorParaSQL(Variant("1; drop table EMPRESA"), ftInteger), EConvertError);
+  EXPECT_THROW(ValorParaSQL(Variant("abc"), ftFloat), EConvertError);
+  EXPECT_THROW(ValorParaSQL(Variant("31/02/2026"), ftDate), EConvertError);
+  EXPECT_THROW(ValorParaSQL(Variant(std::nan(""))), Exception);
+  EXPECT_THROW(ValorParaSQL(VarArrayOf({1, 2})), Exception);
+}
+
+TEST(ValorParaFiltro, WritesLiteralsOfTheFilterLanguage) {
+  const TDateTime day = EncodeDate(2026, 3, 5);
+  EXPECT_EQ(ValorParaFiltro(Variant::FromDate(day), ftDate), "'05/03/2026'");
+  EXPECT_EQ(ValorParaFiltro(Variant::FromDate(day + 0.5), ftDateTime), "'05/03/2026 12:00:00'");
+  EXPECT_EQ(ValorParaFiltro(Variant("it's"), ftString), "'it''s'");
+  EXPECT_EQ(ValorParaFiltro(Variant(2.5), ftFloat), "2.5");
+  EXPECT_EQ(ValorParaFiltro(Variant("7"), ftInteger), "7");
+  EXPECT_EQ(ValorParaFiltro(Variant::Null(), ftString), "null");
+  EXPECT_THROW(ValorParaFiltro(Variant("sete"), ftInteger), EConvertError);
+}
+
+TEST(RoundValor, RoundsTheDecimalDigitsHalfAwayFromZero) {
+  struct Case {
+    double value;
+    int decimals;
+    double rounded, truncated;
+  } cases[] = {
+      {0.125, 2, 0.13, 0.12},    {1.005, 2, 1.01, 1.00},    {2.675, 2, 2.68, 2.67},
+      {-2.675, 2, -2.68, -2.67}, {1.0049999, 2, 1.0, 1.0},  {0.5, 0, 1, 0},
+      {-0.5, 0, -1, 0},          {9.995, 2, 10.0, 9.99},    {123.456, 0, 123, 123},
+      {1234.5, -2, 1200, 1200},  {0.004, 2, 0, 0},          {1e-20, 2, 0, 0},
+      {3.0, 2, 3.0, 3.0},        {1.23456789012345e15, 2, 1.23456789012345e15, 1.23456789012345e15},
+      {19.99 * 3, 2, 59.97, 59.97},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RoundValor(c.value, c.decimals), c.rounded) << c.value << " " << c.decimals;
+    EXPECT_EQ(TruncateValor(c.value, c.decimals), c.truncated) << c.value << " " << c.decimals;
+  }
+  EXPECT_TRUE(std::isnan(RoundValor(std::nan(""), 2)));
+}
+
+TEST(FilterInterval, BuildsConditionsFromListsAndRanges) {
+  const TnTiposInclusao incluir{tiIncluir};
+  struct Case {
+    std::string columns, text;
+    bool conjunction;
+    std::string expected;
+  } cases[] = {
+      {"L.CODIGOEMPRESA", "1", false, "(L.CODIGOEMPRESA = 1) "},
+      {"COL", "1;3;5..9", false, "(COL = 1 or COL = 3 or COL between 5 and 9) "},
+      {"COL", " 01 ; 7 .. 7 ", true, " and (COL = 1 or COL = 7) "},
+      {"COL", "", false, "(1 = 1) "},
+      {"COL", "   ", true, ""},
+      {"A, B", "2..4", false, "((A between 2 and 4) and (B between 2 and 4)) "},
+      {"A;B", "1", true, " and ((A = 1) and (B = 1)) "},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FilterInterval(c.columns, c.text, incluir, c.conjunction, 6), c.expected) << c.text;
+  EXPECT_EQ(FilterInterval(std::vector<std::string>{"F.CODIGOESTAB"}, "2", incluir, false, 6),
+            "(F.CODIGOESTAB = 2) ");
+  EXPECT_EQ(FilterInterval("COL", "3", {tiExcluir}, true, 0), " and not (COL = 3) ");
+
+  for (const char* bad : {"1; drop table EMPRESA", "abc", "1..", ";;", "1;", "..3", "9..5", "-1",
+                          "1 2", "1,2", "1...3", "99999999999999999999", "1 or 1=1"}) {
+    try {
+      FilterInterval("COL", bad, incluir, true, 6);
+      ADD_FAILURE() << "accepted " << bad;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), std::string("Intervalo inválido: '") + bad + "'");
+    }
+  }
+  EXPECT_THROW(FilterInterval("COL = 1 or 1", "1", incluir, true, 6), Exception);
+}
+
+TEST(StrToStrArray, SplitsAtEveryOccurrenceOfTheSeparator) {
+  EXPECT_EQ(StrToStrArray("a|b||c", "|"), (TnStringArray{"a", "b", "", "c"}));
+  EXPECT_EQ(StrToStrArray("um#$dois#$", "#$"), (TnStringArray{"um", "dois", ""}));
+  EXPECT_EQ(StrToStrArray("", "|"), TnStringArray{});
+  EXPECT_EQ(StrToStrArray("abc", ""), TnStringArray{"abc"});
+}
+
+TEST(HostEnv, TodayHasNoTimeAndCloudModeIsAHostSetting) {
+  EXPECT_EQ(Date(), std::floor(Date()));
+  EXPECT_FALSE(EhCloud());
+  SetEhCloud(true);
+  EXPECT_TRUE(EhCloud());
+  SetEhCloud(false);
+}
+
+}  // namespace
