@@ -45,8 +45,8 @@ class TnLabel : public TObject {
   bool GetVisible() const { return visible_; }
   void SetVisible(bool visible) { visible_ = visible; }
 
-  // The text shown by a caption label. "@PageNo" and "@PageCount" in it are replaced by the
-  // page number and by the document's page count when it prints.
+  // The text shown by a caption label. "@PageNo", "@PageCount", "@Date" and "@Time" in it are
+  // replaced by the page number, the document's page count and the run's date and time.
   const std::string& GetCaption() const { return caption_; }
   void SetCaption(std::string caption) { caption_ = std::move(caption); }
 

@@ -72,7 +72,8 @@ RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice
       }
     }
     report.OpenMainQuery();
-    device.BeginDocument({report.Definition().title, Now()});
+    const TDateTime started = Now();
+    device.BeginDocument({report.Definition().title, started});
     report.FireBeforeReport();
 
     int page_count = 0;
@@ -83,6 +84,7 @@ RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice
       first.device = counter.get();
       first.draw_normal = false;
       first.progress = request.progress;
+      first.started = started;
       PrintPass(report, *instance, first);
       page_count = first.pages;
       stopped = first.stop_requested;
@@ -91,6 +93,7 @@ RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice
     document.device = &device;
     document.page_count = page_count;
     document.progress = request.progress;
+    document.started = started;
     if (!stopped) {
       if (instance) PrintPass(report, *instance, document);
       stopped = document.stop_requested;

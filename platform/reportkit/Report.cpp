@@ -26,11 +26,19 @@ std::string Upper(std::string_view s) {
 bool IsDateType(TFieldType t) { return t == ftDate || t == ftDateTime; }
 bool IsNumberType(TFieldType t) { return t == ftInteger || t == ftLargeint || t == ftFloat; }
 
-// Replaces "@PageNo" and "@PageCount" in a caption.
-std::string ExpandCaption(const std::string& caption, int page_no, int page_count) {
+// Replaces "@PageNo", "@PageCount", "@Date" and "@Time" in a caption.
+std::string ExpandCaption(const std::string& caption, int page_no, int page_count,
+                          TDateTime started) {
   if (caption.find('@') == std::string::npos) return caption;
   std::string out = ReplaceAll(caption, "@PageCount", IntToStr(page_count));
-  return ReplaceAll(out, "@PageNo", IntToStr(page_no));
+  out = ReplaceAll(out, "@PageNo", IntToStr(page_no));
+  if (out.find("@Date") != std::string::npos) {
+    out = ReplaceAll(out, "@Date", FormatDateTime("dd/mm/yyyy", started));
+  }
+  if (out.find("@Time") != std::string::npos) {
+    out = ReplaceAll(out, "@Time", FormatDateTime("hh:nn", started));
+  }
+  return out;
 }
 
 }  // namespace
@@ -348,7 +356,8 @@ std::string TnrwReport::TextOf(const BoundLabel& b) const {
   const std::string& mask = l.GetMask();
   switch (l.GetSource()) {
     case TnLabelSource::Caption:
-      return ExpandCaption(l.GetCaption(), page_no_, document_ ? document_->page_count : 0);
+      return ExpandCaption(l.GetCaption(), page_no_, document_ ? document_->page_count : 0,
+                           document_ ? document_->started : 0);
     case TnLabelSource::Parameter: {
       const std::string& value = b.param->GetValue();
       if (mask.empty() || value.empty()) return value;

@@ -17,6 +17,7 @@ struct ReportDocument {
   bool draw_normal = true;         // false during a counting pass
   int pages = 0;                   // pages begun in this pass, inner reports included
   int page_count = 0;              // what "@PageCount" shows: the counting pass's total
+  TDateTime started = 0;           // when the run began: "@Date" and "@Time" show it
   ProgressHandler progress;
   bool stop_requested = false;     // set once progress answered stop
 };

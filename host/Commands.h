@@ -1,0 +1,40 @@
+#pragma once
+// The commands of `stockreports`. Each returns the process exit status: 0 printed (or done),
+// 1 error, 2 usage, 3 stopped without printing.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/Terminal.h"
+
+namespace stock::host {
+
+enum ExitStatus { kOk = 0, kError = 1, kUsage = 2, kStopped = 3 };
+
+struct DemoArgs {
+  std::string db = "demo.db";
+  int products = 300;
+  int months = 12;
+  int year = 2026;
+  unsigned seed = 1;
+  bool force = false;
+};
+
+struct PrintArgs {
+  std::string report;
+  std::string db;
+  std::vector<std::string> params;  // "name=value"
+  std::string out;
+  Answers answers = Answers::Ask;
+  bool quiet = false;
+};
+
+int RunDemo(const DemoArgs& args);
+int RunList();
+int RunPrint(const PrintArgs& args);
+
+// Names of the reports in the definition folder, sorted.
+std::vector<std::string> KnownReports();
+
+}  // namespace stock::host

@@ -1,0 +1,50 @@
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "host/Commands.h"
+#include "reportkit/DMReport.h"
+#include "reportkit/ReportDefinition.h"
+#include "rtl/Exception.h"
+
+namespace stock::host {
+
+std::vector<std::string> KnownReports() {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(DefinitionDirectory(), ec)) {
+    if (entry.path().extension() != ".json") continue;
+    names.push_back(entry.path().stem().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int RunList() {
+  const std::vector<std::string> names = KnownReports();
+  if (names.empty()) {
+    std::cerr << "Nenhum relatório encontrado em " << DefinitionDirectory() << "\n";
+    return kError;
+  }
+  int status = kOk;
+  for (const std::string& name : names) {
+    try {
+      auto def = LoadReportDefinition(DefinitionPath(name));
+      if (def->plugin.empty()) continue;  // layouts printed only inside other reports
+      std::cout << name << " - " << def->title << "\n";
+      for (const ParamDef& p : def->params) {
+        if (!p.input) continue;
+        std::cout << "    " << p.name << " (" << ParamTypeName(p.type) << ")";
+        if (!p.caption.empty()) std::cout << ": " << p.caption;
+        if (!p.default_value.empty()) std::cout << " [padrão: " << p.default_value << "]";
+        std::cout << "\n";
+      }
+    } catch (const Exception& e) {
+      std::cerr << "Erro: " << e.what() << "\n";
+      status = kError;
+    }
+  }
+  return status;
+}
+
+}  // namespace stock::host

@@ -1,0 +1,92 @@
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "basekit/Conexao.h"
+#include "basekit/MessageDlg.h"
+#include "host/Commands.h"
+#include "reportkit/DMReport.h"
+#include "reportkit/PluginRun.h"
+#include "reportkit/output/OutputDevice.h"
+#include "rtl/Exception.h"
+
+namespace stock::host {
+
+namespace {
+
+void PrintMessages(const RunOutcome& outcome) {
+  for (const auto& [kind, text] : outcome.messages) {
+    std::cout << (kind == 1 ? "Aviso: " : "Mensagem: ") << text << "\n";
+  }
+}
+
+}  // namespace
+
+int RunPrint(const PrintArgs& args) {
+  const std::vector<std::string> known = KnownReports();
+  if (std::find(known.begin(), known.end(), args.report) == known.end()) {
+    std::cerr << "Relatório desconhecido: '" << args.report << "'. Relatórios disponíveis:";
+    for (const std::string& name : known) std::cerr << " " << name;
+    std::cerr << "\n";
+    return kUsage;
+  }
+  RunRequest request;
+  request.report = args.report;
+  for (const std::string& p : args.params) {
+    const size_t eq = p.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      std::cerr << "Parâmetro mal formado: '" << p << "' (use -p nome=valor)\n";
+      return kUsage;
+    }
+    request.params.emplace_back(p.substr(0, eq), p.substr(eq + 1));
+  }
+  try {
+    // Unknown parameter names are a usage error, found before anything runs.
+    auto definition = LoadReportDefinition(DefinitionPath(args.report));
+    for (const auto& [name, value] : request.params) {
+      const bool declared = std::any_of(definition->params.begin(), definition->params.end(),
+                                        [&](const ParamDef& d) { return d.input && d.name == name; });
+      if (!declared) {
+        std::cerr << "O relatório " << args.report << " não tem o parâmetro '" << name
+                  << "' (veja 'stockreports list')\n";
+        return kUsage;
+      }
+    }
+    if (!std::filesystem::exists(args.db)) {
+      throw Exception("Banco de dados não encontrado: '" + args.db + "'");
+    }
+    SetConexaoPadrao(std::make_unique<TnConexao>(args.db, TnModoAbertura::LeituraEscrita));
+    DialogHandlerGuard dialogs(MakeDialogHandler(args.answers));
+    std::unique_ptr<OutputDevice> device = CreateOutputDevice(args.out);
+    StopOnInterrupt interrupt;
+    request.progress = args.quiet ? ProgressHandler([](int, int) { return StopOnInterrupt::Requested(); })
+                                  : MakeProgress(args.report);
+    RunOutcome outcome;
+    try {
+      outcome = RunReport(request, *device);
+    } catch (...) {
+      EndProgress();
+      throw;
+    }
+    EndProgress();
+    SetConexaoPadrao(nullptr);
+    PrintMessages(outcome);
+    if (outcome.stopped) {
+      std::cerr << "Impressão interrompida pelo usuário; nenhum arquivo foi gravado.\n";
+      return kStopped;
+    }
+    if (outcome.pages == 0) {
+      std::cerr << "Nada foi impresso; nenhum arquivo foi gravado.\n";
+      return kStopped;
+    }
+    std::cout << args.out << ": " << outcome.pages << (outcome.pages == 1 ? " página" : " páginas")
+              << "\n";
+    return kOk;
+  } catch (const std::exception& e) {
+    SetConexaoPadrao(nullptr);
+    std::cerr << "Erro: " << e.what() << "\n";
+    return kError;
+  }
+}
+
+}  // namespace stock::host

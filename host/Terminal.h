@@ -1,0 +1,38 @@
+#pragma once
+// What the command-line host does at the terminal: the progress bar, Ctrl-C as a request to
+// stop, and answers to the reports' questions.
+
+#include <string>
+
+#include "basekit/MessageDlg.h"
+#include "reportkit/ReportDocument.h"
+
+namespace stock::host {
+
+// How questions are answered: from the terminal, or always yes / always no.
+enum class Answers { Ask, Yes, No };
+
+// Installs a SIGINT handler that records a stop request (a second Ctrl-C ends the process)
+// and restores the previous handler when destroyed.
+class StopOnInterrupt {
+ public:
+  StopOnInterrupt();
+  ~StopOnInterrupt();
+  StopOnInterrupt(const StopOnInterrupt&) = delete;
+  StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
+
+  static bool Requested();
+};
+
+// A progress handler: draws a bar on stderr when it is a terminal and answers true once a stop
+// was requested.
+ProgressHandler MakeProgress(const std::string& report);
+
+// Clears the progress bar line, if one was drawn.
+void EndProgress();
+
+// The dialog handler for `answers`. Ask reads the choice from the terminal; without a terminal
+// it raises Exception telling to use --yes or --no.
+DialogHandler MakeDialogHandler(Answers answers);
+
+}  // namespace stock::host

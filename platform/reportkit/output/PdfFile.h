@@ -1,0 +1,79 @@
+#pragma once
+// PdfFile: the object layer under PdfWriter. Numbers objects, records the offset of each one
+// as it is written, compresses streams, and writes the cross-reference table and trailer.
+// Internal to the output component.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reportkit/output/TempFile.h"
+
+typedef struct z_stream_s z_stream;
+
+namespace stock {
+
+// A growable byte buffer that does not zero what it reserves, for the content hot path.
+class ByteBuffer {
+ public:
+  // A pointer to at least `n` writable bytes at the end; finish with CommitTo.
+  char* Reserve(size_t n) {
+    if (size_ + n > capacity_) Grow(size_ + n);
+    return data_.get() + size_;
+  }
+  // Marks the bytes up to `end` (a pointer from Reserve) as written.
+  void CommitTo(char* end) { size_ = static_cast<size_t>(end - data_.get()); }
+  void Append(std::string_view text);
+  void Clear() { size_ = 0; }
+  const char* Data() const { return data_.get(); }
+  size_t Size() const { return size_; }
+
+ private:
+  void Grow(size_t needed);
+  std::unique_ptr<char[]> data_;
+  size_t size_ = 0, capacity_ = 0;
+};
+
+// Writes `value` in decimal at `p`; returns the end.
+char* PutInt(char* p, int64_t value);
+// Writes hundredths as a PDF real ("12.5", "-3", "0.07") at `p`; returns the end.
+char* PutFixed2(char* p, int64_t hundredths);
+// `value` rounded to hundredths.
+inline int64_t Hundredths(double value) {
+  return static_cast<int64_t>(value * 100 + (value < 0 ? -0.5 : 0.5));
+}
+
+class PdfFile {
+ public:
+  // Raises like TempFile. `first_free` is the first number NewObject hands out; the numbers
+  // below it are reserved by the caller.
+  PdfFile(const std::string& path, uint32_t first_free);
+  ~PdfFile();
+
+  uint32_t NewObject() { return next_++; }
+
+  // Starts object `number`: records its offset and writes "n 0 obj".
+  void BeginObject(uint32_t number);
+  void EndObject() { Write("\nendobj\n"); }
+  void Write(std::string_view text) { file_.Write(text); }
+
+  // Writes object `number` as a compressed stream of `data`; `extra` is added to the stream
+  // dictionary (e.g. "/Length1 1234").
+  void WriteStream(uint32_t number, const char* data, size_t size, std::string_view extra = {});
+
+  // Writes the cross-reference table and trailer and publishes the file. Every number handed
+  // out must have been written.
+  void Finish(uint32_t root, uint32_t info);
+  void Abort() noexcept { file_.Discard(); }
+
+ private:
+  TempFile file_;
+  std::vector<uint64_t> offsets_;  // by object number; 0 = not written
+  uint32_t next_;
+  std::unique_ptr<z_stream> zs_;
+  ByteBuffer compressed_;
+};
+
+}  // namespace stock
