@@ -71,7 +71,7 @@ RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice
         instance->DoParamExit(&report, item);
       }
     }
-    report.OpenMainQuery();
+    if (report.GetDataSet() == nullptr) report.OpenMainQuery();
     const TDateTime started = Now();
     device.BeginDocument({report.Definition().title, started});
     report.FireBeforeReport();

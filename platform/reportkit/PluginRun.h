@@ -33,7 +33,7 @@ struct RunOutcome {
 
 // Prints a report end to end into `device`: opens the definition, loads the plug-in, creates
 // the instance, sends the parameter-screen events for each given parameter (enter, change,
-// exit), opens the main query, fires before-report, runs ImprimirInterno once or, when a label
+// exit), opens the main query (unless the caller opened it already), fires before-report, runs ImprimirInterno once or, when a label
 // shows "@PageCount", twice (a counting pass into a discarding device first), frees the
 // instance and empties every hook of the report, whatever happened. The device is finished
 // when pages were printed, and aborted when the run raised, was stopped or printed nothing.

@@ -232,11 +232,14 @@ void TnrwReport::BeginPass(stock::ReportDocument* document) {
 }
 
 void TnrwReport::EndPass() {
+  // The run is over: its last page is closed without the page-end state or the after-page hook,
+  // which belong to page ends the report asked for.
   if (document_ != nullptr && page_open_) {
-    TNotifyEvent none;
-    std::swap(none, on_after_page_);  // the run is over: no hook reacts to its last page end
-    SetCSLIsPageEnd(true);
-    std::swap(none, on_after_page_);
+    if (definition_->footer != 0 && definition_->footer != 1) {
+      PrintNow(Section(definition_->footer));
+    }
+    if (page_open_) document_->device->EndPage();
+    page_open_ = false;
   }
   document_ = nullptr;
 }
