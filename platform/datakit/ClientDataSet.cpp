@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
 #include "datakit/Column.h"
@@ -292,6 +293,39 @@ TField* TnClientDataSet::FindField(const std::string& name) const {
 
 // --- Order, view, cursor -------------------------------------------------------------------
 
+namespace {
+
+// Order-preserving 64-bit image of a cell: exact for integers and floats, the first 8 bytes
+// (big-endian) for texts, whose ties are settled on the whole text.
+uint64_t SortPrefix(const Column& column, size_t row) {
+  switch (column.storage) {
+    case Storage::Integer: return static_cast<uint64_t>(column.ints[row]) ^ (uint64_t{1} << 63);
+    case Storage::Real: {
+      double d = column.reals[row];
+      if (d == 0) d = 0;  // -0 sorts with 0
+      uint64_t bits;
+      std::memcpy(&bits, &d, sizeof bits);
+      return (bits >> 63) ? ~bits : bits | (uint64_t{1} << 63);
+    }
+    case Storage::Text: {
+      std::string_view text = column.Text(row);
+      uint64_t key = 0;
+      for (size_t i = 0; i < 8; ++i)
+        key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+      return key;
+    }
+  }
+  return 0;
+}
+
+struct SortEntry {
+  uint64_t prefix[2];
+  uint32_t row;
+  uint8_t nulls;  // bit i: cell of encoded column i is null
+};
+
+}  // namespace
+
 void TnClientDataSet::RebuildOrder() {
   uint32_t n = RowCount();
   order_.resize(n);
@@ -299,14 +333,39 @@ void TnClientDataSet::RebuildOrder() {
   if (index_columns_.empty()) return;
   std::vector<const Column*> cols;
   for (int c : index_columns_) cols.push_back(columns_[static_cast<size_t>(c)].get());
-  // Row number as the last key keeps rows with equal keys in load order.
-  std::sort(order_.begin(), order_.end(), [&cols](uint32_t a, uint32_t b) {
-    for (const Column* col : cols) {
-      int c = stock::CompareCells(*col, a, b);
+  // The first two index columns are compared through fixed-width prefixes kept beside the row
+  // number, so the sort seldom reaches into the column storage.
+  const size_t encoded = std::min<size_t>(2, cols.size());
+  std::vector<SortEntry> entries(n);
+  for (uint32_t row = 0; row < n; ++row) {
+    SortEntry& e = entries[row];
+    e.row = row;
+    e.nulls = 0;
+    for (size_t i = 0; i < 2; ++i) {
+      e.prefix[i] = 0;
+      if (i >= encoded) continue;
+      if (cols[i]->IsNull(row)) e.nulls |= static_cast<uint8_t>(1u << i);
+      else e.prefix[i] = SortPrefix(*cols[i], row);
+    }
+  }
+  std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+    for (size_t i = 0; i < encoded; ++i) {
+      bool na = (a.nulls >> i) & 1u, nb = (b.nulls >> i) & 1u;
+      if (na != nb) return na;
+      if (na) continue;
+      if (a.prefix[i] != b.prefix[i]) return a.prefix[i] < b.prefix[i];
+      if (cols[i]->storage == Storage::Text) {
+        int c = cols[i]->Text(a.row).compare(cols[i]->Text(b.row));
+        if (c != 0) return c < 0;
+      }
+    }
+    for (size_t i = encoded; i < cols.size(); ++i) {
+      int c = stock::CompareCells(*cols[i], a.row, b.row);
       if (c != 0) return c < 0;
     }
-    return a < b;
+    return a.row < b.row;  // equal keys keep load order
   });
+  for (uint32_t i = 0; i < n; ++i) order_[i] = entries[i].row;
 }
 
 bool TnClientDataSet::PassesFilterAndRange(uint32_t row) const {

@@ -342,6 +342,20 @@ class Parser {
   bool PeekKeyword(const char* word) const { return !IsBracketed(pos_) && Keyword(Peek(), word); }
   bool PeekSymbol(const char* sym) const { return Peek().kind == Tok::Symbol && Peek().text == sym; }
 
+  bool PeekComparison(Op& op) const {
+    if (Peek().kind != Tok::Symbol) return false;
+    static const struct { const char* text; Op op; } kOps[] = {
+        {"=", Op::Eq}, {"<>", Op::Ne}, {"!=", Op::Ne}, {"<", Op::Lt},
+        {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge}};
+    for (const auto& candidate : kOps) {
+      if (Peek().text == candidate.text) {
+        op = candidate.op;
+        return true;
+      }
+    }
+    return false;
+  }
+
   NodePtr Disjunction() {
     NodePtr left = Conjunction();
     while (PeekKeyword("or")) {
@@ -453,10 +467,9 @@ class Parser {
         Fail("'like' só se aplica a campos de texto");
       return std::make_unique<LikeNode>(left.col, pattern.text, not_like);
     }
-    if (Peek().kind == Tok::Symbol && Peek().text != "(" && Peek().text != ")" && Peek().text != "-") {
-      std::string sym = Take().text;
-      Op op = sym == "=" ? Op::Eq : (sym == "<>" || sym == "!=") ? Op::Ne : sym == "<" ? Op::Lt
-            : sym == "<=" ? Op::Le : sym == ">" ? Op::Gt : Op::Ge;
+    Op op;
+    if (PeekComparison(op)) {
+      ++pos_;
       Operand right = ParseOperand();
       return Compare(std::move(left), op, std::move(right));
     }

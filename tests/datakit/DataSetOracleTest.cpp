@@ -155,6 +155,15 @@ TEST_F(DataSetOracle, IndexOrdersStablyAndFindsKeys) {
   }
 }
 
+TEST_F(DataSetOracle, IndexOnFloatsSortsNegativesAndNullsFirst) {
+  ds_->SetIndexFieldNames("Valor;CodigoEmpresa");
+  std::vector<int64_t> expected = Brute(rows_, [](const Row&) { return true; });
+  std::stable_sort(expected.begin(), expected.end(), [&](int64_t a, int64_t b) {
+    return std::tie(rows_[a].valor, rows_[a].empresa) < std::tie(rows_[b].valor, rows_[b].empresa);
+  });
+  EXPECT_EQ(Walk(*ds_), expected);
+}
+
 TEST_F(DataSetOracle, RangeOnIndexCombinesWithFilter) {
   ds_->SetIndexFieldNames("CodigoEmpresa;DataInvent");
   ds_->SetFilter("Valor > 0");
