@@ -63,7 +63,10 @@ TEST(TextDeviceTest, PlacesTextOnTheGridAndSeparatesPages) {
   text.EndPage();
   text.BeginPage(2, kA4W, kA4H);
   text.DrawText({650, 0, 0, 10}, "fim", font, TextAlign::Right);           // ends col 99
-  text.DrawText({0, 120, 10, 10}, "   ", font, TextAlign::Left);            // blank row dropped
+  text.DrawText({0, 200, 10, 10}, "A", font, TextAlign::Left);              // row 17
+  text.DrawText({13, 203, 10, 10}, "B", font, TextAlign::Left);             // same row
+  text.DrawText({0, 209, 10, 10}, "C", font, TextAlign::Left);              // next row, not over A
+  text.DrawText({0, 300, 10, 10}, "   ", font, TextAlign::Left);            // blank row dropped
   text.Finish();
   const std::string expected =
       "Código                    Qtde\n"   // columns 0-5 and 26-29
@@ -72,7 +75,7 @@ TEST(TextDeviceTest, PlacesTextOnTheGridAndSeparatesPages) {
       "\n"
       "Total-------------------------\n"
       "\f\n" +
-      std::string(97, ' ') + "fim\n";
+      std::string(97, ' ') + "fim\n" + std::string(16, '\n') + "A B\nC\n";
   EXPECT_EQ(text.Text(), expected);
 }
 

@@ -10,8 +10,8 @@
 namespace stock {
 
 namespace {
-// Level 1 compresses report pages (short, repetitive operators) to within a few percent of
-// the default level at several times its speed.
+// Level 1: on report pages (short, repetitive operators) the default level 6 saves about a
+// fifth of the file size for almost twice the compression time.
 constexpr int kDeflateLevel = 1;
 }  // namespace
 

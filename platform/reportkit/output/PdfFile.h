@@ -40,8 +40,10 @@ class ByteBuffer {
 char* PutInt(char* p, int64_t value);
 // Writes hundredths as a PDF real ("12.5", "-3", "0.07") at `p`; returns the end.
 char* PutFixed2(char* p, int64_t hundredths);
-// `value` rounded to hundredths.
+// `value` rounded to hundredths; 0 for a value that is not a finite coordinate (NaN, or
+// beyond any page), so that bad geometry never produces an unreadable number.
 inline int64_t Hundredths(double value) {
+  if (!(value > -1e12 && value < 1e12)) return 0;
   return static_cast<int64_t>(value * 100 + (value < 0 ? -0.5 : 0.5));
 }
 

@@ -105,6 +105,10 @@ struct PdfWriter::Impl {
   void BeginPage(double width, double height) {
     if (page_open) EndPage();
     page_open = true;
+    if (!(width > 0 && height > 0 && width < 1e6 && height < 1e6)) {
+      width = kA4Width;  // no usable size: A4 portrait rather than an unreadable page
+      height = kA4Height;
+    }
     page_width = Hundredths(width * kPointsPerUnit);
     page_height = Hundredths(height * kPointsPerUnit);
     content.Clear();

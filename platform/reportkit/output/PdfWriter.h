@@ -32,7 +32,8 @@ class PdfWriter {
   // Title and creation date of the document information (a zero date means now).
   void SetInfo(const DocumentInfo& info);
 
-  // Opens a page of `width` x `height` layout units. An open page is closed first.
+  // Opens a page of `width` x `height` layout units (A4 portrait when the size is not
+  // positive). An open page is closed first.
   void BeginPage(double width, double height);
 
   // Draws one line of UTF-8 text in `box`: top of the text at the top of the box, aligned

@@ -94,8 +94,13 @@ struct PngDevice::Impl {
     if (surface) End();
     ++pages;
     if (pages > kMaxPages) return;
-    const int w = std::max(1, static_cast<int>(std::lround(width * scale)));
-    const int h = std::max(1, static_cast<int>(std::lround(height * scale)));
+    if (!(width > 0 && height > 0 && width < 1e6 && height < 1e6)) {
+      width = kA4Width;
+      height = kA4Height;
+    }
+    // cairo's largest image side.
+    const int w = std::clamp(static_cast<int>(std::lround(width * scale)), 1, 32767);
+    const int h = std::clamp(static_cast<int>(std::lround(height * scale)), 1, 32767);
     surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     cr = cairo_create(surface);
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {

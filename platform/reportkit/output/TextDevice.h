@@ -1,12 +1,15 @@
 #pragma once
 // TextDevice: pages as a grid of characters, for terminals and golden files.
 //
-// One column per 6.5 layout units of x (an A4 portrait page is about 122 columns wide) and one
-// row per 12 layout units of y, from the top of each text box. Every character takes one
-// column; right-aligned text ends on the column of its box's right edge, centred text is
-// centred on the box. Horizontal lines become '-' and vertical lines '|' where no text is;
-// text written later overwrites. Each page's rows are written with trailing blanks and
-// trailing empty rows removed; pages are separated by a line holding a form feed ("\f\n").
+// One column per 6.5 layout units of x (an A4 portrait page is about 122 columns wide). Rows
+// follow the text: items whose tops are less than half a line apart share a row, the first
+// row sits at top / 12 units, and each further row is one or more rows below the previous one
+// in proportion to the vertical distance (12 units a row), so closely printed sections never
+// overwrite each other and a gap shows as blank lines. Every character takes one column;
+// right-aligned text ends on the column of its box's right edge, centred text is centred on the
+// box. Horizontal lines become '-' and vertical lines '|' where no text is; text printed
+// later overwrites earlier text. Each page's rows are written with trailing blanks and trailing
+// empty rows removed; pages are separated by a line holding a form feed ("\f\n").
 
 #include <memory>
 #include <string>
@@ -19,6 +22,7 @@ class TextDevice : public OutputDevice {
  public:
   static constexpr double kColumnWidth = 6.5;  // layout units
   static constexpr double kRowHeight = 12;     // layout units
+  static constexpr double kSameRow = 6;        // tops closer than this share a row
 
   // Output kept in memory (see Text()).
   TextDevice();
