@@ -67,6 +67,10 @@ struct DemoPlan {
 // REQUIRES: options validated; inside the generator's transaction.
 DemoPlan WriteMasterData(SqlDb& db, const DemoOptions& options);
 
+// Writes the product groups (GRUPOPRODUTO) and options.products products (PRODUTO) of both
+// companies, and the products' plans into `plan`.
+void WriteGroupsAndProducts(SqlDb& db, const DemoOptions& options, DemoPlan& plan);
+
 // Writes the monthly inventories (LCTOINV and LCTOINVPROPRIEDADE) of every establishment and
 // adds their row counts to `summary`.
 void WriteInventories(SqlDb& db, const DemoOptions& options, const DemoPlan& plan,

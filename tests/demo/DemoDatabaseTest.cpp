@@ -348,4 +348,35 @@ TEST(DemoDatabase, SchemaKeepsDeclaredTypesThroughTheView) {
   sqlite3_close(db);
 }
 
+TEST(DemoDatabase, SchemaStatementsOneByOneBuildTheSameSchema) {
+  // Comments of the script hold ';' (month lists): the split must not cut inside them.
+  auto master = [](bool oneByOne) {
+    sqlite3* db = nullptr;
+    sqlite3_open(":memory:", &db);
+    if (oneByOne) {
+      for (const std::string& statement : stock::SuiteSchemaStatements()) {
+        EXPECT_EQ(statement.find("--"), std::string::npos);
+        EXPECT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << statement;
+      }
+    } else {
+      sqlite3_exec(db, std::string(stock::SuiteSchemaSql()).c_str(), nullptr, nullptr, nullptr);
+    }
+    std::string names;
+    sqlite3_exec(db, "select type || ' ' || name from sqlite_master order by 1",
+                 [](void* out, int, char** values, char**) {
+                   *static_cast<std::string*>(out) += std::string(values[0]) + "\n";
+                   return 0;
+                 }, &names, nullptr);
+    sqlite3_close(db);
+    return names;
+  };
+  std::string whole = master(false);
+  EXPECT_EQ(master(true), whole);
+  EXPECT_NE(whole.find("view VESTABHISTORICOATUAL"), std::string::npos);
+  int indexes = 0;
+  for (const std::string& statement : stock::SuiteSchemaStatements()) indexes += stock::IsCreateIndex(statement);
+  EXPECT_EQ(indexes, 4);
+}
+
 }  // namespace
