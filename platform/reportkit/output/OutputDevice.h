@@ -20,6 +20,10 @@ namespace stock {
 
 enum class TextAlign { Left, Center, Right };
 
+// Text is drawn in DejaVu Sans (Liberation Sans when DejaVu is not installed). Bold and italic
+// use the bold and oblique files of the family; a style whose file is not installed falls back
+// to the upright (or bold) face. A character the font lacks is drawn, measured and extracted
+// as '?'.
 struct FontSpec {
   double size = 8;  // points
   bool bold = false;
@@ -76,8 +80,9 @@ class OutputDevice {
   virtual void Abort() noexcept = 0;
 };
 
-// Width of `text` in layout units in the given font, from the embedded font's metrics. Used
-// by the engine to lay out justified text and by backends to align.
+// Width of `text` in layout units in the given font, from the embedded font's metrics: the sum
+// of the glyph advances, one glyph per character, no kerning. Used by the engine to lay out
+// justified text and by backends to align. Raises Exception when no font is installed.
 double MeasureText(std::string_view text, const FontSpec& font);
 
 // A device chosen by the extension of `path`: .pdf, .txt, .png or .trace. Raises Exception
