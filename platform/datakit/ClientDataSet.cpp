@@ -80,18 +80,32 @@ void TnClientDataSet::BuildFields(const std::vector<TFieldDef>& defs, size_t res
     for (const TFieldDef& def : defs) fresh.Add(def.Name, def.DataType, def.Size);
     field_defs_ = std::move(fresh);
   }
-  fields_.clear();
-  columns_.clear();
-  names_.clear();
-  for (const TFieldDef& def : field_defs_.Items()) {
-    auto column = std::make_unique<Column>(def.Name, def.DataType);
-    column->Reserve(reserve);
-    int index = static_cast<int>(fields_.size());
-    fields_.push_back(std::make_unique<TField>(this, column.get(), def.Name, def.DataType, def.Size, index));
-    names_.emplace_back(UpperAscii(def.Name), index);
-    columns_.push_back(std::move(column));
+  // The same columns as before (a query run again) keep their TField objects, so references
+  // to them stay valid.
+  bool same = fields_.size() == field_defs_.Items().size();
+  for (size_t i = 0; same && i < fields_.size(); ++i) {
+    const TFieldDef& def = field_defs_.Items()[i];
+    same = fields_[i]->GetFieldName() == def.Name && fields_[i]->GetDataType() == def.DataType;
   }
-  std::sort(names_.begin(), names_.end());
+  if (same) {
+    for (auto& column : columns_) {
+      column->Clear();
+      column->Reserve(reserve);
+    }
+  } else {
+    fields_.clear();
+    columns_.clear();
+    names_.clear();
+    for (const TFieldDef& def : field_defs_.Items()) {
+      auto column = std::make_unique<Column>(def.Name, def.DataType);
+      column->Reserve(reserve);
+      int index = static_cast<int>(fields_.size());
+      fields_.push_back(std::make_unique<TField>(this, column.get(), def.Name, def.DataType, def.Size, index));
+      names_.emplace_back(UpperAscii(def.Name), index);
+      columns_.push_back(std::move(column));
+    }
+    std::sort(names_.begin(), names_.end());
+  }
   order_.clear();
   view_.clear();
   range_low_.reset();
@@ -142,9 +156,23 @@ void TnClientDataSet::Close() {
 // --- Bulk load -----------------------------------------------------------------------------
 
 void TnClientDataSet::BeginBulkLoad(const std::vector<TFieldDef>& columns, size_t expected_rows) {
+  // A query may repeat a column name or leave one empty: such columns get unique names
+  // ("CODIGO_1", "COLUNA3"), so every field stays reachable by name.
+  std::vector<TFieldDef> defs = columns;
+  for (size_t i = 0; i < defs.size(); ++i) {
+    if (Trim(defs[i].Name).empty()) defs[i].Name = "COLUNA" + std::to_string(i + 1);
+    auto taken = [&](const std::string& name) {
+      for (size_t j = 0; j < i; ++j) if (SameText(defs[j].Name, name)) return true;
+      return false;
+    };
+    if (taken(defs[i].Name)) {
+      std::string base = defs[i].Name;
+      for (int n = 1; taken(defs[i].Name); ++n) defs[i].Name = base + "_" + std::to_string(n);
+    }
+  }
   state_ = dsInactive;
   ClearRows();
-  BuildFields(columns, expected_rows);
+  BuildFields(defs, expected_rows);
   bulk_loading_ = true;
   bulk_column_ = 0;
 }
@@ -495,8 +523,9 @@ int64_t TnClientDataSet::WriteRecordNo() {
 // --- Filter --------------------------------------------------------------------------------
 
 void TnClientDataSet::SetFilter(const std::string& text) {
-  if (columns_.empty() || bulk_loading_) {  // not created yet: compiled on creation
+  if (state_ == dsInactive || bulk_loading_) {  // closed: compiled when the dataset opens
     filter_text_ = text;
+    filter_.reset();
     return;
   }
   if (state_ != dsBrowse && state_ != dsInactive) Post();
@@ -599,7 +628,7 @@ void TnClientDataSet::Cancel() {
 // --- Index, keys, range --------------------------------------------------------------------
 
 void TnClientDataSet::SetIndexFieldNames(const std::string& names) {
-  if (columns_.empty() || bulk_loading_) {
+  if (state_ == dsInactive || bulk_loading_) {  // closed: applied when the dataset opens
     index_text_ = names;
     return;
   }

@@ -48,7 +48,8 @@ class TnClientDataSet : public TDataSet {
   TFieldDefs& FieldDefs() { return field_defs_; }
 
   // Creates the fields from FieldDefs() and opens the dataset empty. Raises Exception when
-  // there are no field definitions. Fields of an earlier creation are destroyed.
+  // there are no field definitions. Fields of an earlier creation are destroyed, unless the
+  // columns are the same (names and types, in order): then the TField objects are kept.
   void CreateDataSet();
 
   // Accepted for compatibility: this dataset keeps no change log either way.
@@ -60,7 +61,9 @@ class TnClientDataSet : public TDataSet {
 
   // --- Bulk load -------------------------------------------------------------------------
   // BeginBulkLoad discards rows and fields and defines the columns; `expected_rows` (0 when
-  // unknown) reserves storage. Then, for each row, exactly one Append... call per column in
+  // unknown) reserves storage. A repeated column name gets a suffix ("CODIGO_1"), an empty one
+  // the name "COLUNA<n>" (n from 1). Loading the same columns again (a query run again with new
+  // parameters) keeps the TField objects, so references to them stay valid. Then, for each row, exactly one Append... call per column in
   // column order. A value is converted to the column's type: AppendText into an integer or float
   // column must hold a number ("." or "," decimal), into a date column an ISO date
   // "yyyy-mm-dd" or "yyyy-mm-dd hh:nn:ss" (or a short date dd/mm/yyyy); AppendInteger into a
@@ -108,7 +111,8 @@ class TnClientDataSet : public TDataSet {
 
   // --- Index, search, range ----------------------------------------------------------------
   // Sets the index fields, separated by ";". Raises Exception for an unknown field and keeps
-  // the previous index. Stands on the first row.
+  // the previous index. Cancels the range; stands on the first row. On a closed dataset the
+  // names are checked when it opens.
   void SetIndexFieldNames(const std::string& names);
   const std::string& GetIndexFieldNames() const { return index_text_; }
 

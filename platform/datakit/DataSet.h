@@ -56,8 +56,9 @@ class TDataSet : public TObject {
   virtual void SetBookmark(int64_t bookmark) = 0;
 
   // Filter text in the dataset filter language (see FilterExpression.h); applies while
-  // Filtered is true. SetFilter raises Exception "Expressão de filtro inválida: ..." for a bad
-  // text or an unknown field, and then keeps the previous filter.
+  // Filtered is true. On an open dataset SetFilter raises Exception "Expressão de filtro
+  // inválida: ..." for a bad text or an unknown field, and then keeps the previous filter; on a
+  // closed one the text is checked when the dataset opens.
   virtual void SetFilter(const std::string& text) = 0;
   virtual const std::string& GetFilter() const = 0;
   virtual void SetFiltered(bool on) = 0;

@@ -192,6 +192,13 @@ TEST(ClientDataSet, BulkLoadRejectsBadValuesAndIncompleteRows) {
   EXPECT_THROW(ds.EndBulkLoad(), Exception);
   EXPECT_THROW(ds.AppendInteger(1), Exception);  // no load in progress
 
+  ds.BeginBulkLoad({{"CODIGO", ftInteger, 0}, {"codigo", ftString, 0}, {"", ftDate, 0}});
+  ds.EndBulkLoad();
+  EXPECT_EQ(ds.Fields(1)->GetFieldName(), "codigo_1");
+  EXPECT_EQ(ds.Fields(2)->GetFieldName(), "COLUNA3");
+  EXPECT_TRUE(ds.IsEmpty());
+
+  ds.Close();  // filter and index of a closed dataset are checked against the next load
   ds.SetFilter("DATA >= '01/01/2026'");
   ds.SetFiltered(true);
   ds.SetIndexFieldNames("DATA");
@@ -204,6 +211,15 @@ TEST(ClientDataSet, BulkLoadRejectsBadValuesAndIncompleteRows) {
   std::vector<int64_t> codes;
   for (ds.First(); !ds.GetEof(); ds.Next()) codes.push_back(ds.FieldByName("codigo")->AsInteger());
   EXPECT_EQ(codes, (std::vector<int64_t>{2, 3}));
+
+  // Loading the same columns again keeps the field objects that callers hold.
+  TField* codigo = ds.FieldByName("CODIGO");
+  ds.BeginBulkLoad({{"CODIGO", ftInteger, 0}, {"DATA", ftDate, 0}});
+  ds.AppendInteger(9);
+  ds.AppendText("2026-05-01");
+  ds.EndBulkLoad();
+  EXPECT_EQ(ds.FieldByName("CODIGO"), codigo);
+  EXPECT_EQ(codigo->AsInteger(), 9);
 }
 
 class TnMapDados : public TnFieldMap {
