@@ -64,7 +64,7 @@ void WriteCompanies(SqlDb& db) {
                 "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
   ins.Int(1, 1).Text(2, "Metalúrgica Horizonte Indústria e Comércio Ltda").Text(3, "Horizonte Metais")
       .Int(4, 1).Text(5, MakeCnpj("23456781", 1))
-      .Text(6, MakeInscricaoEstadualSP("24407831", "12")).Text(7, "3104587")
+      .Text(6, MakeInscricaoEstadualSP("24407831", "11")).Text(7, "3104587")
       .Text(8, "Rodovia Dom Pedro I, km 127").Text(9, "s/n").Text(10, "Galpão 3")
       .Text(11, "Jardim Santa Mônica").Text(12, "Campinas").Text(13, "SP").Text(14, "13087500")
       .Text(15, "(19) 3251-7700").Text(16, "fiscal@horizontemetais.com.br")
