@@ -47,3 +47,19 @@ function(stock_add_test name)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "TZ=America/Sao_Paulo;STOCK_SOURCE_DIR=${PROJECT_SOURCE_DIR};STOCK_PLUGIN_DIR=${PROJECT_BINARY_DIR}/plugins;STOCK_DEFINITION_DIR=${PROJECT_SOURCE_DIR}/definitions")
 endfunction()
+
+# stock_add_bench(NAME SOURCES ... [LIBS ...])
+# A benchmark executable (not a test): links stockhost, sees bench/support/BenchUtil.h and
+# knows the build's plug-in folder and the source's definitions.
+function(stock_add_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/bench)
+  target_link_libraries(${name} PRIVATE stockhost ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE STOCK_BUILD_DIR="${PROJECT_BINARY_DIR}"
+                                             STOCK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  get_property(plugins GLOBAL PROPERTY STOCK_PLUGINS)
+  if(plugins)
+    add_dependencies(${name} ${plugins})
+  endif()
+endfunction()
