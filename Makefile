@@ -26,13 +26,20 @@ test: build
 test-asan:
 	$(MAKE) test PRESET=asan
 
+# Each line of DEMO_PRINTS: report name, then its parameters; printed to out/<name>.pdf and .txt.
+STOCKREPORTS := $(BUILD)/host/stockreports
+DEMO_PRINTS := \
+	"stockItems -p pQuebra=1"
+
 demo: build
 	@mkdir -p out
-	@if [ -x $(BUILD)/host/stockreports ]; then \
-	  [ -f demo.db ] || $(BUILD)/host/stockreports demo --db demo.db; \
-	  $(BUILD)/host/stockreports print stockItems --db demo.db --out out/stockItems.pdf; \
-	  $(BUILD)/host/stockreports print stockItems --db demo.db --out out/stockItems.txt; \
-	else echo "the stockreports command is not built yet"; fi
+	@[ -f demo.db ] || $(STOCKREPORTS) demo --db demo.db
+	@for line in $(DEMO_PRINTS); do \
+	  set -- $$line; name=$$1; shift; \
+	  for ext in pdf txt; do \
+	    $(STOCKREPORTS) print $$name --db demo.db "$$@" --out out/$$name.$$ext -q || exit 1; \
+	  done; \
+	done
 
 bench: deps
 	cmake --preset release >/dev/null
