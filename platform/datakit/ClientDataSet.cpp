@@ -108,6 +108,7 @@ void TnClientDataSet::BuildFields(const std::vector<TFieldDef>& defs, size_t res
   }
   order_.clear();
   view_.clear();
+  leading_sorted_.clear();
   range_low_.reset();
   range_high_.reset();
   filter_.reset();
@@ -135,6 +136,7 @@ void TnClientDataSet::ClearRows() {
   for (auto& column : columns_) column->Clear();
   order_.clear();
   view_.clear();
+  leading_sorted_.clear();
   edit_row_ = -1;
   edit_backup_.clear();
   cursor_ = 0;
@@ -355,6 +357,7 @@ struct SortEntry {
 }  // namespace
 
 void TnClientDataSet::RebuildOrder() {
+  leading_sorted_.clear();
   uint32_t n = RowCount();
   order_.resize(n);
   std::iota(order_.begin(), order_.end(), 0u);
@@ -431,14 +434,24 @@ bool TnClientDataSet::ViewSortedBy(const std::vector<int>& columns) const {
     if (columns.size() > index_columns_.size()) return false;
     return std::equal(columns.begin(), columns.end(), index_columns_.begin());
   }
-  for (size_t i = 1; i < order_.size(); ++i) {
+  // Key columns without an index are the leading columns 0..k-1.
+  const size_t k = columns.size();
+  if (k == 0) return true;
+  if (leading_sorted_.size() < k + 1) leading_sorted_.resize(k + 1, -1);
+  if (leading_sorted_[k] >= 0) return leading_sorted_[k] == 1;
+  bool sorted = true;
+  for (size_t i = 1; sorted && i < order_.size(); ++i) {
     for (int c : columns) {
       int cmp = stock::CompareCells(*columns_[static_cast<size_t>(c)], order_[i - 1], order_[i]);
       if (cmp < 0) break;
-      if (cmp > 0) return false;
+      if (cmp > 0) {
+        sorted = false;
+        break;
+      }
     }
   }
-  return true;
+  leading_sorted_[k] = sorted ? 1 : 0;
+  return sorted;
 }
 
 void TnClientDataSet::StandAt(size_t position) {
@@ -588,6 +601,7 @@ void TnClientDataSet::PlaceNewRow(uint32_t row) {
     return static_cast<size_t>(rows.insert(it, row) - rows.begin());
   };
   insert_sorted(order_);
+  leading_sorted_.clear();
   if (PassesFilterAndRange(row)) {
     StandAt(insert_sorted(view_));
   } else {

@@ -168,6 +168,10 @@ class TnClientDataSet : public TDataSet {
   bool bof_ = true;
   bool eof_ = true;
 
+  // Without an index: whether the load order is sorted by the first k columns, per k
+  // (-1 unknown). Reset whenever rows change.
+  mutable std::vector<int8_t> leading_sorted_;
+
   std::string index_text_;
   std::vector<int> index_columns_;
 
