@@ -50,6 +50,10 @@ void TstockCountSheet::ImprimirInterno() {
   if (dados == nullptr || dados->GetEof()) return;
   TnpqPowerParam* params = Report()->GetParams();
 
+  // A filter that leaves no product still prints the first heading, under the first company
+  // of the selection.
+  const int64_t primeiraEmpresa = dados->FieldByName("CodigoEmpresa")->AsInteger();
+
   // The prefix is a literal of the filter: its quotes are doubled, so a prefix holding a
   // quote filters for that quote instead of breaking the expression.
   dados->SetFiltered(false);
@@ -91,7 +95,8 @@ void TstockCountSheet::ImprimirInterno() {
   });
 
   // The header is loaded again only when the company changes: loading it is a look-up.
-  int64_t empresaCabecalho = dados->Fields(ixCodigoEmpresa)->AsInteger();
+  int64_t empresaCabecalho =
+      dados->GetEof() ? primeiraEmpresa : dados->Fields(ixCodigoEmpresa)->AsInteger();
   FCabecalho->Executar(static_cast<int>(empresaCabecalho));
   Report()->RepPrintSection(9);
   params->SetValues("pPrecoUnit", "");
@@ -113,6 +118,8 @@ void TstockCountSheet::ImprimirInterno() {
     }
   }
 
+  // A prefix that matches no product leaves the first heading alone on the sheet.
+  if (dados->GetEof()) return;
   std::string mascara = MascaraPreco(fldCasas);
   int contador = 0;
   for (;;) {
