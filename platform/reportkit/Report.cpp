@@ -41,6 +41,25 @@ std::string ExpandCaption(const std::string& caption, int page_no, int page_coun
   return out;
 }
 
+// Cuts `text` to its longest prefix of whole characters that fits in `width`.
+void CutToWidth(std::string& text, const stock::FontSpec& font, double width) {
+  if (stock::MeasureText(text, font) <= width) return;
+  std::vector<size_t> ends;  // byte length of each character prefix
+  for (size_t i = 1; i <= text.size(); ++i) {
+    if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ends.push_back(i);
+  }
+  size_t lo = 0, hi = ends.size();  // prefixes of `lo` characters fit; of `hi` do not
+  while (hi - lo > 1) {
+    const size_t mid = (lo + hi) / 2;
+    if (stock::MeasureText(std::string_view(text).substr(0, ends[mid - 1]), font) <= width) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  text.resize(lo == 0 ? 0 : ends[lo - 1]);
+}
+
 }  // namespace
 
 // A label with what it shows resolved once: the parameter item or the dataset field.
@@ -392,14 +411,7 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
     std::string text = TextOf(b);
-    if (!l.GetAutoSize() && !text.empty()) {
-      // Cut to the characters that fit in the width.
-      while (!text.empty() && stock::MeasureText(text, l.Font().Spec()) > l.GetWidth()) {
-        size_t cut = text.size() - 1;
-        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-        text.resize(cut);
-      }
-    }
+    if (!l.GetAutoSize() && !text.empty()) CutToWidth(text, l.Font().Spec(), l.GetWidth());
     if (document_->draw_normal && !text.empty()) {
       device.DrawText({x0 + l.GetLeft(), y0 + l.GetTop(), static_cast<double>(l.GetWidth()),
                        static_cast<double>(l.GetHeight())},

@@ -166,3 +166,22 @@ TEST_F(Engine, ProgressAnswersStopOnceAsked) {
 
 }  // namespace
 }  // namespace stock::test
+
+namespace stock::test {
+namespace {
+
+TEST_F(Engine, LabelWithoutAutoSizeIsCutToItsWidth) {
+  TnrwReport& r = StartReport(SmallDefinition());
+  TnLabel* label = r.LabelByName("Linha");
+  label->SetAutoSize(false);
+  label->SetWidth(static_cast<int>(MeasureText("Ação", label->Font().Spec())) + 1);
+  r.GetParams()->SetValues("pLinha", "Ação e reação");
+  r.RepPrintSection(8);
+  label->SetWidth(1);
+  r.RepPrintSection(8);
+  EXPECT_EQ(Lines("section 8"), (std::vector<std::string>{"section 8: Linha=Ação | Valor=",
+                                                          "section 8: Linha= | Valor="}));
+}
+
+}  // namespace
+}  // namespace stock::test
