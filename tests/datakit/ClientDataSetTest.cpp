@@ -74,6 +74,17 @@ TEST(ClientDataSet, CursorEditAndCancel) {
   ds->Next();
   EXPECT_EQ(ds->FieldByName("CodigoEmpresa")->AsInteger(), 3);
 
+  // Locate and bookmarks.
+  EXPECT_TRUE(ds->Locate("codigoempresa;NumLivro", {2, "2"}));
+  int64_t mark = ds->GetBookmark();
+  EXPECT_FALSE(ds->Locate("CodigoEmpresa", {9}));
+  EXPECT_EQ(ds->GetBookmark(), mark);
+  ds->Last();
+  ds->SetBookmark(mark);
+  EXPECT_EQ(ds->FieldByName("QtdeFolhas")->AsInteger(), 20);
+  EXPECT_THROW(ds->SetBookmark(99), Exception);
+  ds->Last();
+
   // Writing outside edit state is refused; Cancel restores an edited row and drops an insert.
   EXPECT_THROW(ds->FieldByName("NumLivro")->SetAsInteger(7), Exception);
   ds->Edit();

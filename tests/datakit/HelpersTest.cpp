@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "datakit/FilterExpression.h"
 #include "datakit/FilterInterval.h"
 #include "datakit/HostEnv.h"
 #include "datakit/Rounding.h"
@@ -114,6 +115,20 @@ TEST(FilterInterval, BuildsConditionsFromListsAndRanges) {
     }
   }
   EXPECT_THROW(FilterInterval("COL = 1 or 1", "1", incluir, true, 6), Exception);
+}
+
+TEST(LikeMatch, WildcardsMatchCharactersNotBytes) {
+  struct Case {
+    const char* text;
+    const char* pattern;
+    bool match;
+  } cases[] = {
+      {"ação", "a_ão", true},   {"ação", "a__ão", false}, {"ação", "%ç%", true},
+      {"01.02", "01%", true},   {"1.02", "01%", false},   {"Abc", "abc", false},
+      {"", "%", true},          {"", "_", false},         {"abcabd", "%abd", true},
+      {"abc", "a%c%", true},    {"ab", "a_c", false},     {"x%y", "x%y", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(stock::LikeMatch(c.text, c.pattern), c.match) << c.text << " " << c.pattern;
 }
 
 TEST(StrToStrArray, SplitsAtEveryOccurrenceOfTheSeparator) {
