@@ -58,15 +58,23 @@ struct TextDevice::Impl {
   }
 
   // Row tops: the sorted item tops, merging those closer than kSameRow to the row's first.
+  // A horizontal rule keeps a row of its own: merged with the text below it, it would strike
+  // that text out.
   void LayOutRows() {
+    std::vector<std::pair<double, bool>> marks;  // (top, is a horizontal rule)
+    marks.reserve(items.size());
+    for (const Item& item : items) marks.emplace_back(item.top, item.kind == Item::kHorizontal);
+    std::sort(marks.begin(), marks.end());
     tops.clear();
-    for (const Item& item : items) tops.push_back(item.top);
-    std::sort(tops.begin(), tops.end());
-    size_t kept = 0;
-    for (double top : tops) {
-      if (kept == 0 || top - tops[kept - 1] >= kSameRow) tops[kept++] = top;
+    bool last_is_rule = false;
+    for (const auto& [top, rule] : marks) {
+      if (tops.empty() || top - tops.back() >= kSameRow || rule != last_is_rule) {
+        if (!tops.empty() && top == tops.back()) continue;
+        tops.push_back(top);
+        last_is_rule = rule;
+      }
     }
-    tops.resize(kept);
+    const size_t kept = tops.size();
     rows_of.assign(kept, 0);
     for (size_t i = 0; i < kept; ++i) {
       rows_of[i] = i == 0 ? std::max(0, Cell(tops[0], kRowHeight))
