@@ -48,10 +48,11 @@ std::string TnInvDPGerarSaldoInv::MontarSQL() const {
   const std::string motivo = Condicao("L.MOTIVOINVENTARIO", p->GetValues("pMotivoInventario"));
   // DATAS: the inventory of each establishment that the balance comes from.
   // VALORES: its lines summed by the product's group; TOTAIS: the establishment's total.
-  // ARVORE: each group paired with itself and with every group below it that holds value, so
-  // that a summary group adds up its whole branch. The classification prefix is compared with
-  // substr, not like, so that "_" or "%" in it are plain characters.
-  return "with DATAS as ("
+  // ARVORE: each classification that holds value paired with itself and with every group
+  // above it (its prefixes that end before a "."), found by index through the classification
+  // lengths NIVEIS, so that a summary group adds up its whole branch. The classification
+  // prefix is compared with substr, not like, so that "_" or "%" in it are plain characters.
+  return "with recursive DATAS as ("
          " select L.CODIGOEMPRESA, L.CODIGOESTAB, max(L.DATAINVENT) as DATAINVENT"
          " from LCTOINV L"
          " where L.DATAINVENT <= :data " + empresa + estab + motivo +
@@ -72,15 +73,18 @@ std::string TnInvDPGerarSaldoInv::MontarSQL() const {
          " select CODIGOEMPRESA, CODIGOESTAB, sum(VALOR) as TOTAL from VALORES"
          " group by CODIGOEMPRESA, CODIGOESTAB),"
          " CLASSES as (select distinct CODIGOEMPRESA, CLASSIFGRUPOPRODUTO from VALORES),"
+         " NIVEIS (N) as (select 1 union all select N + 1 from NIVEIS"
+         " where N < (select max(length(CLASSIFGRUPOPRODUTO)) from CLASSES)),"
          " ARVORE as ("
          " select G.CODIGOEMPRESA, G.TIPOGRUPOPRODUTO, G.CLASSIFGRUPOPRODUTO,"
          " G.DESCRGRUPOPRODUTO, C.CLASSIFGRUPOPRODUTO as CLASSIFRAMO"
-         " from GRUPOPRODUTO G"
-         " join CLASSES C on C.CODIGOEMPRESA = G.CODIGOEMPRESA"
-         " and (C.CLASSIFGRUPOPRODUTO = G.CLASSIFGRUPOPRODUTO"
-         " or substr(C.CLASSIFGRUPOPRODUTO, 1, length(G.CLASSIFGRUPOPRODUTO) + 1)"
-         " = G.CLASSIFGRUPOPRODUTO || '.')"
-         " where substr(G.CLASSIFGRUPOPRODUTO, 1, length(:classif)) = :classif)"
+         " from CLASSES C"
+         " join NIVEIS K on K.N <= length(C.CLASSIFGRUPOPRODUTO)"
+         " join GRUPOPRODUTO G on G.CODIGOEMPRESA = C.CODIGOEMPRESA"
+         " and G.CLASSIFGRUPOPRODUTO = substr(C.CLASSIFGRUPOPRODUTO, 1, K.N)"
+         " where (K.N = length(C.CLASSIFGRUPOPRODUTO)"
+         " or substr(C.CLASSIFGRUPOPRODUTO, K.N + 1, 1) = '.')"
+         " and substr(G.CLASSIFGRUPOPRODUTO, 1, length(:classif)) = :classif)"
          " select A.CODIGOEMPRESA, V.CODIGOESTAB, A.TIPOGRUPOPRODUTO, A.CLASSIFGRUPOPRODUTO,"
          " A.DESCRGRUPOPRODUTO, round(sum(V.VALOR), 2) as VALORLCTO,"
          " round(T.TOTAL, 2) as TOTALESTAB"
