@@ -11,6 +11,7 @@
 #include "datakit/ClientDataSet.h"
 #include "invkit/InvDPGerarSaldoInv.h"
 #include "rtl/Exception.h"
+#include "rtl/StringUtils.h"
 #include "support/PluginTest.h"
 
 namespace stock::test {
@@ -173,8 +174,7 @@ TEST_F(BalanceModule, MatchesTheInventoryToTheCent) {
       {"31/03/2026", "1;2", "1", "01", "1", "2026-03-31", {1, 2}, {1}, {1}},
   };
   for (const Case& c : cases) {
-    const std::string prefixo = c.prefixo == " 01.001 " ? "01.001" : c.prefixo;
-    const std::vector<Row> expected = Expected(c.dataIso, c.e, c.s, prefixo, c.m);
+    const std::vector<Row> expected = Expected(c.dataIso, c.e, c.s, Trim(c.prefixo), c.m);
     EXPECT_EQ(Run(c.data, c.empresas, c.estabs, c.prefixo, c.motivos), expected)
         << c.data << " [" << c.empresas << "] [" << c.estabs << "] [" << c.prefixo << "] ["
         << c.motivos << "]";
