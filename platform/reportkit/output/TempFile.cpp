@@ -95,6 +95,7 @@ void TempFile::Flush() {
 
 void TempFile::Write(const void* data, size_t size) {
   if (fd_ < 0) throw Exception("O arquivo '" + path_ + "' já foi fechado.");
+  if (size == 0) return;  // an empty piece may come with no buffer at all
   position_ += size;
   if (used_ + size <= kBufferSize) {
     std::memcpy(buffer_.get() + used_, data, size);
