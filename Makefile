@@ -29,7 +29,9 @@ test-asan:
 # Each line of DEMO_PRINTS: report name, then its parameters; printed to out/<name>.pdf and .txt.
 STOCKREPORTS := $(BUILD)/host/stockreports
 DEMO_PRINTS := \
-	"stockItems -p pQuebra=1"
+	"stockItems -p pQuebra=1" \
+	"stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
+	"stockBalances -p pDataInicial=31/12/2026"
 
 demo: build
 	@mkdir -p out
