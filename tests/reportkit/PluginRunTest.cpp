@@ -5,7 +5,11 @@
 #include "ReportFixture.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginRun.h"
+#include "reportkit/output/OutputDevice.h"
 #include "rtl/Exception.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace stock::test {
 namespace {
@@ -97,6 +101,43 @@ TEST_F(PluginRun, UnknownReportOrPluginIsAClearError) {
   WriteDefinition("semlib", SmallDefinition("semlib", "bibliotecaInexistente"));
   auto module = OpenReportModule("semlib");
   EXPECT_THROW(RunReport(*module, {"semlib", {}, nullptr}, trace_), Exception);
+}
+
+}  // namespace
+}  // namespace stock::test
+
+namespace stock::test {
+namespace {
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  pclose(pipe);
+  return out;
+}
+
+TEST_F(PluginRun, PdfGivesBackEveryLabelsText) {
+  if (std::system("command -v pdftotext >/dev/null && command -v qpdf >/dev/null") != 0) {
+    GTEST_SKIP() << "pdftotext or qpdf missing";
+  }
+  WriteDefinition("pdf", SmallDefinition("pdf", "probeReport",
+                                         R"(, {"name": "Titulo", "text": "Relação – balanço nº 3 ção", "top": 40, "width": 400})"));
+  const std::string path = dir_ + "/saida.pdf";
+  std::unique_ptr<OutputDevice> device = CreateOutputDevice(path);
+  auto module = OpenReportModule("pdf");
+  RunOutcome outcome =
+      RunReport(*module, {"pdf", {{"pLinhas", "5"}, {"pValor", "1234,5"}}, nullptr}, *device);
+  EXPECT_EQ(outcome.pages, 2);
+  EXPECT_NE(Capture("qpdf --check " + path).find("No syntax or stream encoding errors"),
+            std::string::npos);
+  const std::string text = Capture("pdftotext -layout " + path + " -");
+  for (const char* expected : {"Relação – balanço nº 3 ção", "Página 1", "Página 2",
+                               "1.234,50"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
 }
 
 }  // namespace
