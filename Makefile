@@ -31,7 +31,9 @@ STOCKREPORTS := $(BUILD)/host/stockreports
 DEMO_PRINTS := \
 	"stockItems -p pQuebra=1" \
 	"stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
-	"stockBalances -p pDataInicial=31/12/2026"
+	"stockBalances -p pDataInicial=31/12/2026" \
+	"stockGroupTree" \
+	"stockItemsByAccount -p pQuebra=1"
 
 demo: build
 	@mkdir -p out
