@@ -10,23 +10,12 @@
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
+#include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
 
 namespace {
 
-// Runs `action` when the scope ends, however it ends.
-template <class F>
-class AoSair {
- public:
-  explicit AoSair(F action) : action_(std::move(action)) {}
-  ~AoSair() { action_(); }
-  AoSair(const AoSair&) = delete;
-  AoSair& operator=(const AoSair&) = delete;
-
- private:
-  F action_;
-};
 
 constexpr const char* kModuloSaldo = "TnInvDPGerarSaldoInv";
 constexpr const char* kDataSetGrupos = "nClientDataSetGrupoProduto";

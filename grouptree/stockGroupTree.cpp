@@ -3,25 +3,9 @@
 #include "datakit/ClientDataSet.h"
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/ReportHeader.h"
+#include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
-
-namespace {
-
-// Frees the header builder held in `campo` and clears the field when the scope ends, also
-// when it is left by an exception or a stop.
-class CabecalhoGuard {
- public:
-  explicit CabecalhoGuard(std::unique_ptr<TnCabecalhoRelatorio>& campo) : campo_(campo) {}
-  ~CabecalhoGuard() { campo_.reset(); }
-  CabecalhoGuard(const CabecalhoGuard&) = delete;
-  CabecalhoGuard& operator=(const CabecalhoGuard&) = delete;
-
- private:
-  std::unique_ptr<TnCabecalhoRelatorio>& campo_;
-};
-
-}  // namespace
 
 TstockGroupTree::TstockGroupTree(TnrwReport* rep) : TnrwBaseDll(rep) {}
 
@@ -51,7 +35,7 @@ void TstockGroupTree::ImprimirInterno() {
   const int total = dados->RecordCount();
   const bool pularLinha = StrToInt(params->GetValues("pPularLinha")) == 1;
 
-  CabecalhoGuard guarda(FCabecalho);
+  AoSair guarda([&] { FCabecalho.reset(); });
   FCabecalho = std::make_unique<TnCabecalhoRelatorio>(Report(), false, false, true, false, true,
                                                       Variant(), -1, 0, 0, "", "", false);
   FCabecalho->Executar(static_cast<int>(dados->FieldByName("CodigoEmpresa")->AsInteger()));

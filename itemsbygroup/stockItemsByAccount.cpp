@@ -4,6 +4,7 @@
 #include "datakit/ClientDataSet.h"
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/ReportHeader.h"
+#include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
 
@@ -18,18 +19,6 @@ constexpr const char* kSqlProdutos =
     "WHERE CODIGOEMPRESA = :pCodigoEmpresa AND CODIGOGRUPOPRODUTO = :pCodigoGrupoProduto "
     "ORDER BY +CODIGOPRODUTO";
 
-// Frees the header builder held in `campo` and clears the field when the scope ends, also
-// when it is left by an exception or a stop.
-class CabecalhoGuard {
- public:
-  explicit CabecalhoGuard(std::unique_ptr<TnCabecalhoRelatorio>& campo) : campo_(campo) {}
-  ~CabecalhoGuard() { campo_.reset(); }
-  CabecalhoGuard(const CabecalhoGuard&) = delete;
-  CabecalhoGuard& operator=(const CabecalhoGuard&) = delete;
-
- private:
-  std::unique_ptr<TnCabecalhoRelatorio>& campo_;
-};
 
 int IndiceDe(const TDataSet* ds, const char* coluna) { return ds->FieldByName(coluna)->GetIndex(); }
 
@@ -78,7 +67,7 @@ void TstockItemsByAccount::ImprimirInterno() {
   TDataSet* curProdutos = nullptr;
   SQLDataSetGuard guardaNome(curNomeEmpresa);
   SQLDataSetGuard guardaProdutos(curProdutos);
-  CabecalhoGuard guardaCabecalho(FCabecalho);
+  AoSair guardaCabecalho([&] { FCabecalho.reset(); });
 
   curProdutos = ExecutarSQL(kSqlProdutos, VarArrayOf({Variant(0), Variant(0)}), true, true, -1,
                             "", nullptr, true);
