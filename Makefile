@@ -26,22 +26,25 @@ test: build
 test-asan:
 	$(MAKE) test PRESET=asan
 
-# Each line of DEMO_PRINTS: report name, then its parameters; printed to out/<name>.pdf and .txt.
+# Each entry of DEMO_PRINTS: the output name, the report, then its parameters; printed to
+# out/<output name>.pdf and .txt.
 STOCKREPORTS := $(BUILD)/host/stockreports
 DEMO_PRINTS := \
-	"stockItems -p pQuebra=1" \
-	"stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
-	"stockBalances -p pDataInicial=31/12/2026" \
-	"stockGroupTree" \
-	"stockItemsByAccount -p pQuebra=1"
+	"stockItems stockItems -p pQuebra=1" \
+	"stockGroupTree stockGroupTree" \
+	"stockItemsByAccount stockItemsByAccount -p pQuebra=1" \
+	"stockCountSheet stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
+	"stockBalances stockBalances -p pDataInicial=31/12/2026" \
+	"stockListing stockListing -p pModelo=1 -p pIncluirConta=1" \
+	"stockListingSimples stockListing -p pModelo=0"
 
 demo: build
 	@mkdir -p out
 	@[ -f demo.db ] || $(STOCKREPORTS) demo --db demo.db
-	@for line in $(DEMO_PRINTS); do \
-	  set -- $$line; name=$$1; shift; \
+	@for entry in $(DEMO_PRINTS); do \
+	  set -- $$entry; out=$$1; report=$$2; shift 2; \
 	  for ext in pdf txt; do \
-	    $(STOCKREPORTS) print $$name --db demo.db "$$@" --out out/$$name.$$ext -q || exit 1; \
+	    $(STOCKREPORTS) print $$report --db demo.db "$$@" --out out/$$out.$$ext -q || exit 1; \
 	  done; \
 	done
 
