@@ -30,6 +30,7 @@ int RunPrint(const PrintArgs& args) {
     std::cerr << "\n";
     return kUsage;
   }
+  StopOnInterrupt interrupt;  // from here on, Ctrl-C asks the run to stop
   RunRequest request;
   request.report = args.report;
   for (const std::string& p : args.params) {
@@ -58,7 +59,6 @@ int RunPrint(const PrintArgs& args) {
     SetConexaoPadrao(std::make_unique<TnConexao>(args.db, TnModoAbertura::LeituraEscrita));
     DialogHandlerGuard dialogs(MakeDialogHandler(args.answers));
     std::unique_ptr<OutputDevice> device = CreateOutputDevice(args.out);
-    StopOnInterrupt interrupt;
     request.progress = args.quiet ? ProgressHandler([](int, int) { return StopOnInterrupt::Requested(); })
                                   : MakeProgress(args.report);
     RunOutcome outcome;

@@ -123,10 +123,26 @@ TEST_F(Cli, InterruptLeavesNoPartialFile) {
           out.c_str(), "-q", static_cast<char*>(nullptr));
     _exit(127);
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  kill(pid, SIGINT);
+  // Interrupt once the output file has been opened (its temporary name appears), unless the
+  // print is over by then.
   int status = 0;
-  waitpid(pid, &status, 0);
+  bool ended = false;
+  for (int i = 0; i < 4000 && !ended; ++i) {
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      ended = true;
+      break;
+    }
+    bool opened = false;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      opened = opened || entry.path().filename().string().rfind("grande.txt.tmp", 0) == 0;
+    }
+    if (opened) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (!ended) {
+    kill(pid, SIGINT);
+    waitpid(pid, &status, 0);
+  }
   ASSERT_TRUE(WIFEXITED(status));
   const int code = WEXITSTATUS(status);
   EXPECT_TRUE(code == 3 || code == 0) << code;
