@@ -72,15 +72,8 @@ TEST_F(GroupTree, PrefixFiltersTheBranchAndBlankSwitchesTheFilterOff) {
   }
 
   // A blank prefix only switches off a filter that was on.
-  module_ = OpenReportModule("stockGroupTree");
-  module_->GetReport()->OpenMainQuery();
-  TnClientDataSet* ds = module_->GetReport()->GetDataSet();
-  ds->SetFilter("CodigoEmpresa = 2");
-  ds->SetFiltered(true);
-  trace_ = std::make_unique<TraceDevice>();
-  RunReport(*module_,
-            {"stockGroupTree", {{"pClassifGrupoProduto", "  "}, {"pPularLinha", "0"}}, nullptr},
-            *trace_);
+  TnClientDataSet* ds = OpenFiltered("stockGroupTree", "CodigoEmpresa = 2");
+  Print("stockGroupTree", {{"pClassifGrupoProduto", " "}, {"pPularLinha", "0"}});
   EXPECT_EQ(Classifs().size(), 9u);
   EXPECT_FALSE(ds->GetFiltered());
 }

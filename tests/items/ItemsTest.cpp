@@ -60,14 +60,8 @@ TEST_F(Items, PrefixFiltersExactlyTheBranchAndBlankLeavesEverything) {
   EXPECT_EQ(Codes(), (std::vector<std::string>{"000003"}));
 
   // A blank prefix switches off a filter that was set before.
-  module_ = OpenReportModule("stockItems");
-  module_->GetReport()->OpenMainQuery();
-  TnClientDataSet* ds = module_->GetReport()->GetDataSet();
-  ds->SetFilter("CodigoEmpresa = 2");
-  ds->SetFiltered(true);
-  trace_ = std::make_unique<TraceDevice>();
-  RunReport(*module_, {"stockItems", {{"pClassifGrupoProduto", "   "}, {"pQuebra", "0"}}, nullptr},
-            *trace_);
+  TnClientDataSet* ds = OpenFiltered("stockItems", "CodigoEmpresa = 2");
+  Print("stockItems", {{"pClassifGrupoProduto", " "}, {"pQuebra", "0"}});
   EXPECT_EQ(Codes().size(), 6u);
   EXPECT_FALSE(ds->GetFiltered());
   EXPECT_EQ(ds->GetFilter(), "");

@@ -120,15 +120,8 @@ TEST_F(ItemsByGroup, PrefixFiltersTheBranchAndBlankClearsAnEarlierFilter) {
     EXPECT_EQ(Groups(), c.groups) << c.prefix;
   }
 
-  module_ = OpenReportModule("stockItemsByAccount");
-  module_->GetReport()->OpenMainQuery();
-  TnClientDataSet* ds = module_->GetReport()->GetDataSet();
-  ds->SetFilter("CodigoEmpresa = 2");
-  ds->SetFiltered(true);
-  trace_ = std::make_unique<TraceDevice>();
-  RunReport(*module_,
-            {"stockItemsByAccount", {{"pClassifGrupoProduto", " "}, {"pQuebra", "0"}}, nullptr},
-            *trace_);
+  TnClientDataSet* ds = OpenFiltered("stockItemsByAccount", "CodigoEmpresa = 2");
+  Print("stockItemsByAccount", {{"pClassifGrupoProduto", " "}, {"pQuebra", "0"}});
   EXPECT_EQ(Groups().size(), 10u);
   EXPECT_FALSE(ds->GetFiltered());
   EXPECT_EQ(ds->GetFilter(), "");
@@ -148,17 +141,9 @@ TEST_F(ItemsByGroup, StopEndsAfterTheGroupJustHandled) {
 
 TEST_F(ItemsByGroup, ErrorsReachTheHostUnchanged) {
   // A break option that is no integer stops the run before the dataset is touched.
-  module_ = OpenReportModule("stockItemsByAccount");
-  module_->GetReport()->OpenMainQuery();
-  TnClientDataSet* ds = module_->GetReport()->GetDataSet();
-  ds->SetFilter("CodigoEmpresa = 2");
-  ds->SetFiltered(true);
-  trace_ = std::make_unique<TraceDevice>();
+  TnClientDataSet* ds = OpenFiltered("stockItemsByAccount", "CodigoEmpresa = 2");
   try {
-    RunReport(*module_,
-              {"stockItemsByAccount", {{"pClassifGrupoProduto", "02"}, {"pQuebra", "1,5"}},
-               nullptr},
-              *trace_);
+    Print("stockItemsByAccount", {{"pClassifGrupoProduto", "02"}, {"pQuebra", "1,5"}});
     FAIL() << "no error";
   } catch (const EConvertError& e) {
     EXPECT_STREQ(e.what(), "'1,5' não é um valor inteiro válido");

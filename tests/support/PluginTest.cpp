@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "basekit/Conexao.h"
+#include "datakit/ClientDataSet.h"
 #include "demo/SuiteSchema.h"
 
 namespace stock::test {
@@ -30,8 +31,21 @@ RunOutcome PluginTest::Print(const std::string& name,
                              const std::vector<std::pair<std::string, std::string>>& params,
                              ProgressHandler progress) {
   trace_ = std::make_unique<TraceDevice>();
-  module_ = OpenReportModule(name);
+  if (!module_ || module_->Definition().name != name || prepared_ != module_.get()) {
+    module_ = OpenReportModule(name);
+  }
+  prepared_ = nullptr;
   return RunReport(*module_, {name, params, std::move(progress)}, *trace_);
+}
+
+TnClientDataSet* PluginTest::OpenFiltered(const std::string& name, const std::string& filter) {
+  module_ = OpenReportModule(name);
+  module_->GetReport()->OpenMainQuery();
+  TnClientDataSet* ds = module_->GetReport()->GetDataSet();
+  ds->SetFilter(filter);
+  ds->SetFiltered(true);
+  prepared_ = module_.get();
+  return ds;
 }
 
 std::vector<std::string> PluginTest::Lines(const std::string& prefix) const {

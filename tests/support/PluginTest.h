@@ -19,6 +19,8 @@
 #include "reportkit/PluginRun.h"
 #include "reportkit/output/TraceDevice.h"
 
+class TnClientDataSet;
+
 namespace stock::test {
 
 class PluginTest : public ::testing::Test {
@@ -35,6 +37,11 @@ class PluginTest : public ::testing::Test {
                    const std::vector<std::pair<std::string, std::string>>& params = {},
                    ProgressHandler progress = nullptr);
 
+  // Opens report `name` and its main query and switches `filter` on over the main dataset,
+  // as an earlier run may have left it; a following Print(name, ...) runs over that
+  // dataset. Returns the dataset (owned by module_).
+  TnClientDataSet* OpenFiltered(const std::string& name, const std::string& filter);
+
   // The trace lines, or those that start with `prefix`.
   std::vector<std::string> Lines(const std::string& prefix = "") const;
   // Page and section events only, sections without their values: "page 1 begin",
@@ -46,6 +53,9 @@ class PluginTest : public ::testing::Test {
   std::string dir_;
   std::unique_ptr<TraceDevice> trace_;
   std::unique_ptr<TnDMReport> module_;
+
+ private:
+  TnDMReport* prepared_ = nullptr;  // module_ when OpenFiltered prepared it for the next Print
 };
 
 }  // namespace stock::test
