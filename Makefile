@@ -51,7 +51,7 @@ demo: build
 bench: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+	@for b in $$(find $(BUILD)/bench -type f -name 'bench_*' -perm -u+x | sort); do echo "== $$b"; $$b || exit 1; done
 
 clean:
 	rm -rf build out
