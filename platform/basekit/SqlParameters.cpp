@@ -60,7 +60,8 @@ ParsedSql ParseNamedParameters(const std::string& sql) {
       size_t index = 0;
       while (index < result.names.size() && !SameText(result.names[index], name)) ++index;
       if (index == result.names.size()) result.names.push_back(std::move(name));
-      result.positional += "?" + std::to_string(index + 1);
+      result.positional += '?';
+      result.positional += std::to_string(index + 1);
       i = end;
     } else {
       result.positional += c;

@@ -10,6 +10,16 @@
 
 namespace {
 
+// `text` between single quotes, for a date literal (dates hold no quote of their own).
+std::string BetweenQuotes(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '\'';
+  out += text;
+  out += '\'';
+  return out;
+}
+
 std::string Quoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) {
@@ -67,7 +77,7 @@ std::string ValorParaSQL(const Variant& value) {
     case Variant::Kind::Text: return Quoted(value.AsString());
     case Variant::Kind::DateTime: {
       TDateTime d = value.AsDateTime();
-      return "'" + stock::FormatIsoDateTime(d, HasTime(d)) + "'";
+      return BetweenQuotes(stock::FormatIsoDateTime(d, HasTime(d)));
     }
     case Variant::Kind::Boolean: return value.AsBoolean() ? "1" : "0";
     case Variant::Kind::Array: break;
@@ -82,8 +92,8 @@ std::string ValorParaSQL(const Variant& value, TFieldType type) {
   if (IsFloatFieldType(type)) return Number(ToFloat(value));
   switch (type) {
     case ftString: return Quoted(value.AsString());
-    case ftDate: return "'" + stock::FormatIsoDateTime(ToDate(value), false) + "'";
-    case ftDateTime: return "'" + stock::FormatIsoDateTime(ToDate(value), true) + "'";
+    case ftDate: return BetweenQuotes(stock::FormatIsoDateTime(ToDate(value), false));
+    case ftDateTime: return BetweenQuotes(stock::FormatIsoDateTime(ToDate(value), true));
     case ftBoolean: return value.AsBoolean() ? "1" : "0";
     default: return ValorParaSQL(value);
   }
@@ -104,10 +114,10 @@ std::string ValorParaFiltro(const Variant& value, TFieldType type) {
   if (IsIntegerFieldType(type)) return std::to_string(ToInteger(value));
   if (IsFloatFieldType(type)) return Number(ToFloat(value));
   switch (type) {
-    case ftDate: return "'" + stock::FormatShortDateTime(ToDate(value), false) + "'";
+    case ftDate: return BetweenQuotes(stock::FormatShortDateTime(ToDate(value), false));
     case ftDateTime: {
       TDateTime d = ToDate(value);
-      return "'" + stock::FormatShortDateTime(d, HasTime(d)) + "'";
+      return BetweenQuotes(stock::FormatShortDateTime(d, HasTime(d)));
     }
     case ftBoolean: return value.AsBoolean() ? "True" : "False";
     default: return Quoted(value.AsString());
