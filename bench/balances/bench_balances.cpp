@@ -17,7 +17,7 @@
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginRun.h"
 #include "reportkit/output/OutputDevice.h"
-#include "support/BenchUtil.h"
+#include "support/BenchReport.h"
 
 namespace {
 
@@ -66,12 +66,11 @@ int main(int argc, char** argv) {
   stock::bench::UseBuildFolders(stock::SetPluginDirectory, stock::SetDefinitionDirectory);
 
   const std::string db = folder + "/bench_balances.db";
-  std::filesystem::remove(db);
   DemoOptions options;
   options.products = products;
   options.months = 12;
   stock::bench::Stopwatch demo_clock;
-  const DemoSummary summary = CreateDemoDatabase(db, options);
+  const DemoSummary summary = stock::bench::FreshDemoDatabase(db, options);
   {
     TnConexao escrita(db, TnModoAbertura::LeituraEscrita);
     ScaleGroups(escrita, groups);
@@ -92,15 +91,7 @@ int main(int argc, char** argv) {
                 clock.Seconds());
   }
   const stock::RunRequest request{"stockBalances", {{"pDataInicial", "31/12/2026"}}, nullptr};
-  for (const char* ext : {"txt", "pdf"}) {
-    const std::string out = folder + "/bench_balances." + ext;
-    std::unique_ptr<stock::OutputDevice> device = stock::CreateOutputDevice(out);
-    stock::bench::Stopwatch clock;
-    const stock::RunOutcome outcome = stock::RunReport(request, *device);
-    const double seconds = clock.Seconds();
-    std::printf("%-30s %6d pages %6.2f s %8.0f pages/s  peak RSS %.1f MB\n", out.c_str(),
-                outcome.pages, seconds, outcome.pages / seconds, stock::bench::PeakRssMb());
-  }
+  stock::bench::PrintTextAndPdf(request, folder, "bench_balances");
   SetConexaoPadrao(nullptr);
   return 0;
 }
