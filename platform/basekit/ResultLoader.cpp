@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "basekit/IsoDate.h"
+#include "datakit/DateText.h"
 #include "basekit/SqlStatement.h"
 #include "datakit/ClientDataSet.h"
 #include "rtl/Exception.h"

@@ -1,6 +1,6 @@
 #include "basekit/SqlStatement.h"
 
-#include "basekit/IsoDate.h"
+#include "datakit/DateText.h"
 #include "basekit/Params.h"
 #include "basekit/SqlParameters.h"
 #include "rtl/Exception.h"
@@ -63,7 +63,8 @@ void SqlStatement::BindValue(int index, const Variant& value) {
       break;
     }
     case Variant::Kind::DateTime: {
-      std::string text = FormatIsoDateTime(value.AsDateTime());
+      const TDateTime date = value.AsDateTime();
+      std::string text = FormatIsoDateTime(date, HasTimeOfDay(date));
       rc = sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
                              SQLITE_TRANSIENT);
       break;

@@ -39,7 +39,9 @@ void SplitTime(TDateTime value, int& h, int& n, int& s) {
 
 }  // namespace
 
-bool TryParseIsoDateTime(std::string_view text, TDateTime& result) {
+bool HasTimeOfDay(TDateTime value) { return value != std::floor(value); }
+
+bool TryParseIsoDateTime(std::string_view text, TDateTime& result, bool* has_time) {
   text = TrimBlanks(text);
   int y, m, d;
   if (!Digits(text, 0, 4, y) || text.size() < 10 || text[4] != '-' || !Digits(text, 5, 2, m) ||
@@ -49,9 +51,11 @@ bool TryParseIsoDateTime(std::string_view text, TDateTime& result) {
   if (!TryEncodeDate(y, m, d, date)) return false;
   if (text.size() == 10) {
     result = date;
+    if (has_time != nullptr) *has_time = false;
     return true;
   }
   int h = 0, n = 0, s = 0;
+  double fraction = 0;
   if (text[10] != ' ' && text[10] != 'T') return false;
   if (!Digits(text, 11, 2, h) || text.size() < 16 || text[13] != ':' || !Digits(text, 14, 2, n))
     return false;
@@ -59,13 +63,18 @@ bool TryParseIsoDateTime(std::string_view text, TDateTime& result) {
   if (text.size() > 16) {
     if (text[16] != ':' || !Digits(text, 17, 2, s)) return false;
     end = 19;
-    if (text.size() > 19 && text[19] == '.') {  // fraction of a second: ignored
+    if (text.size() > 19 && text[19] == '.') {  // fraction of a second
       end = 20;
-      while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+      for (double scale = 0.1; end < text.size() && text[end] >= '0' && text[end] <= '9';
+           ++end, scale /= 10) {
+        fraction += (text[end] - '0') * scale;
+      }
+      if (end == 20) return false;
     }
   }
   if (end != text.size() || h > 23 || n > 59 || s > 59) return false;
-  result = date + EncodeTime(h, n, s);
+  result = date + (h * 3600.0 + n * 60.0 + s + fraction) / 86400.0;
+  if (has_time != nullptr) *has_time = true;
   return true;
 }
 

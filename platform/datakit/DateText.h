@@ -9,8 +9,13 @@
 
 namespace stock {
 
-// Reads an ISO date or date-time; false when `text` is not one (blanks around are accepted).
-bool TryParseIsoDateTime(std::string_view text, TDateTime& result);
+// Reads an ISO date or date-time ("hh:nn", "hh:nn:ss" or "hh:nn:ss.fff" after the date); false
+// when `text` is not one (blanks around are accepted). `has_time` tells whether a time was
+// written.
+bool TryParseIsoDateTime(std::string_view text, TDateTime& result, bool* has_time = nullptr);
+
+// True when `value` has a time of day.
+bool HasTimeOfDay(TDateTime value);
 
 // Reads an ISO date, else a short date (dd/mm/yyyy, optionally with a time); false when
 // neither fits.

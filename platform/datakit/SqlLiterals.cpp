@@ -35,7 +35,6 @@ std::string Number(double value) {
   return stock::PlainNumber(value);
 }
 
-bool HasTime(TDateTime value) { return value != std::floor(value); }
 
 int64_t ToInteger(const Variant& value) {
   if (value.kind() == Variant::Kind::Text) return StrToInt64(Trim(value.AsString()));
@@ -77,7 +76,7 @@ std::string ValorParaSQL(const Variant& value) {
     case Variant::Kind::Text: return Quoted(value.AsString());
     case Variant::Kind::DateTime: {
       TDateTime d = value.AsDateTime();
-      return BetweenQuotes(stock::FormatIsoDateTime(d, HasTime(d)));
+      return BetweenQuotes(stock::FormatIsoDateTime(d, stock::HasTimeOfDay(d)));
     }
     case Variant::Kind::Boolean: return value.AsBoolean() ? "1" : "0";
     case Variant::Kind::Array: break;
@@ -117,7 +116,7 @@ std::string ValorParaFiltro(const Variant& value, TFieldType type) {
     case ftDate: return BetweenQuotes(stock::FormatShortDateTime(ToDate(value), false));
     case ftDateTime: {
       TDateTime d = ToDate(value);
-      return BetweenQuotes(stock::FormatShortDateTime(d, HasTime(d)));
+      return BetweenQuotes(stock::FormatShortDateTime(d, stock::HasTimeOfDay(d)));
     }
     case ftBoolean: return value.AsBoolean() ? "True" : "False";
     default: return Quoted(value.AsString());
