@@ -43,13 +43,13 @@ void TstockCountSheet::ImprimirInterno() {
   // of the selection.
   const int64_t primeiraEmpresa = dados->FieldByName("CodigoEmpresa")->AsInteger();
 
-  // The prefix is a literal of the filter: its quotes are doubled, so a prefix holding a
-  // quote filters for that quote instead of breaking the expression.
+  // The prefix is a literal of the filter (quotes doubled), so a prefix holding a quote
+  // filters for that quote instead of breaking the expression.
   dados->SetFiltered(false);
   dados->SetFilter("");
   const std::string prefixo = Trim(params->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like '" + ReplaceAll(prefixo, "'", "''") + "%" + "'");
+    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
   dados->First();

@@ -1,6 +1,7 @@
 #include "grouptree/stockGroupTree.h"
 
 #include "datakit/ClientDataSet.h"
+#include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/ReportHeader.h"
 #include "rtl/ScopeGuard.h"
@@ -22,11 +23,11 @@ void TstockGroupTree::ImprimirInterno() {
   TnClientDataSet* dados = ReportDataSet();
   if (dados->GetFiltered()) dados->SetFiltered(false);
 
-  // The prefix is a literal of the filter: its quotes are doubled, so a prefix holding a
-  // quote filters for that quote instead of breaking the expression.
+  // The prefix is a literal of the filter (quotes doubled), so a prefix holding a quote
+  // filters for that quote instead of breaking the expression.
   const std::string prefixo = Trim(params->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like '" + ReplaceAll(prefixo, "'", "''") + "%" + "'");
+    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
 

@@ -1,6 +1,7 @@
 #include "items/stockItems.h"
 
 #include "datakit/ClientDataSet.h"
+#include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
@@ -18,11 +19,11 @@ void TstockItems::ImprimirInterno() {
   dados->SetFiltered(false);
   dados->SetFilter("");
 
-  // The prefix is a literal of the filter: its quotes are doubled, so a prefix holding a
-  // quote filters for that quote instead of breaking the expression.
+  // The prefix is a literal of the filter (quotes doubled), so a prefix holding a quote
+  // filters for that quote instead of breaking the expression.
   const std::string prefixo = Trim(Report()->GetParams()->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like '" + ReplaceAll(prefixo, "'", "''") + "%" + "'");
+    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
 

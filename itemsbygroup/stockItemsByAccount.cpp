@@ -2,6 +2,7 @@
 
 #include "basekit/ExecutarSQL.h"
 #include "datakit/ClientDataSet.h"
+#include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/ReportHeader.h"
 #include "rtl/ScopeGuard.h"
@@ -47,11 +48,11 @@ void TstockItemsByAccount::ImprimirInterno() {
   TnClientDataSet* dados = ReportDataSet();
   dados->SetFiltered(false);
   dados->SetFilter("");
-  // The prefix is a literal of the filter: its quotes are doubled, so a prefix holding a
-  // quote filters for that quote instead of breaking the expression.
+  // The prefix is a literal of the filter (quotes doubled), so a prefix holding a quote
+  // filters for that quote instead of breaking the expression.
   const std::string prefixo = Trim(params->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like '" + ReplaceAll(prefixo, "'", "''") + "%" + "'");
+    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
 
