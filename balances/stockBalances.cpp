@@ -118,6 +118,15 @@ void TstockBalances::ImprimirInterno() {
   lerDecimais(empresaAtual, cabecalhoEstab(empresaAtual, estabAtual));
 
   double totalEstab = 0;
+  // The establishment's total line: it also adds the establishment to its company.
+  auto imprimirTotalEstab = [&] {
+    totalEmpresa += totalEstab;
+    params->SetValues("R2", "Total:");
+    params->SetValues("R3", FormatFloat(mascara, totalEstab));
+    Report()->RepPrintSection(9);
+    Report()->RepPrintSection(11);
+    Report()->RepPrintSection(12);
+  };
   for (;;) {
     params->SetValues("R1", "");
     params->SetValues("R2", "");
@@ -143,12 +152,7 @@ void TstockBalances::ImprimirInterno() {
 
     if (!fim && empresa == empresaAtual) {
       if (estab != estabAtual) {
-        totalEmpresa += totalEstab;
-        params->SetValues("R2", "Total:");
-        params->SetValues("R3", FormatFloat(mascara, totalEstab));
-        Report()->RepPrintSection(9);
-        Report()->RepPrintSection(11);
-        Report()->RepPrintSection(12);
+        imprimirTotalEstab();
         cabecalhoEstab(empresa, estab);
         estabAtual = estab;
       }
@@ -156,12 +160,7 @@ void TstockBalances::ImprimirInterno() {
     }
 
     // End of a company (or of the data): the last establishment's total, then the company's.
-    totalEmpresa += totalEstab;
-    params->SetValues("R2", "Total:");
-    params->SetValues("R3", FormatFloat(mascara, totalEstab));
-    Report()->RepPrintSection(9);
-    Report()->RepPrintSection(11);
-    Report()->RepPrintSection(12);
+    imprimirTotalEstab();
     params->SetValues("R2", "Total da empresa:");
     params->SetValues("R3", FormatFloat(mascara, totalEmpresa));
     Report()->RepPrintSection(9);
