@@ -405,8 +405,10 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
   const stock::PageDef& page = definition_->page;
   const double x0 = page.margin_left;
   const double y0 = page.margin_top + top;
+  const bool record = device.WantsSections();
+  if (!document_->draw_normal && !record) return;  // a counting pass only needs the geometry
   stock::ShownValues shown;
-  shown.reserve(section.labels.size());
+  if (record) shown.reserve(section.labels.size());
   for (const BoundLabel& b : section.labels) {
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
@@ -417,14 +419,14 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
                        static_cast<double>(l.GetHeight())},
                       text, l.Font().Spec(), l.GetAlignment());
     }
-    shown.emplace_back(l.GetName(), std::move(text));
+    if (record) shown.emplace_back(l.GetName(), std::move(text));
   }
   if (document_->draw_normal) {
     for (const stock::LineDef& line : section.def->lines) {
       device.DrawLine(x0 + line.x1, y0 + line.y1, x0 + line.x2, y0 + line.y2, line.thickness);
     }
   }
-  device.OnSection(section.def->number, shown);
+  if (record) device.OnSection(section.def->number, shown);
 }
 
 void TnrwReport::PrintInternal(TnDMReport* dm) {

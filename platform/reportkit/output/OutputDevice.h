@@ -64,6 +64,9 @@ class OutputDevice {
   // A straight line of the given thickness (layout units).
   virtual void DrawLine(double x1, double y1, double x2, double y2, double thickness) = 0;
 
+  // True when the device wants OnSection's values; the engine builds them only then.
+  virtual bool WantsSections() const { return false; }
+
   // Engine events, for the trace; drawing backends ignore them.
   virtual void OnSection(int /*section*/, const ShownValues& /*shown*/) {}
   virtual void OnMessage(int /*kind*/, std::string_view /*text*/) {}

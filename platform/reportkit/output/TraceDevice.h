@@ -38,6 +38,7 @@ class TraceDevice : public OutputDevice {
   void BeginPage(int page_number, double width, double height) override;
   void DrawText(const TextBox&, std::string_view, const FontSpec&, TextAlign) override {}
   void DrawLine(double, double, double, double, double) override {}
+  bool WantsSections() const override { return true; }
   void OnSection(int section, const ShownValues& shown) override;
   void OnMessage(int kind, std::string_view text) override;
   void EndPage() override;
