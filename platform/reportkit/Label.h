@@ -71,6 +71,12 @@ class TnLabel : public TObject {
   bool GetAutoSize() const { return auto_size_; }
   void SetAutoSize(bool on) { auto_size_ = on; }
 
+  // WordWrap: off (the default), the text prints on one line; on, it is broken at blanks into
+  // lines that fit the label's width, printed one under the other from the label's top, as many
+  // as fit in its height (a word wider than the label takes a line of its own).
+  bool GetWordWrap() const { return word_wrap_; }
+  void SetWordWrap(bool on) { word_wrap_ = on; }
+
   // Binding, set from the definition.
   TnLabelSource GetSource() const { return source_; }
   const std::string& GetSourceName() const { return source_name_; }
@@ -86,6 +92,7 @@ class TnLabel : public TObject {
   TnLabelFont font_;
   stock::TextAlign align_ = stock::TextAlign::Left;
   bool auto_size_ = true;
+  bool word_wrap_ = false;
   TnLabelSource source_ = TnLabelSource::Caption;
   std::string source_name_;
   std::string mask_;

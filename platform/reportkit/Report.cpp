@@ -9,6 +9,7 @@
 #include "datakit/FilterInterval.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginRun.h"
+#include "reportkit/WordWrap.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -93,6 +94,7 @@ TnrwReport::TnrwReport(std::shared_ptr<const stock::ReportDefinition> definition
       label->Font().SetStyle({d.font.bold, d.font.italic, d.font.underline});
       label->SetVisible(d.visible);
       label->SetAutoSize(d.auto_size);
+      label->SetWordWrap(d.word_wrap);
       label->SetCaption(d.caption);
       label->Bind(d.source, d.source_name, d.mask);
       BoundLabel b;
@@ -413,6 +415,11 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
     std::string text = TextOf(b);
+    if (l.GetWordWrap() && !text.empty()) {
+      if (document_->draw_normal) DrawWrapped(l, x0, y0, text);
+      if (record) shown.emplace_back(l.GetName(), std::move(text));
+      continue;
+    }
     if (!l.GetAutoSize() && !text.empty()) CutToWidth(text, l.Font().Spec(), l.GetWidth());
     if (document_->draw_normal && !text.empty()) {
       device.DrawText({x0 + l.GetLeft(), y0 + l.GetTop(), static_cast<double>(l.GetWidth()),
@@ -427,6 +434,20 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
     }
   }
   if (record) device.OnSection(section.def->number, shown);
+}
+
+void TnrwReport::DrawWrapped(const TnLabel& l, double x0, double y0, const std::string& text) {
+  const stock::FontSpec& font = l.Font().Spec();
+  const double step = stock::LineHeight(font);
+  double top = l.GetTop();
+  for (const std::string& line : stock::WrapText(text, font, l.GetWidth())) {
+    if (top > l.GetTop() && top + step > l.GetTop() + l.GetHeight() + 0.5) break;  // no room left
+    if (!line.empty()) {
+      document_->device->DrawText({x0 + l.GetLeft(), y0 + top, static_cast<double>(l.GetWidth()), step},
+                                  line, font, l.GetAlignment());
+    }
+    top += step;
+  }
 }
 
 void TnrwReport::PrintInternal(TnDMReport* dm) {

@@ -240,6 +240,7 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
         }
         ld.visible = r.Bool(l, "visible", lw, true);
         ld.auto_size = r.Bool(l, "autoSize", lw, true);
+        ld.word_wrap = r.Bool(l, "wordWrap", lw, false);
         ld.mask = r.Text(l, "mask", lw);
         ld.caption = r.Text(l, "text", lw);
         const int bindings = l.contains("param") + l.contains("column");
@@ -316,7 +317,14 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
       } else {
         fd.text = r.Text(f, "text", where);
       }
-      fd.query = r.Text(f, "query", where);
+      if (f.contains("query") && f.at("query").is_array()) {  // lines, for readability
+        for (const json& line : f.at("query")) {
+          if (!line.is_string()) r.Fail(where, "as linhas da consulta devem ser textos");
+          fd.query += line.get<std::string>() + "\n";
+        }
+      } else {
+        fd.query = r.Text(f, "query", where);
+      }
       fd.separator = r.Text(f, "separator", where, "|");
       if (fd.text.empty() == fd.query.empty()) r.Fail(where, "declare \"text\" ou \"query\" (um dos dois)");
       def->functions.push_back(std::move(fd));

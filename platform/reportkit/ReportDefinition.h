@@ -31,6 +31,7 @@ struct LabelDef {
   FontSpec font;
   bool visible = true;
   bool auto_size = true;
+  bool word_wrap = false;   // long text continues on further lines inside the label's height
   TnLabelSource source = TnLabelSource::Caption;
   std::string source_name;  // parameter or column
   std::string mask;         // number mask, or date mask for date values
