@@ -52,6 +52,8 @@ int main(int argc, char** argv) {
   PrintArgs print;
   CLI::App* print_cmd = app.add_subcommand("print", "Imprime um relatório");
   print_cmd->add_option("report", print.report, "Nome do relatório (veja 'stockreports list')")->required();
+  print_cmd->add_option("--definition", print.definition,
+                        "Definição a usar, quando o relatório tem mais de uma (ex.: taxBookTermsGraphicP1)");
   print_cmd->add_option("--db", print.db, "Arquivo do banco de dados")->required();
   print_cmd->add_option("-p,--param", print.params, "Parâmetro do relatório: nome=valor (repetível)");
   print_cmd->add_option("--out", print.out, "Arquivo de saída: .pdf, .txt, .png ou .trace")->required();
