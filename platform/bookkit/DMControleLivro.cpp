@@ -1,6 +1,7 @@
 #include "bookkit/DMControleLivro.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "basekit/Conexao.h"
 #include "basekit/ExecutarSQL.h"
@@ -137,6 +138,9 @@ const TnDMControleLivro::Configuracao& TnDMControleLivro::LerConfiguracao() {
 
 const TnDMControleLivro::Numeracao& TnDMControleLivro::LerNumeracao() {
   if (!numeracao_) {
+    // Whole seconds, one less: the database keeps DATAIMPRESSAO to the second.
+    lido_em_ = Now();
+    lido_em_ = std::floor(lido_em_ * 86400.0 - 1.0) / 86400.0;
     auto n = std::make_unique<Numeracao>();
     LerOrigem(Conexao(), empresa_, estab_, tipo_, data_inicial_, n.get());
     numeracao_ = std::move(n);
@@ -230,7 +234,15 @@ void TnDMControleLivro::InserirPeriodoBanco(bool com_termos) {
   try {
     Numeracao atual;
     LerOrigem(conexao, empresa_, estab_, tipo_, data_inicial_, &atual);
-    if (!atual.MesmaOrigem(inicial)) {
+    // Another run recorded the period this one continues from, or recorded later months
+    // numbered from the same origin as this one: either way recording would repeat pages.
+    SQLDataSetPtr posteriores(ExecutarSQL(
+        std::string("select count(*) from LIVROPERIODO") + kCondicaoLivro +
+            " and DATAINICIAL > :fim and DATAIMPRESSAO >= :lido",
+        VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_),
+                    Variant::FromDate(linhas.back().fim), Variant::FromDate(lido_em_)}),
+        true, false, -1, "", &conexao, true));
+    if (!atual.MesmaOrigem(inicial) || posteriores->Fields(0)->AsInteger() > 0) {
       throw Exception("A numeração do livro foi alterada por outra impressão durante esta; "
                       "imprima o período novamente.");
     }

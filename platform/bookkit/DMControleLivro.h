@@ -95,9 +95,11 @@ class TnDMControleLivro : public TObject {
   //     counts one page more, the page of the closing term (COMTERMOS 1);
   //   - when GetExisteNumeracaoLivro is false, implants the default numbering (book 1, page 0)
   //     at the start date, so that the next run finds it.
-  // Before writing it checks that the numbering it started from is still the latest: when
-  // another run recorded a period before the start date meanwhile, it writes nothing and
-  // raises Exception ("A numeração do livro foi alterada por outra impressão ...").
+  // Before writing it checks that no other run recorded, since this control read its starting
+  // point, the period it continues from or a period after its own (both numbered from the
+  // same origin would repeat pages); then it writes nothing and raises Exception ("A
+  // numeração do livro foi alterada por outra impressão ..."). Two runs over the same months
+  // need no check: the later one replaces the earlier one's rows.
   //
   // Publishing: when a TnPublicacaoLivro is active on this thread (the host opens one around a
   // print that writes a file), the transaction is handed to it and stays open: it is committed
@@ -133,6 +135,7 @@ class TnDMControleLivro : public TObject {
 
   std::unique_ptr<Configuracao> configuracao_;
   std::unique_ptr<Numeracao> numeracao_;
+  TDateTime lido_em_ = 0;  // when the starting point was read (a second early)
   // Pages taken: the current book and page, the month (year * 12 + month - 1) of the last
   // page or of the numbering's origin (-1 when unknown), and one entry per period end.
   bool iniciado_ = false;

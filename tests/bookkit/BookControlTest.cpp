@@ -166,24 +166,30 @@ TEST(ControleLivro, PublicationCommitsOnlyWhenConfirmed) {
   EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), 1);
 }
 
-// Two runs that read the same starting point: the one that records second would repeat the
-// first one's pages, so it records nothing and says why.
-TEST(ControleLivro, RunWhoseStartingPointChangedMeanwhileRecordsNothing) {
-  BookTestDb db;
-  TnConexao outra(db.path(), TnModoAbertura::LeituraEscrita);
-  auto primeiro = ControleDe(kJan1, kJan31);
-  auto segundo = ControleDe(EncodeDate(2026, 2, 1), kFeb28, &outra);
-  Pegar(*primeiro, kJan31);
-  EXPECT_EQ(Pegar(*segundo, kFeb28), std::make_pair(1, 1));
-  primeiro->InserirPeriodoBanco(false);
-  try {
-    segundo->InserirPeriodoBanco(false);
-    FAIL() << "expected an error";
-  } catch (const Exception& e) {
-    EXPECT_NE(e.Message().find("alterada por outra impressão"), std::string::npos) << e.what();
+// Two runs that read the same starting point, months in a row: whichever records second
+// would repeat the first one's pages, so it records nothing and says why.
+TEST(ControleLivro, RunWhoseNumberingWasOvertakenRecordsNothing) {
+  for (bool janeiro_antes : {true, false}) {
+    SCOPED_TRACE(janeiro_antes ? "January recorded first" : "February recorded first");
+    BookTestDb db;
+    TnConexao outra(db.path(), TnModoAbertura::LeituraEscrita);
+    auto janeiro = ControleDe(kJan1, kJan31);
+    auto fevereiro = ControleDe(EncodeDate(2026, 2, 1), kFeb28, &outra);
+    Pegar(*janeiro, kJan31);
+    EXPECT_EQ(Pegar(*fevereiro, kFeb28), std::make_pair(1, 1));
+    TnDMControleLivro& primeiro = janeiro_antes ? *janeiro : *fevereiro;
+    TnDMControleLivro& segundo = janeiro_antes ? *fevereiro : *janeiro;
+    primeiro.InserirPeriodoBanco(false);
+    try {
+      segundo.InserirPeriodoBanco(false);
+      ADD_FAILURE() << "expected an error";
+    } catch (const Exception& e) {
+      EXPECT_NE(e.Message().find("alterada por outra impressão"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), 1);
+    EXPECT_FALSE(outra.EmTransacao());
+    EXPECT_FALSE(ConexaoPadrao().EmTransacao());
   }
-  EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), 1);
-  EXPECT_FALSE(outra.EmTransacao());
 }
 
 // A run waiting to publish holds the book; a second one over the same months waits for it and
