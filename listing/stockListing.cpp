@@ -10,6 +10,7 @@
 #include "datakit/Rounding.h"
 #include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
+#include "rtl/CasasDecimais.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -20,12 +21,9 @@ namespace {
 
 const char* const kMascaraValor = "##,###,##0.00";
 
-// Number picture for a company's decimals: "##,###,##0." and one zero per decimal. A column
-// that is empty or no number gives 2 decimals; the count is kept within 0 to 10.
+// Number picture for a company's decimals setting.
 std::string MascaraDecimais(TField* campo) {
-  int casas = StrToIntDef(Trim(campo->AsString()), 2);
-  casas = std::clamp(casas, 0, 10);
-  return "##,###,##0." + std::string(static_cast<size_t>(casas), '0');
+  return MascaraCasasDecimais(CasasDecimais(campo->AsString()));
 }
 
 // A date parameter: blank is day 0, anything else must be a date.
