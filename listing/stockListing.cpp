@@ -14,6 +14,7 @@
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
+#include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
 
@@ -227,32 +228,38 @@ void TstockListing::ImprimirTotaisEmpresa(double totalEstab, double totalEmpresa
   ImprimirTotal("Total:", totalEstab);
   Report()->RepPrintSection(10);
 
+  // The captions of the indicator and account totals are cut to the label's width while
+  // they print; the label sizes itself again afterwards, also when an error passes.
   TnLabel* rotulo = Report()->LabelByName("pLblTotal");
   if (!FTotalIndProp->empty()) {
-    rotulo->SetAutoSize(false);
-    for (int32_t indicador = 0; indicador <= 2; ++indicador) {
-      auto item = FTotalIndProp->find(indicador);
-      if (item == FTotalIndProp->end()) continue;
-      ImprimirTotal("Total Ind. de Propr.: " + IntToStr(indicador) + " " +
-                        FLstIndProp->at(indicador),
-                    item->second);
+    {
+      rotulo->SetAutoSize(false);
+      AoSair restaura([rotulo] { rotulo->SetAutoSize(true); });
+      for (int32_t indicador = 0; indicador <= 2; ++indicador) {
+        auto item = FTotalIndProp->find(indicador);
+        if (item == FTotalIndProp->end()) continue;
+        ImprimirTotal("Total Ind. de Propr.: " + IntToStr(indicador) + " " +
+                          FLstIndProp->at(indicador),
+                      item->second);
+      }
+      FTotalIndProp->clear();
     }
-    FTotalIndProp->clear();
-    rotulo->SetAutoSize(true);
     Report()->RepPrintSection(10);
   }
   if (!FTotalContaCtb->empty()) {
-    rotulo->SetAutoSize(false);
-    // Ascending account order.
-    for (const auto& [conta, valor] : *FTotalContaCtb) {
-      ImprimirTotal(conta == 0 ? std::string("Total Conta Não Informada ")
-                               : "Total Conta " + FloatToStr(conta) + " - " +
-                                     (*FDicDescrConta)[conta],
-                    valor);
+    {
+      rotulo->SetAutoSize(false);
+      AoSair restaura([rotulo] { rotulo->SetAutoSize(true); });
+      // Ascending account order.
+      for (const auto& [conta, valor] : *FTotalContaCtb) {
+        ImprimirTotal(conta == 0 ? std::string("Total Conta Não Informada ")
+                                 : "Total Conta " + FloatToStr(conta) + " - " +
+                                       (*FDicDescrConta)[conta],
+                      valor);
+      }
+      FTotalContaCtb->clear();
+      FDicDescrConta->clear();
     }
-    FTotalContaCtb->clear();
-    FDicDescrConta->clear();
-    rotulo->SetAutoSize(true);
     Report()->RepPrintSection(10);
   }
   ImprimirTotal("Total da empresa:", totalEmpresa);
