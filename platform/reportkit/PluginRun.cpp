@@ -1,5 +1,6 @@
 #include "reportkit/PluginRun.h"
 
+#include "bookkit/PublicacaoLivro.h"
 #include "reportkit/BaseDll.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginLibrary.h"
@@ -56,6 +57,8 @@ RunOutcome RunReport(const RunRequest& request, OutputDevice& device) {
 
 RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice& device) {
   RunOutcome outcome;
+  // Book periods recorded by the run are committed only once the output is published.
+  TnPublicacaoLivro publicacao;
   try {
     TnrwReport& report = *module.GetReport();
     HookGuard hooks{report};
@@ -110,6 +113,7 @@ RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice
     device.Abort();
   } else {
     device.Finish();
+    publicacao.Confirmar();
   }
   return outcome;
 }
