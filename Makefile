@@ -36,7 +36,9 @@ DEMO_PRINTS := \
 	"stockCountSheet stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
 	"stockBalances stockBalances -p pDataInicial=31/12/2026" \
 	"stockListing stockListing -p pModelo=1 -p pIncluirConta=1" \
-	"stockListingSimples stockListing -p pModelo=0"
+	"stockListingSimples stockListing -p pModelo=0" \
+	"stockRegister stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026" \
+	"stockRegisterEmpresa2 stockRegister -p pCodigoEmpresa=2 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026"
 
 demo: build
 	@mkdir -p out
