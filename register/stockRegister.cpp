@@ -3,7 +3,7 @@
 
 #include "register/stockRegister.h"
 
-#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "basekit/DMConexao.h"
@@ -17,6 +17,7 @@
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/DMReport.h"
 #include "register/RegisterParts.h"
+#include "rtl/CasasDecimais.h"
 #include "rtl/Exception.h"
 #include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
@@ -28,13 +29,6 @@ namespace {
 // A flag parameter is on when its text converts to the integer 1.
 bool Flag(const std::string& text) { return StrToIntDef(text, 0) == 1; }
 
-// "##,###,##0." and one zero per decimal; 2 decimals when the text is no integer. The count
-// is kept within 0 to 10.
-std::string DecimalMask(const std::string& text) {
-  const int decimals = std::clamp(StrToIntDef(Trim(text), 2), 0, 10);
-  return "##,###,##0." + std::string(static_cast<size_t>(decimals), '0');
-}
-
 // The date of a parameter text, or the zero date when it is not a date.
 TDateTime DateOrZero(const std::string& text, bool& ok) {
   TDateTime value = 0;
@@ -45,6 +39,17 @@ TDateTime DateOrZero(const std::string& text, bool& ok) {
 std::string SqlInt(const std::string& text, TFieldType type) { return ValorParaSQL(Variant(text), type); }
 
 std::string SqlDate(TDateTime value) { return ValorParaSQL(Variant::FromDate(value), ftDate); }
+
+// A deduction given on the parameter screen: 0 when the text is no number. An amount beyond
+// what an inventory amount can hold (15 digits, 2 of them decimals) is refused.
+double Deduction(const std::string& name, const std::string& text) {
+  const double value = StrToFloatDef(Trim(text), 0);
+  if (!(std::fabs(value) < 1e13)) {
+    throw Exception("Valor inválido para o parâmetro " + name + ": '" + Trim(text) +
+                    "' passa do maior valor de um lançamento (9.999.999.999.999,99).");
+  }
+  return value;
+}
 
 const char* const kCanceladoInativa = "Impressão cancelada.";
 const char* const kCanceladoUsuario = "A impressão foi cancelada pelo usuário.";
@@ -74,11 +79,11 @@ void TstockRegister::ReadFlagsAndMasks() {
   FAtualizarControleLivro = Flag(RepParam("pAtualizarControleLivro"));
   FEmitirPeriodo = Flag(RepParam("pEmitirPeriodo"));
   FInventarioPaisagem = Flag(RepParam("pEhInventarioPaisagem"));
-  FValorPIS = StrToFloatDef(Trim(RepParam("pValorPIS")), 0);
-  FValorICMS = StrToFloatDef(Trim(RepParam("pValorICMS")), 0);
-  FValorCOFINS = StrToFloatDef(Trim(RepParam("pValorCOFINS")), 0);
-  FMasc = DecimalMask(ds->FieldByName("QtdeCasaDecimal")->AsString());
-  FMascQtd = DecimalMask(ds->FieldByName("QTDECASADECIMALQTD")->AsString());
+  FValorPIS = Deduction("pValorPIS", RepParam("pValorPIS"));
+  FValorICMS = Deduction("pValorICMS", RepParam("pValorICMS"));
+  FValorCOFINS = Deduction("pValorCOFINS", RepParam("pValorCOFINS"));
+  FMasc = MascaraCasasDecimais(CasasDecimais(ds->FieldByName("QtdeCasaDecimal")->AsString()));
+  FMascQtd = MascaraCasasDecimais(CasasDecimais(ds->FieldByName("QTDECASADECIMALQTD")->AsString()));
 }
 
 void TstockRegister::ReadCompanyConfiguration() {

@@ -387,6 +387,13 @@ TEST_F(Register, NumbersOnEveryOtherPageAndBlankBackPages) {
 TEST_F(Register, BadCodesAreRefusedBeforeAnyQuery) {
   EXPECT_THROW(Run({{"pCodigoEmpresa", "1 or 1=1"}}), EConvertError);
   EXPECT_THROW(Run({{"pCodigoEstab", "x"}}), EConvertError);
+  // A deduction no amount can reach.
+  try {
+    Run({{"pValorCOFINS", "99999999999999999999999"}});
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("pValorCOFINS"), std::string::npos) << e.what();
+  }
   EXPECT_TRUE(dialogs_.empty());
 }
 
