@@ -29,6 +29,7 @@ struct PrintArgs {
   std::string out;
   Answers answers = Answers::Ask;
   bool quiet = false;
+  bool cloud = false;  // hosted mode: reports ask no confirmation
 };
 
 int RunDemo(const DemoArgs& args);

@@ -4,6 +4,7 @@
 
 #include "basekit/Conexao.h"
 #include "basekit/MessageDlg.h"
+#include "datakit/HostEnv.h"
 #include "host/Commands.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/ParamItem.h"
@@ -88,6 +89,7 @@ int RunPrint(const PrintArgs& args) {
     }
     SetConexaoPadrao(std::make_unique<TnConexao>(args.db, TnModoAbertura::LeituraEscrita));
     DialogHandlerGuard dialogs(MakeDialogHandler(args.answers));
+    SetEhCloud(args.cloud);
     std::unique_ptr<OutputDevice> device = CreateOutputDevice(args.out);
     request.progress = args.quiet ? ProgressHandler([](int, int) { return StopOnInterrupt::Requested(); })
                                   : MakeProgress(args.report);

@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
   auto* yes_opt = print_cmd->add_flag("--yes", yes, "Responde 'sim' às perguntas do relatório");
   print_cmd->add_flag("--no", no, "Responde 'não' às perguntas do relatório")->excludes(yes_opt);
   print_cmd->add_flag("-q,--quiet", print.quiet, "Sem barra de progresso");
+  print_cmd->add_flag("--cloud", print.cloud,
+                      "Modo hospedado (nuvem): os relatórios não pedem confirmações");
 
   try {
     app.parse(argc, argv);

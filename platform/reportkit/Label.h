@@ -82,6 +82,9 @@ class TnLabel : public TObject {
   const std::string& GetSourceName() const { return source_name_; }
   const std::string& GetMask() const { return mask_; }
   void Bind(TnLabelSource source, std::string source_name, std::string mask);
+  // A parameter label may show a column's text after the parameter's ("" for none).
+  const std::string& GetThenColumn() const { return then_column_; }
+  void SetThenColumn(std::string column) { then_column_ = std::move(column); }
 
  private:
   std::string name_;
@@ -96,4 +99,5 @@ class TnLabel : public TObject {
   TnLabelSource source_ = TnLabelSource::Caption;
   std::string source_name_;
   std::string mask_;
+  std::string then_column_;
 };
