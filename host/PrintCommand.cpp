@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "basekit/Conexao.h"
+#include "basekit/PgDatabase.h"
 #include "basekit/MessageDlg.h"
 #include "host/Commands.h"
 #include "reportkit/DMReport.h"
@@ -53,7 +54,7 @@ int RunPrint(const PrintArgs& args) {
         return kUsage;
       }
     }
-    if (!std::filesystem::exists(args.db)) {
+    if (!stock::EhServidorPostgreSQL(args.db) && !std::filesystem::exists(args.db)) {
       throw Exception("Banco de dados não encontrado: '" + args.db + "'");
     }
     SetConexaoPadrao(std::make_unique<TnConexao>(args.db, TnModoAbertura::LeituraEscrita));
