@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "basekit/Conexao.h"
+#include "basekit/PgDatabase.h"
 #include "basekit/MessageDlg.h"
 #include "datakit/HostEnv.h"
 #include "host/Commands.h"
@@ -84,7 +85,7 @@ int RunPrint(const PrintArgs& args) {
       // whatever the report would make of it.
       TnpqParamItem(declared->name, declared->type, declared->caption, value).CheckValue();
     }
-    if (!std::filesystem::exists(args.db)) {
+    if (!stock::EhServidorPostgreSQL(args.db) && !std::filesystem::exists(args.db)) {
       throw Exception("Banco de dados não encontrado: '" + args.db + "'");
     }
     SetConexaoPadrao(std::make_unique<TnConexao>(args.db, TnModoAbertura::LeituraEscrita));
