@@ -41,7 +41,10 @@ DEMO_PRINTS := \
 	"stockBookTerms stockBookTerms -p pCodigoEmpresa=1 -p pNumeroLivro=4 -p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
 	"stockBookTermsPaisagem stockBookTerms --definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2 -p pNumeroFolha=400 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
 	"stockRegister stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026" \
-	"stockRegisterEmpresa2 stockRegister -p pCodigoEmpresa=2 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026"
+	"stockRegisterEmpresa2 stockRegister -p pCodigoEmpresa=2 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026" \
+	"stockRegisterTermos stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026 -p pImprimeTermos=1" \
+	"stockRegisterFrenteVerso stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=2 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026 -p pImprimeTermos=1" \
+	"stockRegisterSemMovimento stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=3 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026 -p pImprimeTermos=1"
 
 demo: build
 	@mkdir -p out

@@ -11,6 +11,7 @@
 #include "reportkit/DMReport.h"
 #include "reportkit/Report.h"
 #include "register/RegisterParts.h"
+#include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
 #include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
@@ -138,8 +139,11 @@ void TstockRegister::SetTermParameters(int kind, int book, int pages) {
   terms->SetValues("pTipoLivro", "11");
   terms->SetValues("pNumeroLivro", IntToStr(book));
   terms->SetValues("pNumeroFolha", IntToStr(pages));
-  terms->SetValues("pDataInicial", RepParam("pDataIniTermo"));
-  terms->SetValues("pDataFinal", RepParam("pDataFimTermo"));
+  // Term dates left blank are the span the book prints.
+  const std::string inicio = Trim(RepParam("pDataIniTermo"));
+  const std::string fim = Trim(RepParam("pDataFimTermo"));
+  terms->SetValues("pDataInicial", inicio.empty() ? DateToStr(FDataInicial) : inicio);
+  terms->SetValues("pDataFinal", fim.empty() ? DateToStr(FDataFinal) : fim);
   terms->SetValues("pAssinCont", RepParam("pAssinCont"));
   terms->SetValues("pCodigoCont", RepParam("pCodigoCont"));
   terms->SetValues("pAssinSocio", RepParam("pAssinSocio"));

@@ -1,0 +1,150 @@
+// The register book with its terms: two passes on one instance, opening terms that state the
+// pages the first pass counted, books closed by the page limit and by a listed month, the
+// record of a run with terms, and a terms report that cannot be created.
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "basekit/ExecutarSQL.h"
+#include "basekit/MessageDlg.h"
+#include "support/PluginTest.h"
+
+namespace stock::test {
+namespace {
+
+using Params = std::vector<std::pair<std::string, std::string>>;
+using Texts = std::vector<std::string>;
+
+class RegisterBook : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    // One item in January, February and March; April has none.
+    Exec(R"(
+      insert into EMPRESA (CODIGOEMPRESA, NOMEEMPRESA, TIPOINSCR, INSCRFEDERAL, CIDADE, UF) values
+        (1, 'Alfa Metais', 1, '11222333000181', 'Campinas', 'SP');
+      insert into CFGEMPRESAINV (CODIGOEMPRESA, LIVROMODELO7, LANCAICMSRECUP) values (1, 0, 0);
+      insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, TIPOINSCR, INSCRFEDERAL,
+                         DATAINICIOATIV) values (1, 1, 'Matriz', 1, '11222333000181', '2020-01-01');
+      insert into GRUPOPRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, CLASSIFGRUPOPRODUTO,
+                                DESCRGRUPOPRODUTO, TIPOGRUPOPRODUTO) values (1, 1, '01', 'Metais', 2);
+      insert into PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, UNIDADEMEDIDA,
+                           CODIGOGRUPOPRODUTO) values (1, 10, 'Arruela', 'UN', 1);
+      insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, QTDEESTOQUE,
+                           PRECOUNIT, VALORTOTAL) values
+        (1, 1, '2026-01-31', 10, 1, 1, 1), (1, 1, '2026-02-28', 10, 2, 1, 2),
+        (1, 1, '2026-03-31', 10, 3, 1, 3);
+    )");
+  }
+
+  void Settings(const std::string& months, int limit) {
+    Exec("delete from CONTROLELIVRO; insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, "
+         "TIPOLIVRO, INCLIVROMES, LIMITEFOLHAS) values (1, 1, 11, " +
+         (months.empty() ? std::string("null") : "'" + months + "'") + ", " + std::to_string(limit) + ")");
+  }
+
+  RunOutcome Run(const std::string& from, const std::string& to, Params extra = {},
+                 ProgressHandler progress = nullptr) {
+    Params params{{"pCompetInicial", from}, {"pCompetFinal", to}, {"pImprimeTermos", "1"},
+                  {"pAtualizarControleLivro", "1"}};
+    params.insert(params.end(), extra.begin(), extra.end());
+    questions_ = 0;
+    DialogHandlerGuard guard([this](const DialogRequest&) {
+      ++questions_;
+      return 0;
+    });
+    return Print("stockRegister", params, std::move(progress));
+  }
+
+  // The book as it reads: "A<pages>" for an opening term stating that page count, "E<pages>"
+  // for a closing term, and the page header's "<book>/<page>" for each page of the register.
+  Texts Book() const {
+    Texts out;
+    for (const std::string& line : Lines("section ")) {
+      const size_t kind = line.find("TipoTermo=");
+      if (kind != std::string::npos) {
+        const size_t at = line.find("livro  ");
+        const std::string pages = line.substr(at + 7, line.find(' ', at + 7) - at - 7);
+        out.push_back((line.compare(kind + 10, 1, "A") == 0 ? "A" : "E") + pages);
+      } else if (line.rfind("section 1: Titulo=", 0) == 0) {
+        const size_t book = line.find("NumLivro=Livro: "), page = line.find("NumFolha=Folha: ");
+        out.push_back(line.substr(book + 16, 4) + "/" + line.substr(page + 16, 4));
+      }
+    }
+    return out;
+  }
+
+  int Count(const std::string& sql) {
+    SQLDataSetPtr cur(ExecutarSQL(sql, Variant(), true, false, -1, "", nullptr, true));
+    return static_cast<int>(cur->Fields(0)->AsInteger());
+  }
+
+  int questions_ = 0;
+};
+
+TEST_F(RegisterBook, BooksCloseAtTheLimitAndAtAListedMonthWithTheirTerms) {
+  struct Case {
+    std::string months;
+    int limit;
+    Texts book;
+  };
+  const std::vector<Case> cases = {
+      // One book: its opening term states the pages the closing term will.
+      {"", 500, {"A4", "0001/0001", "0001/0002", "0001/0003", "E4"}},
+      // March starts a new book.
+      {"3", 500, {"A3", "0001/0001", "0001/0002", "E3", "A2", "0002/0001", "E2"}},
+      // Page 2 is the last of a book.
+      {"", 2, {"A3", "0001/0001", "0001/0002", "E3", "A2", "0002/0001", "E2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.months + "/" + std::to_string(c.limit));
+    Settings(c.months, c.limit);
+    Exec("delete from LIVROPERIODO; delete from LIVRONUMERACAO");
+    const RunOutcome outcome = Run("01/01/2026", "31/03/2026");
+    EXPECT_EQ(Book(), c.book);
+    EXPECT_EQ(questions_, 1);  // asked in the first pass only
+    // Recorded once, in the second pass, as printed with terms.
+    EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 3);
+    EXPECT_GE(Count("select count(*) from LIVROPERIODO where COMTERMOS = 1"), 1);
+    EXPECT_EQ(outcome.pages, static_cast<int>(c.book.size()));
+  }
+}
+
+TEST_F(RegisterBook, NextRunContinuesAfterThePagesTheTermsUsed) {
+  Settings("", 500);
+  Run("01/01/2026", "28/02/2026");
+  EXPECT_EQ(Book(), (Texts{"A3", "0001/0001", "0001/0002", "E3"}));
+  // The closing term took page 3: the next run goes on at page 4, and a period without items
+  // still takes its page.
+  Run("01/03/2026", "30/04/2026");
+  EXPECT_EQ(Book(), (Texts{"A6", "0001/0004", "0001/0005", "E6"}));
+  EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 4);
+}
+
+TEST_F(RegisterBook, StopInTheCountingPassWritesNothing) {
+  Settings("", 500);
+  const RunOutcome outcome = Run("01/01/2026", "31/03/2026", {}, [](int, int) { return true; });
+  EXPECT_TRUE(outcome.stopped);
+  EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 0);
+  EXPECT_EQ(Count("select count(*) from LIVRONUMERACAO"), 0);
+}
+
+TEST_F(RegisterBook, WithoutTheTermsReportTheBookPrintsAndSaysWhy) {
+  // A definition folder holding the register alone.
+  const std::string folder = dir_ + "/definicoes";
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(DefinitionPath("stockRegister"), folder + "/stockRegister.json");
+  const std::string previous = DefinitionDirectory();
+  SetDefinitionDirectory(folder);
+  const RunOutcome outcome = Run("01/01/2026", "28/02/2026", {{"pAtualizarControleLivro", "0"}});
+  SetDefinitionDirectory(previous);
+  EXPECT_EQ(Book(), (Texts{"0001/0001", "0001/0002"}));
+  ASSERT_FALSE(outcome.messages.empty());
+  EXPECT_EQ(outcome.messages[0],
+            (std::pair<int, std::string>{0, "Módulo de dados 'stockBookTermsLayout' não encontrado"}));
+}
+
+}  // namespace
+}  // namespace stock::test
