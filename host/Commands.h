@@ -32,6 +32,8 @@ struct PrintArgs {
 
 int RunDemo(const DemoArgs& args);
 int RunList();
+// Describes the parameters of `report` (after the print command's help).
+int RunReportHelp(const std::string& report);
 int RunPrint(const PrintArgs& args);
 
 // Names of the reports in the definition folder, sorted.

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "host/Commands.h"
+#include "host/ReportParameters.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/ReportDefinition.h"
 #include "rtl/Exception.h"
@@ -32,19 +33,32 @@ int RunList() {
       auto def = LoadReportDefinition(DefinitionPath(name));
       if (def->plugin.empty()) continue;  // layouts printed only inside other reports
       std::cout << name << " - " << def->title << "\n";
-      for (const ParamDef& p : def->params) {
-        if (!p.input) continue;
-        std::cout << "    " << p.name << " (" << ParamTypeName(p.type) << ")";
-        if (!p.caption.empty()) std::cout << ": " << p.caption;
-        if (!p.default_value.empty()) std::cout << " [padrão: " << p.default_value << "]";
-        std::cout << "\n";
-      }
+      DescribeParameters(std::cout, *def);
     } catch (const Exception& e) {
       std::cerr << "Erro: " << e.what() << "\n";
       status = kError;
     }
   }
   return status;
+}
+
+int RunReportHelp(const std::string& report) {
+  const std::vector<std::string> known = KnownReports();
+  if (std::find(known.begin(), known.end(), report) == known.end()) {
+    std::cerr << "Relatório desconhecido: '" << report << "'. Relatórios disponíveis:";
+    for (const std::string& name : known) std::cerr << " " << name;
+    std::cerr << "\n";
+    return kUsage;
+  }
+  try {
+    auto def = LoadReportDefinition(DefinitionPath(report));
+    std::cout << "\nParâmetros de " << report << " - " << def->title << ":\n";
+    DescribeParameters(std::cout, *def);
+    return kOk;
+  } catch (const Exception& e) {
+    std::cerr << "Erro: " << e.what() << "\n";
+    return kError;
+  }
 }
 
 }  // namespace stock::host

@@ -5,6 +5,7 @@
 #include "basekit/Conexao.h"
 #include "basekit/MessageDlg.h"
 #include "host/Commands.h"
+#include "host/ReportParameters.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginRun.h"
 #include "reportkit/output/OutputDevice.h"
@@ -33,25 +34,14 @@ int RunPrint(const PrintArgs& args) {
   StopOnInterrupt interrupt;  // from here on, Ctrl-C asks the run to stop
   RunRequest request;
   request.report = args.report;
-  for (const std::string& p : args.params) {
-    const size_t eq = p.find('=');
-    if (eq == std::string::npos || eq == 0) {
-      std::cerr << "Parâmetro mal formado: '" << p << "' (use -p nome=valor)\n";
-      return kUsage;
-    }
-    request.params.emplace_back(p.substr(0, eq), p.substr(eq + 1));
-  }
   try {
-    // Unknown parameter names are a usage error, found before anything runs.
+    // Names, values and required parameters are checked before anything runs.
     auto definition = LoadReportDefinition(DefinitionPath(args.report));
-    for (const auto& [name, value] : request.params) {
-      const bool declared = std::any_of(definition->params.begin(), definition->params.end(),
-                                        [&](const ParamDef& d) { return d.input && d.name == name; });
-      if (!declared) {
-        std::cerr << "O relatório " << args.report << " não tem o parâmetro '" << name
-                  << "' (veja 'stockreports list')\n";
-        return kUsage;
-      }
+    try {
+      request.params = ResolveParameters(*definition, args.params);
+    } catch (const UsageError& e) {
+      std::cerr << "Erro: " << e.what() << "\n";
+      return kUsage;
     }
     if (!std::filesystem::exists(args.db)) {
       throw Exception("Banco de dados não encontrado: '" + args.db + "'");
