@@ -22,21 +22,32 @@ struct DemoArgs {
 };
 
 struct PrintArgs {
-  std::string report;
+  std::string report;      // a definition, or a plug-in bound to several (stockBookTerms)
+  std::string definition;  // which of the plug-in's definitions; empty: the report itself or the first
   std::string db;
   std::vector<std::string> params;  // "name=value"
   std::string out;
   Answers answers = Answers::Ask;
   bool quiet = false;
+  bool cloud = false;  // hosted mode: reports ask no confirmation
 };
 
 int RunDemo(const DemoArgs& args);
 int RunList();
-// Describes the parameters of `report` (after the print command's help).
-int RunReportHelp(const std::string& report);
+// Describes the parameters of the definition `args` would print (after the print command's
+// help).
+int RunReportHelp(const PrintArgs& args);
+
+// The definition printed for report `requested` and --definition `definition`: the report
+// itself, the plug-in's definition named, or the plug-in's first. Writes the error and returns
+// "" when there is none.
+std::string ChooseDefinition(const std::string& requested, const std::string& definition);
 int RunPrint(const PrintArgs& args);
 
 // Names of the reports in the definition folder, sorted.
 std::vector<std::string> KnownReports();
+
+// Names of the definitions (sorted) printed by plug-in `plugin`.
+std::vector<std::string> DefinitionsOfPlugin(const std::string& plugin);
 
 }  // namespace stock::host

@@ -21,6 +21,18 @@ std::vector<std::string> KnownReports() {
   return names;
 }
 
+std::vector<std::string> DefinitionsOfPlugin(const std::string& plugin) {
+  std::vector<std::string> names;
+  for (const std::string& name : KnownReports()) {
+    try {
+      if (LoadReportDefinition(DefinitionPath(name))->plugin == plugin) names.push_back(name);
+    } catch (const Exception&) {
+      // a broken definition is reported by whoever prints or lists it
+    }
+  }
+  return names;
+}
+
 int RunList() {
   const std::vector<std::string> names = KnownReports();
   if (names.empty()) {
@@ -33,6 +45,10 @@ int RunList() {
       auto def = LoadReportDefinition(DefinitionPath(name));
       if (def->plugin.empty()) continue;  // layouts printed only inside other reports
       std::cout << name << " - " << def->title << "\n";
+      if (def->plugin != name && DefinitionsOfPlugin(def->plugin).size() > 1) {
+        std::cout << "    (também: stockreports print " << def->plugin << " --definition " << name
+                  << ")\n";
+      }
       DescribeParameters(std::cout, *def);
     } catch (const Exception& e) {
       std::cerr << "Erro: " << e.what() << "\n";
@@ -42,14 +58,9 @@ int RunList() {
   return status;
 }
 
-int RunReportHelp(const std::string& report) {
-  const std::vector<std::string> known = KnownReports();
-  if (std::find(known.begin(), known.end(), report) == known.end()) {
-    std::cerr << "Relatório desconhecido: '" << report << "'. Relatórios disponíveis:";
-    for (const std::string& name : known) std::cerr << " " << name;
-    std::cerr << "\n";
-    return kUsage;
-  }
+int RunReportHelp(const PrintArgs& args) {
+  const std::string report = ChooseDefinition(args.report, args.definition);
+  if (report.empty()) return kUsage;
   try {
     auto def = LoadReportDefinition(DefinitionPath(report));
     std::cout << "\nParâmetros de " << report << " - " << def->title << ":\n";

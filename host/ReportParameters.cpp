@@ -46,11 +46,7 @@ std::vector<std::pair<std::string, std::string>> ResolveParameters(
                        "' (veja 'stockreports print " + definition.name + " --help')");
     }
     const std::string value = text.substr(eq + 1);
-    try {
-      TnpqParamItem(p->name, p->type, p->caption, value).CheckValue();
-    } catch (const Exception& e) {
-      throw UsageError(e.what());
-    }
+    TnpqParamItem(p->name, p->type, p->caption, value).CheckValue();
     out.emplace_back(p->name, value);
   }
   for (const ParamDef& p : definition.params) {
@@ -69,8 +65,8 @@ std::vector<std::pair<std::string, std::string>> ResolveParameters(
 void DescribeParameters(std::ostream& out, const ReportDefinition& definition) {
   for (const ParamDef& p : definition.params) {
     if (!p.input) continue;
-    out << "    " << p.name << " (" << ParamTypeName(p.type) << (p.required ? ", obrigatório" : "")
-        << ")";
+    out << "    " << p.name << " (" << ParamTypeName(p.type) << ")"
+        << (p.required ? " [obrigatório]" : "");
     if (!p.caption.empty()) out << ": " << p.caption;
     if (!p.default_value.empty()) out << " [padrão: " << p.default_value << "]";
     out << "\n        aceita " << ParamTypeAccepts(p.type) << "; ex.: " << Example(p) << "\n";

@@ -19,8 +19,9 @@ class UsageError : public std::runtime_error {
 };
 
 // Turns "name=value" texts into (declared name, value) pairs for `definition`. Names match
-// whatever their case (-p pquebra=1 is pQuebra); every value must fit its parameter's type, and
-// every required parameter must have a value here or a default. Raises UsageError naming the
+// whatever their case (-p pquebra=1 is pQuebra). Raises UsageError for a text without "=", a
+// name the report does not have, or a required parameter left without a value and a default;
+// raises Exception for a value that does not fit its parameter's type. Both name the
 // parameter, its screen label and what it accepts.
 std::vector<std::pair<std::string, std::string>> ResolveParameters(
     const ReportDefinition& definition, const std::vector<std::string>& given);

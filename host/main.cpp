@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
 
   DemoArgs demo;
   CLI::App* demo_cmd = app.add_subcommand("demo", "Cria um banco de dados de demonstração");
-  AddPlaceOptions(*demo_cmd, places, "Arquivo do banco a criar (padrão: demo.db)");
+  AddPlaceOptions(*demo_cmd, places,
+                  "Arquivo do banco a criar, ou servidor PostgreSQL (postgresql://...); padrão: demo.db");
   demo_cmd->add_option("--products", demo.products, "Número de produtos")->capture_default_str();
   demo_cmd->add_option("--months", demo.months, "Meses de inventário")->capture_default_str();
   demo_cmd->add_option("--year", demo.year, "Primeiro ano dos inventários")->capture_default_str();
@@ -73,7 +74,11 @@ int main(int argc, char** argv) {
   print_cmd->add_option("report", print.report, "Nome do relatório (veja 'stockreports list')")
       ->type_name("RELATORIO")
       ->required();
-  AddPlaceOptions(*print_cmd, places, "Arquivo do banco de dados (obrigatório)");
+  print_cmd->add_option("--definition", print.definition,
+                        "Definição a usar, quando o relatório tem mais de uma (ex.: taxBookTermsGraphicP1)")
+      ->type_name("DEFINICAO");
+  AddPlaceOptions(*print_cmd, places,
+                  "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
   print_cmd->add_option("-p,--param", print.params, "Parâmetro do relatório: nome=valor (repetível)")
       ->type_name("NOME=VALOR");
   print_cmd->add_option("--out", print.out, "Arquivo de saída: .pdf, .txt, .png ou .trace")
@@ -83,6 +88,8 @@ int main(int argc, char** argv) {
   auto* yes_opt = print_cmd->add_flag("--yes", yes, "Responde 'sim' às perguntas do relatório");
   print_cmd->add_flag("--no", no, "Responde 'não' às perguntas do relatório")->excludes(yes_opt);
   print_cmd->add_flag("-q,--quiet", print.quiet, "Sem barra de progresso");
+  print_cmd->add_flag("--cloud", print.cloud,
+                      "Modo hospedado (nuvem): os relatórios não pedem confirmações");
 
   UsePortuguese(app);
 
@@ -92,7 +99,7 @@ int main(int argc, char** argv) {
     if (print_cmd->parsed() && !print.report.empty()) {  // print REPORT --help
       SetDirectories(places.plugins, places.definitions);
       std::cout << app.help();
-      return RunReportHelp(print.report);
+      return RunReportHelp(print);
     }
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {

@@ -52,6 +52,9 @@ TEST(ValorParaSQL, WritesLiteralsByKindAndByFieldType) {
   EXPECT_THROW(ValorParaSQL(Variant("31/02/2026"), ftDate), EConvertError);
   EXPECT_THROW(ValorParaSQL(Variant(std::nan(""))), Exception);
   EXPECT_THROW(ValorParaSQL(VarArrayOf({1, 2})), Exception);
+  // The statement would end at the NUL byte, inside the quotes (found by fuzzing).
+  EXPECT_THROW(ValorParaSQL(Variant(std::string("a\0b", 3))), Exception);
+  EXPECT_THROW(ValorParaSQL(Variant(std::string("\0", 1)), ftString), Exception);
 }
 
 TEST(ValorParaFiltro, WritesLiteralsOfTheFilterLanguage) {
