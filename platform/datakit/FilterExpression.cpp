@@ -499,6 +499,11 @@ class Parser {
           Fail("o campo texto '" + left.source + "' só pode ser comparado com um texto entre aspas");
         return std::make_unique<TextConstNode>(col, op, right.text);
       case Storage::Integer: {
+        // An integer literal is compared as an integer: through a double, integers past 2^53
+        // would lose their last digits and match their neighbours.
+        if (right.kind == Operand::Number && right.integral) {
+          return std::make_unique<IntConstNode>(col, op, right.integer);
+        }
         double value = NumberFor(left, right);
         if (std::trunc(value) == value && std::fabs(value) < 9.2e18)
           return std::make_unique<IntConstNode>(col, op, static_cast<int64_t>(value));

@@ -47,7 +47,12 @@ class Reader {
     }
     const json& v = obj.at(key);
     if (!v.is_number()) Fail(where, std::string("\"") + key + "\" deve ser um número");
-    return static_cast<int>(v.get<double>());
+    const double value = v.get<double>();
+    if (!(value >= -kLimit && value <= kLimit)) {
+      Fail(where, std::string("\"") + key + "\" fora do intervalo de -" + std::to_string(kLimit) +
+                      " a " + std::to_string(kLimit));
+    }
+    return static_cast<int>(value);
   }
 
   double Number(const json& obj, const char* key, const std::string& where, double fallback) const {
@@ -83,6 +88,10 @@ class Reader {
   }
 
   const std::string& file() const { return file_; }
+
+  // Largest position or size a definition may give, in layout units (a page is about 1,100):
+  // sums of positions stay far from integer overflow.
+  static constexpr int kLimit = 1000000;
 
  private:
   std::string file_;
@@ -132,7 +141,7 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
   json doc;
   try {
     doc = json::parse(json_text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {  // syntax errors, and numbers too large for a double
     r.Fail("JSON inválido", std::string(e.what()));
   }
   if (!doc.is_object()) r.Fail("raiz", "o arquivo deve conter um objeto JSON");
@@ -160,6 +169,11 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
       def->page.margin_top = r.Int(m, "top", "page.margins", def->page.margin_top);
       def->page.margin_right = r.Int(m, "right", "page.margins", def->page.margin_right);
       def->page.margin_bottom = r.Int(m, "bottom", "page.margins", def->page.margin_bottom);
+      const PageDef& pg = def->page;
+      if (pg.margin_left < 0 || pg.margin_top < 0 || pg.margin_right < 0 || pg.margin_bottom < 0 ||
+          pg.margin_left + pg.margin_right >= pg.width || pg.margin_top + pg.margin_bottom >= pg.height) {
+        r.Fail("page.margins", "margens negativas ou maiores que a página");
+      }
     }
     def->page.scale = r.Number(page, "scale", "page", 1);
     if (!(def->page.scale >= 0.25 && def->page.scale <= 4)) {

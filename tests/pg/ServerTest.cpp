@@ -223,4 +223,51 @@ TEST_F(Server, BadServersFailWithExitOneAndNoFile) {
   }
 }
 
+// Two register prints of the same book at once: the second waits for the first's write lock
+// (or fails with a clear message), so the recorded periods never overlap and their page numbers
+// only grow.
+TEST_F(Server, TwoRegisterRunsOnOneBookDoNotInterleaveTheirNumbering) {
+  const std::string common = "print stockRegister --db " + Quote(server_) +
+                             " -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pAtualizarControleLivro=1 --yes -q";
+  Result first = Stockreports(common + " -p pCompetInicial=01/01/2026 -p pCompetFinal=30/06/2026" +
+                              " --out " + dir_ + "/first.txt");
+  ASSERT_EQ(first.status, 0) << first.output;
+  for (int round = 0; round < 2; ++round) {
+    const std::string a = dir_ + "/a" + std::to_string(round) + ".txt";
+    const std::string b = dir_ + "/b" + std::to_string(round) + ".txt";
+    const std::string command =
+        "(env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " + std::string(STOCKREPORTS_EXE) + " " +
+        common + " -p pCompetInicial=01/07/2026 -p pCompetFinal=31/12/2026 --out " + a +
+        " > " + a + ".log 2>&1; echo $? > " + a + ".rc) & "
+        "(env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " + std::string(STOCKREPORTS_EXE) + " " +
+        common + " -p pCompetInicial=01/07/2026 -p pCompetFinal=31/12/2026 --out " + b +
+        " > " + b + ".log 2>&1; echo $? > " + b + ".rc) & wait";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (const std::string& run : {a, b}) {
+      const std::string rc = ReadFile(run + ".rc");
+      EXPECT_TRUE(rc == "0\n" || rc == "1\n") << rc << ReadFile(run + ".log");
+      if (rc == "1\n") {
+        EXPECT_NE(ReadFile(run + ".log").find("controle de livros"), std::string::npos);
+        EXPECT_FALSE(fs::exists(run));
+      }
+    }
+  }
+  TnConexao conexao(server_, TnModoAbertura::SomenteLeitura);
+  SQLDataSetPtr rows(ExecutarSQL(
+      "SELECT DATAINICIAL, DATAFINAL, NUMLIVRO, ULTIMAFOLHA FROM LIVROPERIODO "
+      "WHERE CODIGOEMPRESA = 1 AND CODIGOESTAB = 1 AND TIPOLIVRO = 11 ORDER BY DATAINICIAL",
+      Variant::FromArray({}), true, false, -1, "", &conexao, true));
+  ASSERT_GT(rows->RecordCount(), 1);
+  TDateTime fim = 0;
+  int64_t livro = 0, folha = 0;
+  for (rows->First(); !rows->GetEof(); rows->Next()) {
+    EXPECT_GT(rows->Fields(0)->AsDateTime(), fim);  // no period recorded twice
+    const int64_t l = rows->Fields(2)->AsInteger(), f = rows->Fields(3)->AsInteger();
+    EXPECT_TRUE(l > livro || (l == livro && f >= folha)) << l << "/" << f;
+    fim = rows->Fields(1)->AsDateTime();
+    livro = l;
+    folha = f;
+  }
+}
+
 }  // namespace

@@ -44,6 +44,16 @@ const Broken kBroken[] = {
     {R"({"name": "x", "footer": 5, "sections": [{"number": 1, "height": 10}]})", "rodapé"},
     {R"({"name": "x", "functions": [{"name": "f"}], "sections": [{"number": 1, "height": 10}]})",
      "função f"},
+    // Found by fuzzing: a number beyond a double, a number beyond an int, margins that leave
+    // no page (or overflow the sums made with them).
+    {R"({"name": "x", "sections": [{"number": 1, "height": -1e3000}]})", "JSON inválido"},
+    {R"({"name": "x", "sections": [{"number": 1e300, "height": 10}]})", "\"number\" fora do intervalo"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": 10,
+        "labels": [{"name": "L", "left": -3e9}]}]})", "\"left\" fora do intervalo"},
+    {R"({"name": "x", "page": {"margins": {"top": 600, "bottom": 600}},
+        "sections": [{"number": 1, "height": 10}]})", "margens"},
+    {R"({"name": "x", "page": {"margins": {"left": -5}}, "sections": [{"number": 1, "height": 10}]})",
+     "margens"},
 };
 
 TEST(Definition, BrokenFilesNameTheFileAndTheProblem) {
