@@ -34,6 +34,14 @@ struct PrintArgs {
 
 int RunDemo(const DemoArgs& args);
 int RunList();
+// Describes the parameters of the definition `args` would print (after the print command's
+// help).
+int RunReportHelp(const PrintArgs& args);
+
+// The definition printed for report `requested` and --definition `definition`: the report
+// itself, the plug-in's definition named, or the plug-in's first. Writes the error and returns
+// "" when there is none.
+std::string ChooseDefinition(const std::string& requested, const std::string& definition);
 int RunPrint(const PrintArgs& args);
 
 // Names of the reports in the definition folder, sorted.

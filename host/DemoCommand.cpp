@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <iostream>
 
 #include "demo/DemoDatabase.h"
@@ -7,6 +8,11 @@
 namespace stock::host {
 
 int RunDemo(const DemoArgs& args) {
+  if (!args.force && std::filesystem::exists(args.db)) {
+    std::cerr << "Erro: o arquivo '" << args.db << "' já existe; o banco de demonstração não foi "
+              << "gravado. Use --force para substituí-lo.\n";
+    return kError;
+  }
   DemoOptions options;
   options.products = args.products;
   options.months = args.months;

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "host/Commands.h"
+#include "host/ReportParameters.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/ReportDefinition.h"
 #include "rtl/Exception.h"
@@ -48,19 +49,27 @@ int RunList() {
         std::cout << "    (também: stockreports print " << def->plugin << " --definition " << name
                   << ")\n";
       }
-      for (const ParamDef& p : def->params) {
-        if (!p.input) continue;
-        std::cout << "    " << p.name << " (" << ParamTypeName(p.type) << ")";
-        if (!p.caption.empty()) std::cout << ": " << p.caption;
-        if (!p.default_value.empty()) std::cout << " [padrão: " << p.default_value << "]";
-        std::cout << "\n";
-      }
+      DescribeParameters(std::cout, *def);
     } catch (const Exception& e) {
       std::cerr << "Erro: " << e.what() << "\n";
       status = kError;
     }
   }
   return status;
+}
+
+int RunReportHelp(const PrintArgs& args) {
+  const std::string report = ChooseDefinition(args.report, args.definition);
+  if (report.empty()) return kUsage;
+  try {
+    auto def = LoadReportDefinition(DefinitionPath(report));
+    std::cout << "\nParâmetros de " << report << " - " << def->title << ":\n";
+    DescribeParameters(std::cout, *def);
+    return kOk;
+  } catch (const Exception& e) {
+    std::cerr << "Erro: " << e.what() << "\n";
+    return kError;
+  }
 }
 
 }  // namespace stock::host

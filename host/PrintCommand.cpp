@@ -7,8 +7,8 @@
 #include "basekit/MessageDlg.h"
 #include "datakit/HostEnv.h"
 #include "host/Commands.h"
+#include "host/ReportParameters.h"
 #include "reportkit/DMReport.h"
-#include "reportkit/ParamItem.h"
 #include "reportkit/PluginRun.h"
 #include "reportkit/output/OutputDevice.h"
 #include "rtl/Exception.h"
@@ -25,65 +25,57 @@ void PrintMessages(const RunOutcome& outcome) {
 
 }  // namespace
 
-int RunPrint(const PrintArgs& args) {
+std::string ChooseDefinition(const std::string& requested, const std::string& definition) {
   const std::vector<std::string> known = KnownReports();
   auto is_known = [&](const std::string& name) {
     return std::find(known.begin(), known.end(), name) != known.end();
   };
   // A plug-in that prints several definitions (the book terms, portrait and landscape) is
   // printed by its name with --definition choosing one; without it, the first by name.
-  std::string report = args.report;
-  if (!args.definition.empty() || !is_known(report)) {
-    const std::vector<std::string> bound = DefinitionsOfPlugin(args.report);
-    if (!args.definition.empty()) {
-      const bool ok = std::find(bound.begin(), bound.end(), args.definition) != bound.end() ||
-                      (args.definition == args.report && is_known(report));
+  std::string report = requested;
+  if (!definition.empty() || !is_known(report)) {
+    const std::vector<std::string> bound = DefinitionsOfPlugin(requested);
+    if (!definition.empty()) {
+      const bool ok = std::find(bound.begin(), bound.end(), definition) != bound.end() ||
+                      (definition == requested && is_known(report));
       if (!ok) {
-        std::cerr << "A definição '" << args.definition << "' não é do relatório " << args.report;
+        std::cerr << "A definição '" << definition << "' não é do relatório " << requested;
         if (!bound.empty()) {
           std::cerr << " (use uma de:";
           for (const std::string& name : bound) std::cerr << " " << name;
           std::cerr << ")";
         }
         std::cerr << "\n";
-        return kUsage;
+        return {};
       }
-      report = args.definition;
+      report = definition;
     } else if (!bound.empty()) {
       report = bound.front();
     }
   }
   if (!is_known(report)) {
-    std::cerr << "Relatório desconhecido: '" << args.report << "'. Relatórios disponíveis:";
+    std::cerr << "Relatório desconhecido: '" << requested << "'. Relatórios disponíveis:";
     for (const std::string& name : known) std::cerr << " " << name;
     std::cerr << "\n";
-    return kUsage;
+    return {};
   }
+  return report;
+}
+
+int RunPrint(const PrintArgs& args) {
+  const std::string report = ChooseDefinition(args.report, args.definition);
+  if (report.empty()) return kUsage;
   StopOnInterrupt interrupt;  // from here on, Ctrl-C asks the run to stop
   RunRequest request;
   request.report = report;
-  for (const std::string& p : args.params) {
-    const size_t eq = p.find('=');
-    if (eq == std::string::npos || eq == 0) {
-      std::cerr << "Parâmetro mal formado: '" << p << "' (use -p nome=valor)\n";
-      return kUsage;
-    }
-    request.params.emplace_back(p.substr(0, eq), p.substr(eq + 1));
-  }
   try {
-    // Unknown parameter names are a usage error, found before anything runs.
+    // Names, values and required parameters are checked before anything runs.
     auto definition = LoadReportDefinition(DefinitionPath(report));
-    for (const auto& [name, value] : request.params) {
-      const auto declared = std::find_if(definition->params.begin(), definition->params.end(),
-                                         [&](const ParamDef& d) { return d.input && d.name == name; });
-      if (declared == definition->params.end()) {
-        std::cerr << "O relatório " << report << " não tem o parâmetro '" << name
-                  << "' (veja 'stockreports list')\n";
-        return kUsage;
-      }
-      // A value that does not fit the declared type is refused here, naming the parameter,
-      // whatever the report would make of it.
-      TnpqParamItem(declared->name, declared->type, declared->caption, value).CheckValue();
+    try {
+      request.params = ResolveParameters(*definition, args.params);
+    } catch (const UsageError& e) {
+      std::cerr << "Erro: " << e.what() << "\n";
+      return kUsage;
     }
     if (!stock::EhServidorPostgreSQL(args.db) && !std::filesystem::exists(args.db)) {
       throw Exception("Banco de dados não encontrado: '" + args.db + "'");

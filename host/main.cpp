@@ -7,10 +7,26 @@
 #include <filesystem>
 #include <iostream>
 
+#include "host/CliPortuguese.h"
 #include "host/Commands.h"
 #include "reportkit/DMReport.h"
 
 namespace {
+
+// Where the command finds the database, the plug-ins and the definitions. Given before or
+// after the command: the main program and each command bind the same variables.
+struct Places {
+  std::string db, plugins, definitions;
+};
+
+void AddPlaceOptions(CLI::App& cmd, Places& places, const char* db_help) {
+  if (db_help != nullptr) cmd.add_option("--db", places.db, db_help)->type_name("ARQUIVO");
+  cmd.add_option("--plugins", places.plugins, "Pasta das bibliotecas de relatório (padrão: ../plugins)")
+      ->type_name("PASTA");
+  cmd.add_option("--definitions", places.definitions,
+                 "Pasta das definições de relatório (padrão: ../definitions)")
+      ->type_name("PASTA");
+}
 
 // Plug-ins and definitions sit beside the program's folder unless an option or the
 // environment says otherwise.
@@ -32,31 +48,42 @@ void SetDirectories(const std::string& plugins, const std::string& definitions) 
 int main(int argc, char** argv) {
   using namespace stock::host;
   CLI::App app{"stockreports: relatórios do inventário de estoque (livro modelo 7, termos, "
-               "listagens e relações de produtos) impressos do banco de dados da empresa."};
+               "listagens e relações de produtos) impressos do banco de dados da empresa.",
+               "stockreports"};
   app.require_subcommand(1);
-  std::string plugins, definitions;
-  app.add_option("--plugins", plugins, "Pasta das bibliotecas de relatório (padrão: ../plugins)");
-  app.add_option("--definitions", definitions, "Pasta das definições de relatório (padrão: ../definitions)");
+  app.fallthrough();   // an option of the program given after the command still counts
+  Places places;
+  AddPlaceOptions(app, places, "Arquivo do banco de dados");
 
   DemoArgs demo;
   CLI::App* demo_cmd = app.add_subcommand("demo", "Cria um banco de dados de demonstração");
-  demo_cmd->add_option("--db", demo.db, "Arquivo do banco a criar, ou servidor PostgreSQL (postgresql://...)")->capture_default_str();
+  AddPlaceOptions(*demo_cmd, places,
+                  "Arquivo do banco a criar, ou servidor PostgreSQL (postgresql://...); padrão: demo.db");
   demo_cmd->add_option("--products", demo.products, "Número de produtos")->capture_default_str();
   demo_cmd->add_option("--months", demo.months, "Meses de inventário")->capture_default_str();
   demo_cmd->add_option("--year", demo.year, "Primeiro ano dos inventários")->capture_default_str();
   demo_cmd->add_option("--seed", demo.seed, "Semente dos dados")->capture_default_str();
   demo_cmd->add_flag("--force", demo.force, "Substitui o arquivo se ele existir");
 
-  app.add_subcommand("list", "Lista os relatórios e seus parâmetros");
+  CLI::App* list_cmd = app.add_subcommand("list", "Lista os relatórios e seus parâmetros");
+  AddPlaceOptions(*list_cmd, places, nullptr);
 
   PrintArgs print;
-  CLI::App* print_cmd = app.add_subcommand("print", "Imprime um relatório");
-  print_cmd->add_option("report", print.report, "Nome do relatório (veja 'stockreports list')")->required();
+  CLI::App* print_cmd = app.add_subcommand(
+      "print", "Imprime um relatório ('stockreports print RELATORIO --help' lista os parâmetros dele)");
+  print_cmd->add_option("report", print.report, "Nome do relatório (veja 'stockreports list')")
+      ->type_name("RELATORIO")
+      ->required();
   print_cmd->add_option("--definition", print.definition,
-                        "Definição a usar, quando o relatório tem mais de uma (ex.: taxBookTermsGraphicP1)");
-  print_cmd->add_option("--db", print.db, "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...)")->required();
-  print_cmd->add_option("-p,--param", print.params, "Parâmetro do relatório: nome=valor (repetível)");
-  print_cmd->add_option("--out", print.out, "Arquivo de saída: .pdf, .txt, .png ou .trace")->required();
+                        "Definição a usar, quando o relatório tem mais de uma (ex.: taxBookTermsGraphicP1)")
+      ->type_name("DEFINICAO");
+  AddPlaceOptions(*print_cmd, places,
+                  "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
+  print_cmd->add_option("-p,--param", print.params, "Parâmetro do relatório: nome=valor (repetível)")
+      ->type_name("NOME=VALOR");
+  print_cmd->add_option("--out", print.out, "Arquivo de saída: .pdf, .txt, .png ou .trace")
+      ->type_name("ARQUIVO")
+      ->required();
   bool yes = false, no = false;
   auto* yes_opt = print_cmd->add_flag("--yes", yes, "Responde 'sim' às perguntas do relatório");
   print_cmd->add_flag("--no", no, "Responde 'não' às perguntas do relatório")->excludes(yes_opt);
@@ -64,9 +91,16 @@ int main(int argc, char** argv) {
   print_cmd->add_flag("--cloud", print.cloud,
                       "Modo hospedado (nuvem): os relatórios não pedem confirmações");
 
+  UsePortuguese(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
+    if (print_cmd->parsed() && !print.report.empty()) {  // print REPORT --help
+      SetDirectories(places.plugins, places.definitions);
+      std::cout << app.help();
+      return RunReportHelp(print);
+    }
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
@@ -74,9 +108,18 @@ int main(int argc, char** argv) {
     app.exit(e);
     return kUsage;
   }
-  SetDirectories(plugins, definitions);
-  if (app.got_subcommand("demo")) return RunDemo(demo);
+  SetDirectories(places.plugins, places.definitions);
+  if (app.got_subcommand("demo")) {
+    if (!places.db.empty()) demo.db = places.db;
+    return RunDemo(demo);
+  }
   if (app.got_subcommand("list")) return RunList();
+  if (places.db.empty()) {
+    std::cerr << "Erro: falta a opção --db (o arquivo do banco de dados).\n"
+                 "Use --help para ver as opções.\n";
+    return kUsage;
+  }
+  print.db = places.db;
   print.answers = yes ? Answers::Yes : no ? Answers::No : Answers::Ask;
   return RunPrint(print);
 }

@@ -17,6 +17,30 @@ const char* ParamTypeName(TnParamType type) {
   return "texto";
 }
 
+const char* ParamTypeAccepts(TnParamType type) {
+  switch (type) {
+    case TnParamType::Text: return "qualquer texto";
+    case TnParamType::Integer: return "um número inteiro";
+    case TnParamType::Float: return "um número com vírgula decimal";
+    case TnParamType::Date: return "uma data dd/mm/aaaa";
+    case TnParamType::Flag: return "0 ou 1";
+    case TnParamType::Interval: return "códigos, listas com ';' e faixas com '..'";
+  }
+  return "qualquer texto";
+}
+
+const char* ParamTypeExample(TnParamType type) {
+  switch (type) {
+    case TnParamType::Text: return "texto";
+    case TnParamType::Integer: return "1";
+    case TnParamType::Float: return "1234,56";
+    case TnParamType::Date: return "31/12/2026";
+    case TnParamType::Flag: return "1";
+    case TnParamType::Interval: return "1;3;5..9";
+  }
+  return "texto";
+}
+
 TnpqParamItem::TnpqParamItem(std::string name, TnParamType type, std::string caption,
                              std::string value)
     : name_(std::move(name)), type_(type), caption_(std::move(caption)), value_(std::move(value)) {}
@@ -45,6 +69,7 @@ void TnpqParamItem::CheckValue() const {
     throw Exception("Valor inválido para o parâmetro " + name_ +
                     (caption_.empty() ? "" : " (" + caption_ + ")") + ": '" + value_ +
                     "' não é " + (type_ == TnParamType::Date ? "uma " : "um ") +
-                    ParamTypeName(type_) + " válido.");
+                    ParamTypeName(type_) + " válido; aceita " + ParamTypeAccepts(type_) +
+                    ", ex.: " + ParamTypeExample(type_) + ".");
   }
 }

@@ -10,6 +10,11 @@ enum class TnParamType { Text, Integer, Float, Date, Flag, Interval };
 
 // "inteiro", "data" ... for messages; the definition file uses the English names.
 const char* ParamTypeName(TnParamType type);
+// What a value of the type looks like, for messages and help: "um número inteiro", "uma data
+// dd/mm/aaaa" ...
+const char* ParamTypeAccepts(TnParamType type);
+// A value of the type: "1", "31/12/2026", "1;3;5..9" ...
+const char* ParamTypeExample(TnParamType type);
 
 class TnpqParamItem : public TObject {
  public:
@@ -24,8 +29,9 @@ class TnpqParamItem : public TObject {
   const std::string& GetValue() const { return value_; }
   void SetValue(std::string value) { value_ = std::move(value); }
 
-  // Raises Exception naming the parameter and the value when the value does not fit the type
-  // (an empty value always fits). Intervals must be integers, lists with ";" or ranges "a..b".
+  // Raises Exception naming the parameter, its label, the value and what the type accepts when
+  // the value does not fit the type (an empty value always fits). Intervals must be integers,
+  // lists with ";" or ranges "a..b".
   void CheckValue() const;
 
  private:

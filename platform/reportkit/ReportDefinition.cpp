@@ -212,6 +212,7 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
         pd.default_value = r.Text(p, "default", where);
       }
       pd.input = r.Bool(p, "input", where, true);
+      pd.required = r.Bool(p, "required", where, false);
       if (!param_names.insert(AnsiUpperCase(pd.name)).second) {
         r.Fail(where, "parâmetro \"" + pd.name + "\" declarado duas vezes");
       }

@@ -22,6 +22,7 @@ struct ParamDef {
   std::string caption;        // the parameter screen's label
   std::string default_value;
   bool input = true;          // false: a value the report prints (R1, pNomeEmpresa ...)
+  bool required = false;      // the report cannot print without a value (no usable default)
 };
 
 struct LabelDef {

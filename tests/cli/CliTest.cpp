@@ -75,15 +75,22 @@ TEST_F(Cli, ErrorsAndUsageHaveTheirExitCodes) {
   };
   const std::string out = " --out " + dir_ + "/x.pdf";
   const Case cases[] = {
-      {"print stockItems" + Db() + " -p pQuebra=abc" + out, 1, "pQuebra (Nova página por empresa (1 = sim)): 'abc' não é um inteiro válido"},
+      {"print stockItems" + Db() + " -p pQuebra=abc" + out, 1,
+       "pQuebra (Nova página por empresa (1 = sim)): 'abc' não é um inteiro válido"},
       {"print naoExiste" + Db() + out, 2, "stockItems"},
       {"print stockItems" + Db() + " -p pNada=1" + out, 2, "pNada"},
       {"print stockItems" + Db() + " -p semigual" + out, 2, "nome=valor"},
       {"print stockItems --db " + dir_ + "/nao.db" + out, 1, "nao.db"},
-      {"print stockItems" + Db() + " -p 'pCodigoEmpresa=1; drop table EMPRESA'" + out, 1, "não é um intervalo válido"},
+      {"print stockItems" + Db() + " -p 'pCodigoEmpresa=1; drop table EMPRESA'" + out, 1,
+       "'1; drop table EMPRESA' não é um intervalo válido"},
       {"print stockItems" + Db() + " --out " + dir_ + "/x.doc", 1, "x.doc"},
-      {"print stockItems" + Db(), 2, "--out"},
-      {"bogus", 2, ""},
+      {"print stockItems" + Db(), 2, "Falta a opção --out"},
+      {"print stockItems" + out, 2, "falta a opção --db"},
+      {"bogus", 2, "Comando desconhecido: 'bogus'"},
+      {"print stockItems extra" + Db() + out, 2, "Argumento não esperado: extra"},
+      {"", 2, "Informe um comando"},
+      {"demo --products abc --db " + dir_ + "/outro.db", 2, "'abc' não é um número inteiro"},
+      {"print stockItems --yes --no" + Db() + out, 2, "não podem ser usadas juntas"},
       {"print stockItems" + Db() + " -p pCodigoEmpresa=99" + out, 3, "Nada foi impresso"},
   };
   for (const Case& c : cases) {
@@ -101,12 +108,69 @@ TEST_F(Cli, OutputInAMissingFolderLeavesNoFile) {
   EXPECT_FALSE(fs::exists(dir_ + "/falta"));
 }
 
-TEST_F(Cli, HelpOnEveryCommand) {
+TEST_F(Cli, HelpOnEveryCommandInPortuguese) {
   for (const char* cmd : {"--help", "demo --help", "list --help", "print --help"}) {
     Result r = Stockreports(cmd);
     EXPECT_EQ(r.status, 0) << cmd;
-    EXPECT_NE(r.output.find("Usage"), std::string::npos) << cmd << r.output;
+    EXPECT_NE(r.output.find("Uso: stockreports"), std::string::npos) << cmd << r.output;
+    EXPECT_NE(r.output.find("Opções:"), std::string::npos) << cmd << r.output;
+    EXPECT_NE(r.output.find("Mostra esta ajuda"), std::string::npos) << cmd << r.output;
+    EXPECT_EQ(r.output.find("Usage"), std::string::npos) << cmd << r.output;
   }
+}
+
+TEST_F(Cli, PrintHelpOfAReportListsItsParameters) {
+  Result r = Stockreports("print stockListing --help");
+  EXPECT_EQ(r.status, 0) << r.output;
+  for (const char* expected :
+       {"Uso: stockreports print", "Parâmetros de stockListing", "pDataInicial (data)",
+        "[padrão: 01/01/2026]", "ex.: -p pModelo=1", "ex.: -p pCodigoEmpresa=\"1;3;5..9\""}) {
+    EXPECT_NE(r.output.find(expected), std::string::npos) << expected << "\n" << r.output;
+  }
+  r = Stockreports("print naoExiste --help");
+  EXPECT_EQ(r.status, 2) << r.output;
+  EXPECT_NE(r.output.find("Relatório desconhecido"), std::string::npos) << r.output;
+}
+
+TEST_F(Cli, ParametersAreNamedWhateverTheirCaseAndCheckedBeforeTheRun) {
+  const std::string out = dir_ + "/caixa.trace";
+  Result r = Stockreports("print stockItems" + Db() + " -p PQUEBRA=0 -p pcodigoempresa=1 --out " + out);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(fs::exists(out));
+
+  // A value that does not convert names the parameter, its label and what it accepts.
+  r = Stockreports("print stockListing" + Db() + " -p pdatainicial=32/01/2026 --out " + out);
+  EXPECT_EQ(r.status, 1) << r.output;
+  for (const char* expected : {"pDataInicial (Data inicial)", "'32/01/2026'", "dd/mm/aaaa"}) {
+    EXPECT_NE(r.output.find(expected), std::string::npos) << expected << "\n" << r.output;
+  }
+}
+
+TEST_F(Cli, RequiredParameterIsMarkedInTheListAndNamedWhenMissing) {
+  Result r = Stockreports("list");
+  EXPECT_NE(r.output.find("pDataInicial (data) [obrigatório]"), std::string::npos) << r.output;
+  r = Stockreports("print stockBalances" + Db() + " --out " + dir_ + "/saldos.pdf");
+  EXPECT_EQ(r.status, 2) << r.output;
+  EXPECT_NE(r.output.find("Falta o parâmetro obrigatório pDataInicial"), std::string::npos)
+      << r.output;
+  EXPECT_FALSE(fs::exists(dir_ + "/saldos.pdf"));
+}
+
+TEST_F(Cli, PlaceOptionsGoBeforeOrAfterTheCommand) {
+  const std::string out = dir_ + "/antes.txt";
+  Result r = Stockreports("--db " + dir_ + "/demo.db --definitions " + std::string(STOCK_DEFINITIONS) +
+                          " print stockItems --out " + out);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(fs::exists(out));
+  r = Stockreports("list --definitions " + dir_);  // a folder without definitions
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("Nenhum relatório encontrado em " + dir_), std::string::npos) << r.output;
+}
+
+TEST_F(Cli, DemoOntoAnExistingFileSaysHowToReplaceIt) {
+  Result r = Stockreports("demo --db " + dir_ + "/demo.db");
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("--force"), std::string::npos) << r.output;
 }
 
 // Ctrl-C during a print: the run ends with 3 (stopped, nothing written) or, when the print
