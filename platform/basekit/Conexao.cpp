@@ -83,6 +83,7 @@ void TnConexao::ExecutarScript(const std::string& sql) {
 }
 
 void TnConexao::IniciarTransacao() { ExecutarComando("BEGIN"); }
+void TnConexao::IniciarTransacaoEscrita() { ExecutarComando("BEGIN IMMEDIATE"); }
 void TnConexao::Confirmar() { ExecutarComando("COMMIT"); }
 void TnConexao::Desfazer() { ExecutarComando("ROLLBACK"); }
 bool TnConexao::EmTransacao() const { return sqlite3_get_autocommit(handle_->db()) == 0; }

@@ -48,6 +48,9 @@ class TnConexao : public TObject {
 
   // Transactions; nesting is not supported (see TnTransacao for the scoped form).
   void IniciarTransacao();
+  // Begins a transaction that takes the write lock at once: a second writer waits here (up to
+  // the busy timeout) instead of failing later at its first write.
+  void IniciarTransacaoEscrita();
   void Confirmar();
   void Desfazer();
   bool EmTransacao() const;

@@ -2,7 +2,13 @@
 
 #include "basekit/Conexao.h"
 
-TnTransacao::TnTransacao(TnConexao& conexao) : conexao_(conexao) { conexao_.IniciarTransacao(); }
+TnTransacao::TnTransacao(TnConexao& conexao, bool escrita) : conexao_(conexao) {
+  if (escrita) {
+    conexao_.IniciarTransacaoEscrita();
+  } else {
+    conexao_.IniciarTransacao();
+  }
+}
 
 TnTransacao::~TnTransacao() {
   if (!ativa_) return;

@@ -6,8 +6,9 @@ class TnConexao;
 
 class TnTransacao {
  public:
-  // Begins a transaction on `conexao`. REQUIRES: no transaction open on it.
-  explicit TnTransacao(TnConexao& conexao);
+  // Begins a transaction on `conexao`; with `escrita` it takes the write lock at once
+  // (TnConexao::IniciarTransacaoEscrita). REQUIRES: no transaction open on it.
+  explicit TnTransacao(TnConexao& conexao, bool escrita = false);
   // Undoes the transaction unless it was confirmed. Never throws.
   ~TnTransacao();
   TnTransacao(const TnTransacao&) = delete;
