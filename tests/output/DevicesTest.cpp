@@ -121,6 +121,14 @@ TEST(TextDeviceTest, RowsFollowTheTopsAndStayWithinThePageLines) {
   // crowd below it move up so that every one keeps a line of its own.
   EXPECT_EQ(row_texts({0, 96, 102, 108, 114}, 10),
             "a\n\n\n\n\n\n b\n  c\n   d\n    e\n\f");
+  // Bands a little taller than a line take consecutive lines all the same.
+  std::vector<double> bands;
+  std::string consecutive;
+  for (int i = 0; i < 9; ++i) {
+    bands.push_back(13.0 * i);
+    consecutive += std::string(static_cast<size_t>(i), ' ') + static_cast<char>('a' + i) + "\n";
+  }
+  EXPECT_EQ(row_texts(bands, 10), consecutive + "\f");
   // More rows than lines: all are kept, one per line.
   EXPECT_EQ(row_texts({0, 12, 24, 36}, 2), "a\n b\n  c\n   d\n\f");
 }

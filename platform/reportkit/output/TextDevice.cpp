@@ -167,11 +167,12 @@ struct TextDevice::Impl {
     }
     const int kept = static_cast<int>(tops.size());
     rows_of.assign(tops.size(), 0);
-    for (int i = 0; i < kept; ++i) {
-      const int lowest = i == 0 ? 0 : rows_of[static_cast<size_t>(i) - 1] + 1;
-      const int deepest = lines - (kept - i);
-      const int nearest = ToCell(tops[static_cast<size_t>(i)] / row_height, lines);
-      rows_of[static_cast<size_t>(i)] = std::max(lowest, std::min(nearest, deepest));
+    for (size_t i = 0; i < tops.size(); ++i) {
+      const int lowest = i == 0 ? 0 : rows_of[i - 1] + 1;
+      const int deepest = lines - (kept - static_cast<int>(i));
+      const int wanted = i == 0 ? ToCell(tops[0] / row_height, lines)
+                                : rows_of[i - 1] + ToCell((tops[i] - tops[i - 1]) / row_height, lines);
+      rows_of[i] = std::max(lowest, std::min(wanted, deepest));
     }
   }
 

@@ -14,10 +14,12 @@
 // label: where two overlap, the one printed first keeps its characters. Nothing is written
 // outside the grid.
 //
-// Rows: items whose tops are less than half a line apart share a row; each row sits on the
-// line nearest its top, at least one line below the row above it, and no lower than leaves a
-// line for every row below it, so a page whose rows fit its lines never runs past them (a page
-// with more distinct rows than lines keeps them all, one per line). A horizontal rule keeps a
+// Rows: items whose tops are less than half a line apart share a row; the first row sits on
+// the line nearest its top, each further one as many lines below the row above as the distance
+// between their tops rounds to, at least one (so bands printed one under the other take
+// consecutive lines, with no line skipped where their height drifts from the line's), and no
+// lower than leaves a line for every row below it: a page whose rows fit its lines never runs
+// past them (a page with more distinct rows than lines keeps them all, one per line). A horizontal rule keeps a
 // row of its own and becomes '-', a vertical line '|', both only where no text is.
 //
 // Each page's rows are written with trailing blanks and trailing empty rows removed, every row
