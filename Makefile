@@ -1,11 +1,12 @@
 # The project's two commands: `make test` and `make demo`. Both install what is missing first.
 PACKAGES := build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
             libharfbuzz-dev libcairo2-dev nlohmann-json3-dev libcli11-dev libutf8proc-dev \
-            libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils
+            libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils \
+            libpq-dev postgresql
 PRESET ?= release
 BUILD := build/$(PRESET)
 
-.PHONY: deps build test test-asan demo bench clean
+.PHONY: deps build test test-asan demo bench fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -36,7 +37,11 @@ DEMO_PRINTS := \
 	"stockCountSheet stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
 	"stockBalances stockBalances -p pDataInicial=31/12/2026" \
 	"stockListing stockListing -p pModelo=1 -p pIncluirConta=1" \
-	"stockListingSimples stockListing -p pModelo=0"
+	"stockListingSimples stockListing -p pModelo=0" \
+	"stockBookTerms stockBookTerms -p pCodigoEmpresa=1 -p pNumeroLivro=4 -p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockBookTermsPaisagem stockBookTerms --definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2 -p pNumeroFolha=400 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockRegister stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026" \
+	"stockRegisterEmpresa2 stockRegister -p pCodigoEmpresa=2 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026"
 
 demo: build
 	@mkdir -p out
@@ -52,6 +57,27 @@ bench: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	@for b in $$(find $(BUILD)/bench -type f -name 'bench_*' -perm -u+x | sort); do echo "== $$b"; $$b || exit 1; done
+
+# Fuzzing needs clang and libFuzzer, installed here only (make test does not need them). Each
+# target runs FUZZ_SECONDS over its seed corpus (fuzz/corpus/<target>, read only); what it
+# finds new is kept in build/fuzz/corpus/<target>, crashes in build/fuzz/crashes/.
+FUZZ_SECONDS ?= 30
+FUZZ_PACKAGES := clang-14 libclang-rt-14-dev libfuzzer-14-dev
+FUZZ_TARGETS := filter_fuzzer literal_fuzzer format_fuzzer definition_fuzzer pdf_text_fuzzer
+
+fuzz:
+	$(MAKE) deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build/fuzz/corpus/$$t build/fuzz/crashes; \
+	  echo "== $$t ($(FUZZ_SECONDS) s)"; \
+	  dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
+	  build/fuzz/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 $$dict \
+	    -artifact_prefix=build/fuzz/crashes/$$t- build/fuzz/corpus/$$t fuzz/corpus/$$t 2>build/fuzz/$$t.log \
+	    || { tail -n 60 build/fuzz/$$t.log; exit 1; }; \
+	  grep -E '^stat::(number_of_executed_units|new_units_added)' build/fuzz/$$t.log; \
+	done
 
 clean:
 	rm -rf build out

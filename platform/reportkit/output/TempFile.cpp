@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "reportkit/output/PublishGate.h"
 #include "rtl/Exception.h"
 
 namespace stock {
@@ -46,6 +47,7 @@ std::string FileErrorText(int error) {
     case EPERM: return "permissão negada";
     case ENOSPC: return "sem espaço no disco";
     case EDQUOT: return "cota de disco excedida";
+    case EFBIG: return "o arquivo passou do tamanho máximo permitido";
     case EROFS: return "sistema de arquivos somente leitura";
     case EISDIR: return "o caminho é uma pasta";
     case ENAMETOOLONG: return "nome de arquivo longo demais";
@@ -128,6 +130,12 @@ void TempFile::Commit() {
   if (::close(fd) != 0) {
     const int error = errno;
     Fail("gravar", error);
+  }
+  try {
+    PublishGate::Run();
+  } catch (...) {
+    Discard();
+    throw;
   }
   if (std::rename(temp_path_.c_str(), path_.c_str()) != 0) {
     const int error = errno;
