@@ -311,8 +311,8 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
     }
   }
 
-  const int printable_width = def->page.width - def->page.margin_left - def->page.margin_right;
-  def->text = DefaultTextGrid(printable_width, usable);
+  def->text = DefaultTextGrid(def->page.width - def->page.margin_left - def->page.margin_right,
+                              def->page.height - def->page.margin_top - def->page.margin_bottom);
   if (doc.contains("text")) {
     const json& text = doc.at("text");
     if (!text.is_object()) r.Fail("text", "deve ser um objeto com \"columns\" e \"lines\"");

@@ -20,6 +20,7 @@
 #include "demo/DemoDatabase.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginRun.h"
+#include "reportkit/ReportDefinition.h"
 #include "reportkit/output/TextDevice.h"
 #include "reportkit/output/Utf8.h"
 
@@ -28,6 +29,7 @@ namespace {
 
 struct DemoPrint {
   std::string out, report;
+  std::string definition;  // --definition, for a plug-in that prints several
   std::vector<std::pair<std::string, std::string>> params;
   int answer = 0;  // 1 --yes, -1 --no, 0 neither
 };
@@ -54,6 +56,7 @@ std::vector<DemoPrint> ReadDemoPrints(const std::string& makefile) {
       for (std::string word; words >> word;) {
         if (word == "--yes") p.answer = 1;
         if (word == "--no") p.answer = -1;
+        if (word == "--definition") words >> p.definition;
         if (word != "-p") continue;
         words >> word;
         const size_t eq = word.find('=');
@@ -71,6 +74,23 @@ struct Drawn {
   TextBox box;
   TextAlign align;
 };
+
+// The definition a print uses, as the command chooses it: the one named with --definition,
+// the report's own, or else the first by name of those the plug-in prints.
+std::string DefinitionOf(const DemoPrint& print) {
+  if (!print.definition.empty()) return print.definition;
+  namespace fs = std::filesystem;
+  if (fs::exists(DefinitionPath(print.report))) return print.report;
+  std::vector<std::string> bound;
+  for (const auto& entry : fs::directory_iterator(DefinitionDirectory())) {
+    if (entry.path().extension() != ".json") continue;
+    if (LoadReportDefinition(entry.path().string())->plugin == print.report) {
+      bound.push_back(entry.path().stem().string());
+    }
+  }
+  std::sort(bound.begin(), bound.end());
+  return bound.empty() ? print.report : bound.front();
+}
 
 // Prints into a TextDevice and records, page by page, each label drawn with the value the
 // engine reports for it.
@@ -257,7 +277,7 @@ TEST_P(DemoTextPages, EveryValueStandsWholeInItsOwnColumns) {
     return 0;
   });
   Recorder recorder;
-  const RunOutcome outcome = RunReport({print.report, print.params, nullptr}, recorder);
+  const RunOutcome outcome = RunReport({DefinitionOf(print), print.params, nullptr}, recorder);
   ASSERT_GT(outcome.pages, 0);
   EXPECT_EQ(recorder.Mismatches(), std::vector<std::string>{});
 
