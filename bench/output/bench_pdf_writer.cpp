@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
       const int row = static_cast<int>(line % kLinesPerPage);
       if (row == 0) {
         if (line > 0) device.EndPage();
-        device.BeginPage(++pages, kWidth, kHeight);
+        device.BeginPage(++pages, {kWidth, kHeight});
       }
       const double top = 60 + row * 14.5;
       // Realistic variety: codes and amounts change from line to line.

@@ -326,7 +326,16 @@ void TnrwReport::OpenPage() {
   y_ = 0;
   ++document_->pages;
   const stock::PageDef& page = definition_->page;
-  document_->device->BeginPage(page_no_, page.width, page.height);
+  stock::PageFormat format;
+  format.width = page.width;
+  format.height = page.height;
+  format.margin_left = page.margin_left;
+  format.margin_top = page.margin_top;
+  format.margin_right = page.margin_right;
+  format.margin_bottom = page.margin_bottom;
+  format.columns = definition_->text.columns;
+  format.lines = definition_->text.lines;
+  document_->device->BeginPage(page_no_, format);
   PrintNow(Section(1));
 }
 

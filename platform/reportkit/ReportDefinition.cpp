@@ -1,6 +1,7 @@
 #include "reportkit/ReportDefinition.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -320,6 +321,21 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
     if (name.empty()) r.Fail("query", "marcador {{interval ...}} sem fechamento");
     if (!param_names.count(AnsiUpperCase(name))) {
       r.Fail("query", "a consulta usa o parâmetro \"" + name + "\", que não foi declarado");
+    }
+  }
+
+  def->text = DefaultTextGrid(def->page.width - def->page.margin_left - def->page.margin_right,
+                              def->page.height - def->page.margin_top - def->page.margin_bottom);
+  if (doc.contains("text")) {
+    const json& text = doc.at("text");
+    if (!text.is_object()) r.Fail("text", "deve ser um objeto com \"columns\" e \"lines\"");
+    def->text.columns = r.Int(text, "columns", "text", def->text.columns);
+    def->text.lines = r.Int(text, "lines", "text", def->text.lines);
+    if (def->text.columns < 20 || def->text.columns > TextDevice::kMaxColumns) {
+      r.Fail("text", "\"columns\" deve ficar entre 20 e " + std::to_string(TextDevice::kMaxColumns));
+    }
+    if (def->text.lines < 10 || def->text.lines > TextDevice::kMaxLines) {
+      r.Fail("text", "\"lines\" deve ficar entre 10 e " + std::to_string(TextDevice::kMaxLines));
     }
   }
 

@@ -13,6 +13,7 @@
 
 #include "reportkit/Label.h"
 #include "reportkit/ParamItem.h"
+#include "reportkit/output/TextDevice.h"
 
 namespace stock {
 
@@ -77,6 +78,9 @@ struct ReportDefinition {
   std::string title;
   std::string plugin;   // library that prints it (stockItems ...), empty for none
   PageDef page;
+  // The character grid of a text page, over the printable area: from the definition's "text"
+  // block ({"columns": 132, "lines": 66}), DefaultTextGrid of the printable area without one.
+  TextGrid text;
   std::string sql;      // main query, may be empty
   std::vector<ParamDef> params;
   std::vector<SectionDef> sections;  // ordered by number
@@ -87,7 +91,8 @@ struct ReportDefinition {
 };
 
 // Reads and checks a definition file. Raises Exception naming the file and what is wrong
-// (unreadable file, bad JSON with its position, missing or mistyped member, duplicate section,
+// (unreadable file, bad JSON with its position, missing or mistyped member, a text grid
+// outside 20 to 1000 columns or 10 to 1000 lines, duplicate section,
 // label bound to an undeclared parameter, query placeholder naming an undeclared parameter).
 std::shared_ptr<const ReportDefinition> LoadReportDefinition(const std::string& path);
 

@@ -54,7 +54,7 @@ void WriteSample(OutputDevice& device) {
                         EncodeDate(2024, 3, 15) + EncodeTime(10, 30, 5)});
   int page = 0;
   for (const auto* texts : {&kPage1, &kPage2}) {
-    device.BeginPage(++page, kA4W, kA4H);
+    device.BeginPage(++page, {kA4W, kA4H});
     for (const Placed& t : *texts) {
       FontSpec font;
       font.bold = t.bold;
@@ -145,7 +145,7 @@ TEST(PdfDeviceTest, DegenerateInputStillGivesAValidPdf) {
   const std::vector<std::function<void(OutputDevice&)>> cases = {
       [](OutputDevice&) {},
       [nan](OutputDevice& d) {
-        d.BeginPage(1, 0, -5);
+        d.BeginPage(1, {0, -5});
         d.DrawText({nan, 10, 100, 10}, "x\xC3(\xFF\t\r\n)\\", FontSpec{}, TextAlign::Right);
         d.DrawText({10, 1e300, 100, 10}, "", FontSpec{}, TextAlign::Center);
         d.DrawLine(0, nan, 10, 10, -1);

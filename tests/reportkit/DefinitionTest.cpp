@@ -54,6 +54,15 @@ const Broken kBroken[] = {
         "sections": [{"number": 1, "height": 10}]})", "margens"},
     {R"({"name": "x", "page": {"margins": {"left": -5}}, "sections": [{"number": 1, "height": 10}]})",
      "margens"},
+    {R"({"name": "x", "text": 132, "sections": [{"number": 1, "height": 10}]})", "\"columns\""},
+    {R"({"name": "x", "text": {"columns": "132"}, "sections": [{"number": 1, "height": 10}]})",
+     "\"columns\" deve ser um número"},
+    {R"({"name": "x", "text": {"columns": 5000}, "sections": [{"number": 1, "height": 10}]})",
+     "entre 20 e 1000"},
+    {R"({"name": "x", "text": {"lines": 0}, "sections": [{"number": 1, "height": 10}]})",
+     "entre 10 e 1000"},
+    {R"({"name": "x", "text": {"columns": 1e300}, "sections": [{"number": 1, "height": 10}]})",
+     "fora do intervalo"},
 };
 
 TEST(Definition, BrokenFilesNameTheFileAndTheProblem) {
@@ -83,6 +92,23 @@ TEST(Definition, LandscapeSwapsThePageAndSectionsAreKeptInOrder) {
   EXPECT_EQ(def->sections[0].number, 1);
   EXPECT_NE(def->FindSection(8), nullptr);
   EXPECT_EQ(def->FindSection(9), nullptr);
+}
+
+TEST(Definition, TextGridFromTheDefinitionOrTheDefaultOfThePrintableArea) {
+  auto chosen = ParseReportDefinition(R"({"name": "x", "text": {"columns": 132, "lines": 66},
+      "sections": [{"number": 1, "height": 10}]})", "x.json");
+  EXPECT_EQ(chosen->text.columns, 132);
+  EXPECT_EQ(chosen->text.lines, 66);
+  // Without a block, or with one member, the printable area decides: A4 landscape with
+  // 1 cm margins is 1047 x 718 layout units.
+  auto half = ParseReportDefinition(R"({"name": "x", "page": {"orientation": "landscape"},
+      "text": {"lines": 50}, "sections": [{"number": 1, "height": 10}]})", "x.json");
+  EXPECT_EQ(half->text.columns, 209);
+  EXPECT_EQ(half->text.lines, 50);
+  auto none = ParseReportDefinition(R"({"name": "x", "sections": [{"number": 1, "height": 10}]})",
+                                    "x.json");
+  EXPECT_EQ(none->text.columns, 144);
+  EXPECT_EQ(none->text.lines, 87);
 }
 
 TEST(Definition, UserFunctionsFillTemplates) {

@@ -31,9 +31,9 @@ std::string InnerDefinition(const std::string& modo) {
 class FailingDevice : public TraceDevice {
  public:
   explicit FailingDevice(int fail_from) : fail_from_(fail_from) {}
-  void BeginPage(int page_number, double width, double height) override {
+  void BeginPage(int page_number, const PageFormat& page) override {
     if (++begun_ >= fail_from_) throw Exception("disco cheio");
-    TraceDevice::BeginPage(page_number, width, height);
+    TraceDevice::BeginPage(page_number, page);
   }
   void EndPage() override {
     if (begun_ >= fail_from_) throw Exception("disco cheio");

@@ -16,7 +16,7 @@ namespace {
 class NullDevice : public OutputDevice {
  public:
   void BeginDocument(const DocumentInfo&) override {}
-  void BeginPage(int, double, double) override {}
+  void BeginPage(int, const PageFormat&) override {}
   void DrawText(const TextBox&, std::string_view, const FontSpec&, TextAlign) override {}
   void DrawLine(double, double, double, double, double) override {}
   void EndPage() override {}

@@ -41,6 +41,15 @@ struct TextBox {
   double left = 0, top = 0, width = 0, height = 0;
 };
 
+// A page: its size, its margins, and the character grid a text page lays the printable area
+// (inside the margins) on: `columns` characters across its width and `lines` rows down its
+// height. A grid of 0 lets the text device choose one for the printable area.
+struct PageFormat {
+  double width = 794, height = 1123;  // A4 portrait
+  double margin_left = 0, margin_top = 0, margin_right = 0, margin_bottom = 0;
+  int columns = 0, lines = 0;
+};
+
 // (label name, text shown) for the visible labels of a printed section.
 using ShownValues = std::vector<std::pair<std::string, std::string>>;
 
@@ -51,9 +60,9 @@ class OutputDevice {
   // Starts the document. Called once, before any page.
   virtual void BeginDocument(const DocumentInfo& info) = 0;
 
-  // Opens a page of the given size. `page_number` is the number the report shows (it may
+  // Opens a page of the given format. `page_number` is the number the report shows (it may
   // restart); pages are written in call order.
-  virtual void BeginPage(int page_number, double width, double height) = 0;
+  virtual void BeginPage(int page_number, const PageFormat& page) = 0;
 
   // Draws `text` in `box`, aligned horizontally inside it (right-aligned text ends exactly at
   // the box's right edge), vertically at the top of the box. Text wider than the box is not

@@ -10,8 +10,8 @@ PdfDevice::~PdfDevice() = default;
 
 void PdfDevice::BeginDocument(const DocumentInfo& info) { writer_->SetInfo(info); }
 
-void PdfDevice::BeginPage(int, double width, double height) {
-  writer_->BeginPage(width, height);
+void PdfDevice::BeginPage(int, const PageFormat& page) {
+  writer_->BeginPage(page.width, page.height);
 }
 
 void PdfDevice::DrawText(const TextBox& box, std::string_view text, const FontSpec& font,

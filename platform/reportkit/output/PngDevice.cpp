@@ -150,7 +150,7 @@ std::string PngDevice::PagePath(const std::string& path, int n) {
 
 void PngDevice::BeginDocument(const DocumentInfo&) {}
 
-void PngDevice::BeginPage(int, double width, double height) { impl_->Begin(width, height); }
+void PngDevice::BeginPage(int, const PageFormat& page) { impl_->Begin(page.width, page.height); }
 
 void PngDevice::DrawText(const TextBox& box, std::string_view text, const FontSpec& font,
                          TextAlign align) {

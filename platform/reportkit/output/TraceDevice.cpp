@@ -30,7 +30,7 @@ void TraceDevice::BeginDocument(const DocumentInfo& info) {
   lines_.push_back(std::move(line));
 }
 
-void TraceDevice::BeginPage(int page_number, double, double) {
+void TraceDevice::BeginPage(int page_number, const PageFormat&) {
   if (page_open_) EndPage();
   page_ = page_number;
   page_open_ = true;

@@ -35,7 +35,7 @@ class TraceDevice : public OutputDevice {
   const std::vector<std::string>& Lines() const { return lines_; }
 
   void BeginDocument(const DocumentInfo& info) override;
-  void BeginPage(int page_number, double width, double height) override;
+  void BeginPage(int page_number, const PageFormat& page) override;
   void DrawText(const TextBox&, std::string_view, const FontSpec&, TextAlign) override {}
   void DrawLine(double, double, double, double, double) override {}
   bool WantsSections() const override { return true; }
