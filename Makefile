@@ -1,7 +1,8 @@
 # The project's two commands: `make test` and `make demo`. Both install what is missing first.
 PACKAGES := build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
             libharfbuzz-dev libcairo2-dev nlohmann-json3-dev libcli11-dev libutf8proc-dev \
-            libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils
+            libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils \
+            libcpp-httplib-dev chromium chromium-driver python3-selenium
 PRESET ?= release
 BUILD := build/$(PRESET)
 

@@ -30,9 +30,17 @@ struct PrintArgs {
   bool quiet = false;
 };
 
+struct ServeArgs {
+  std::string db;
+  int port = 8080;
+  std::string bind = "127.0.0.1";
+};
+
 int RunDemo(const DemoArgs& args);
 int RunList();
 int RunPrint(const PrintArgs& args);
+// Serves the parameter screens in a browser until Ctrl-C (or SIGTERM).
+int RunServe(const ServeArgs& args);
 
 // Names of the reports in the definition folder, sorted.
 std::vector<std::string> KnownReports();

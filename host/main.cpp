@@ -60,6 +60,12 @@ int main(int argc, char** argv) {
   print_cmd->add_flag("--no", no, "Responde 'não' às perguntas do relatório")->excludes(yes_opt);
   print_cmd->add_flag("-q,--quiet", print.quiet, "Sem barra de progresso");
 
+  ServeArgs serve;
+  CLI::App* serve_cmd = app.add_subcommand("serve", "Abre as telas de parâmetros no navegador");
+  serve_cmd->add_option("--db", serve.db, "Arquivo do banco de dados")->required();
+  serve_cmd->add_option("--port", serve.port, "Porta")->capture_default_str()->check(CLI::Range(0, 65535));
+  serve_cmd->add_option("--bind", serve.bind, "Endereço em que escutar")->capture_default_str();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -73,6 +79,7 @@ int main(int argc, char** argv) {
   SetDirectories(plugins, definitions);
   if (app.got_subcommand("demo")) return RunDemo(demo);
   if (app.got_subcommand("list")) return RunList();
+  if (app.got_subcommand("serve")) return RunServe(serve);
   print.answers = yes ? Answers::Yes : no ? Answers::No : Answers::Ask;
   return RunPrint(print);
 }

@@ -66,6 +66,7 @@ struct ReportDefinition {
   std::string file;     // where it was read from, for messages
   std::string name;
   std::string title;
+  std::string description;  // one line on what the report prints, for lists of reports
   std::string plugin;   // library that prints it (stockItems ...), empty for none
   PageDef page;
   std::string sql;      // main query, may be empty
