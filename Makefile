@@ -6,7 +6,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 
 PRESET ?= release
 BUILD := build/$(PRESET)
 
-.PHONY: deps build test test-asan demo bench clean
+.PHONY: deps build test test-asan demo bench fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -53,6 +53,27 @@ bench: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	@for b in $$(find $(BUILD)/bench -type f -name 'bench_*' -perm -u+x | sort); do echo "== $$b"; $$b || exit 1; done
+
+# Fuzzing needs clang and libFuzzer, installed here only (make test does not need them). Each
+# target runs FUZZ_SECONDS over its seed corpus (fuzz/corpus/<target>, read only); what it
+# finds new is kept in build/fuzz/corpus/<target>, crashes in build/fuzz/crashes/.
+FUZZ_SECONDS ?= 30
+FUZZ_PACKAGES := clang-14 libclang-rt-14-dev libfuzzer-14-dev
+FUZZ_TARGETS := filter_fuzzer literal_fuzzer format_fuzzer definition_fuzzer pdf_text_fuzzer
+
+fuzz:
+	$(MAKE) deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build/fuzz/corpus/$$t build/fuzz/crashes; \
+	  echo "== $$t ($(FUZZ_SECONDS) s)"; \
+	  dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
+	  build/fuzz/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 $$dict \
+	    -artifact_prefix=build/fuzz/crashes/$$t- build/fuzz/corpus/$$t fuzz/corpus/$$t 2>build/fuzz/$$t.log \
+	    || { tail -n 60 build/fuzz/$$t.log; exit 1; }; \
+	  grep -E '^stat::(number_of_executed_units|new_units_added)' build/fuzz/$$t.log; \
+	done
 
 clean:
 	rm -rf build out

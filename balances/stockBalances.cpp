@@ -7,6 +7,7 @@
 #include "datakit/Rounding.h"
 #include "frame/nrwBaseDllReg.h"
 #include "invkit/DMPowerParam.h"
+#include "rtl/CasasDecimais.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -104,12 +105,11 @@ void TstockBalances::ImprimirInterno() {
     return achou;
   };
   // The company's decimals, from the row cabecalhoEstab found (or the company's first row);
-  // 2 when the setting is empty, not a number or outside 0..10.
+  // 2 for a company without the setting.
   auto lerDecimais = [&](int64_t empresa, bool achou) {
     if (!achou) achou = estabs->FindKey({Variant(empresa)});
-    decimais = achou ? StrToIntDef(Trim(fldCasas->AsString()), 2) : 2;
-    if (decimais < 0 || decimais > 10) decimais = 2;
-    mascara = "##,###,##0." + std::string(static_cast<size_t>(decimais), '0');
+    decimais = achou ? CasasDecimais(fldCasas->AsString()) : 2;
+    mascara = MascaraCasasDecimais(decimais);
   };
 
   int64_t empresaAtual = grupos->Fields(ixCodigoEmpresa)->AsInteger();

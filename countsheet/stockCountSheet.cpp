@@ -8,6 +8,7 @@
 #include "datakit/HostEnv.h"
 #include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
+#include "rtl/CasasDecimais.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -18,12 +19,9 @@
 namespace {
 
 
-// "##,###,##0." followed by the company's number of price decimals; 2 when the setting is
-// empty, not a number or outside 0..10.
+// "##,###,##0." followed by the company's number of price decimals.
 std::string MascaraPreco(const TField* casas) {
-  int32_t decimais = StrToIntDef(Trim(casas->AsString()), 2);
-  if (decimais < 0 || decimais > 10) decimais = 2;
-  return "##,###,##0." + std::string(static_cast<size_t>(decimais), '0');
+  return MascaraCasasDecimais(CasasDecimais(casas->AsString()));
 }
 
 }  // namespace

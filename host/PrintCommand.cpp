@@ -6,6 +6,7 @@
 #include "basekit/MessageDlg.h"
 #include "host/Commands.h"
 #include "reportkit/DMReport.h"
+#include "reportkit/ParamItem.h"
 #include "reportkit/PluginRun.h"
 #include "reportkit/output/OutputDevice.h"
 #include "rtl/Exception.h"
@@ -45,13 +46,16 @@ int RunPrint(const PrintArgs& args) {
     // Unknown parameter names are a usage error, found before anything runs.
     auto definition = LoadReportDefinition(DefinitionPath(args.report));
     for (const auto& [name, value] : request.params) {
-      const bool declared = std::any_of(definition->params.begin(), definition->params.end(),
-                                        [&](const ParamDef& d) { return d.input && d.name == name; });
-      if (!declared) {
+      const auto declared = std::find_if(definition->params.begin(), definition->params.end(),
+                                         [&](const ParamDef& d) { return d.input && d.name == name; });
+      if (declared == definition->params.end()) {
         std::cerr << "O relatório " << args.report << " não tem o parâmetro '" << name
                   << "' (veja 'stockreports list')\n";
         return kUsage;
       }
+      // A value that does not fit the declared type is refused here, naming the parameter,
+      // whatever the report would make of it.
+      TnpqParamItem(declared->name, declared->type, declared->caption, value).CheckValue();
     }
     if (!std::filesystem::exists(args.db)) {
       throw Exception("Banco de dados não encontrado: '" + args.db + "'");

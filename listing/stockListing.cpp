@@ -10,9 +10,11 @@
 #include "datakit/Rounding.h"
 #include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
+#include "rtl/CasasDecimais.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
+#include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
 
@@ -20,12 +22,9 @@ namespace {
 
 const char* const kMascaraValor = "##,###,##0.00";
 
-// Number picture for a company's decimals: "##,###,##0." and one zero per decimal. A column
-// that is empty or no number gives 2 decimals; the count is kept within 0 to 10.
+// Number picture for a company's decimals setting.
 std::string MascaraDecimais(TField* campo) {
-  int casas = StrToIntDef(Trim(campo->AsString()), 2);
-  casas = std::clamp(casas, 0, 10);
-  return "##,###,##0." + std::string(static_cast<size_t>(casas), '0');
+  return MascaraCasasDecimais(CasasDecimais(campo->AsString()));
 }
 
 // A date parameter: blank is day 0, anything else must be a date.
@@ -229,32 +228,38 @@ void TstockListing::ImprimirTotaisEmpresa(double totalEstab, double totalEmpresa
   ImprimirTotal("Total:", totalEstab);
   Report()->RepPrintSection(10);
 
+  // The captions of the indicator and account totals are cut to the label's width while
+  // they print; the label sizes itself again afterwards, also when an error passes.
   TnLabel* rotulo = Report()->LabelByName("pLblTotal");
   if (!FTotalIndProp->empty()) {
-    rotulo->SetAutoSize(false);
-    for (int32_t indicador = 0; indicador <= 2; ++indicador) {
-      auto item = FTotalIndProp->find(indicador);
-      if (item == FTotalIndProp->end()) continue;
-      ImprimirTotal("Total Ind. de Propr.: " + IntToStr(indicador) + " " +
-                        FLstIndProp->at(indicador),
-                    item->second);
+    {
+      rotulo->SetAutoSize(false);
+      AoSair restaura([rotulo] { rotulo->SetAutoSize(true); });
+      for (int32_t indicador = 0; indicador <= 2; ++indicador) {
+        auto item = FTotalIndProp->find(indicador);
+        if (item == FTotalIndProp->end()) continue;
+        ImprimirTotal("Total Ind. de Propr.: " + IntToStr(indicador) + " " +
+                          FLstIndProp->at(indicador),
+                      item->second);
+      }
+      FTotalIndProp->clear();
     }
-    FTotalIndProp->clear();
-    rotulo->SetAutoSize(true);
     Report()->RepPrintSection(10);
   }
   if (!FTotalContaCtb->empty()) {
-    rotulo->SetAutoSize(false);
-    // Ascending account order.
-    for (const auto& [conta, valor] : *FTotalContaCtb) {
-      ImprimirTotal(conta == 0 ? std::string("Total Conta Não Informada ")
-                               : "Total Conta " + FloatToStr(conta) + " - " +
-                                     (*FDicDescrConta)[conta],
-                    valor);
+    {
+      rotulo->SetAutoSize(false);
+      AoSair restaura([rotulo] { rotulo->SetAutoSize(true); });
+      // Ascending account order.
+      for (const auto& [conta, valor] : *FTotalContaCtb) {
+        ImprimirTotal(conta == 0 ? std::string("Total Conta Não Informada ")
+                                 : "Total Conta " + FloatToStr(conta) + " - " +
+                                       (*FDicDescrConta)[conta],
+                      valor);
+      }
+      FTotalContaCtb->clear();
+      FDicDescrConta->clear();
     }
-    FTotalContaCtb->clear();
-    FDicDescrConta->clear();
-    rotulo->SetAutoSize(true);
     Report()->RepPrintSection(10);
   }
   ImprimirTotal("Total da empresa:", totalEmpresa);

@@ -7,12 +7,14 @@
 // The directories default to STOCK_PLUGIN_DIR and STOCK_DEFINITION_DIR, then to the build's.
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,34 @@ long PeakRssMb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss / 1024;
+}
+
+// Resident memory now, in MB.
+double CurrentRssMb() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+// Seconds the sqlite3 shell takes to run `sql` over `db` with the listing's two dates bound,
+// its output discarded; a negative number when the shell is not installed or fails.
+double ShellSeconds(const std::string& db, const std::string& sql) {
+  if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0) return -1;
+  const std::string script = "/tmp/bench_listing.sql";
+  {
+    std::ofstream out(script);
+    out << ".parameter set :pDataIni \"'2026-01-01'\"\n"
+        << ".parameter set :pDataFim \"'2026-12-31'\"\n"
+        << sql << ";\n";
+  }
+  auto start = std::chrono::steady_clock::now();
+  int rc = std::system(("sqlite3 " + db + " < " + script + " > /dev/null").c_str());
+  double seconds = Seconds(start);
+  std::filesystem::remove(script);
+  return rc == 0 ? seconds : -1;
 }
 
 std::string Dir(int argc, char** argv, int index, const char* env, const char* fallback) {
@@ -84,12 +114,21 @@ int main(int argc, char** argv) {
       for (const auto& [name, value] : kParams) report->GetParams()->SetValues(name, value);
       TstockListing listing(report);
       listing.LerParametros();
+      const double shell = ShellSeconds(db, listing.MontarSQL());
+      if (shell >= 0) std::printf("sqlite3 shell, same SQL: %.2f s\n", shell);
+      const double rss_before = CurrentRssMb();
       start = std::chrono::steady_clock::now();
       SQLDataSetPtr cur(ExecutarSQL(listing.MontarSQL(),
                                     VarArrayOf({Variant::FromDate(EncodeDate(2026, 1, 1)),
                                                 Variant::FromDate(EncodeDate(2026, 12, 31))}),
                                     true, false, -1, "", nullptr, true));
-      std::printf("query:  %d rows in %.2f s\n", cur->RecordCount(), Seconds(start));
+      const double loaded = Seconds(start);
+      const int rows = cur->RecordCount();
+      std::printf("query:  %d rows in %.2f s", rows, loaded);
+      if (shell > 0) std::printf(" (%.2fx the shell)", loaded / shell);
+      const double held = CurrentRssMb() - rss_before;
+      std::printf(", rows held in %.0f MB (%.0f bytes per row)\n", held,
+                  rows > 0 ? held * 1048576.0 / rows : 0.0);
     }
     const long rss_query = PeakRssMb();
 

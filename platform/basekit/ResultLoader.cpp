@@ -17,45 +17,6 @@ namespace stock {
 
 namespace {
 
-// What the rows of a column without declared type hold.
-struct ValueSurvey {
-  bool any_integer = false;
-  bool any_float = false;
-  bool any_text = false;
-  bool texts_are_dates = true;
-  bool any_time = false;
-
-  void Add(sqlite3_stmt* stmt, int column) {
-    switch (sqlite3_column_type(stmt, column)) {
-      case SQLITE_NULL: return;
-      case SQLITE_INTEGER: any_integer = true; return;
-      case SQLITE_FLOAT: any_float = true; return;
-      default: break;
-    }
-    any_text = true;
-    if (!texts_are_dates) return;
-    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-    std::string_view view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
-    TDateTime ignored;
-    bool has_time = false;
-    if (TryParseIsoDateTime(view, ignored, &has_time)) {
-      any_time = any_time || has_time;
-    } else {
-      texts_are_dates = false;
-    }
-  }
-
-  bool Empty() const { return !any_integer && !any_float && !any_text; }
-
-  TFieldType Type() const {
-    if (any_text) {
-      if (texts_are_dates && !any_integer && !any_float) return any_time ? ftDateTime : ftDate;
-      return ftString;
-    }
-    return any_float ? ftFloat : ftInteger;
-  }
-};
-
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
@@ -117,43 +78,23 @@ TFieldType FieldTypeFromDeclared(const char* declared, int* size) {
   return ftUnknown;
 }
 
-void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows,
-                const std::vector<TFieldDef>& previous) {
+void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows) {
   sqlite3_stmt* stmt = statement.get();
   const int count = sqlite3_column_count(stmt);
   std::vector<std::string> names = ColumnNames(stmt);
   std::vector<TFieldDef> defs(static_cast<size_t>(count));
-  std::vector<int> undeclared;
+  // What to do with a text per column: keep it, read it as a date, or (a column without
+  // declared type, typed by the dataset from its values) pass it on as it is.
+  std::vector<uint8_t> text_is_date(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
     TFieldDef& def = defs[static_cast<size_t>(i)];
     def.Name = names[static_cast<size_t>(i)];
     def.DataType = FieldTypeFromDeclared(sqlite3_column_decltype(stmt, i), &def.Size);
-    if (def.DataType == ftUnknown) undeclared.push_back(i);
+    text_is_date[static_cast<size_t>(i)] = IsDateFieldType(def.DataType);
   }
   const uint64_t limit = max_rows < 0 ? UINT64_MAX : static_cast<uint64_t>(max_rows);
 
-  // Columns without a declared type: a first pass over the rows decides their types.
-  size_t expected_rows = 0;
-  if (!undeclared.empty()) {
-    std::vector<ValueSurvey> surveys(undeclared.size());
-    for (uint64_t row = 0; row < limit && statement.Step(); ++row, ++expected_rows) {
-      for (size_t k = 0; k < undeclared.size(); ++k) surveys[k].Add(stmt, undeclared[k]);
-    }
-    statement.Reset();  // bindings stay; the second pass reads the same rows
-    for (size_t k = 0; k < undeclared.size(); ++k) {
-      TFieldDef& def = defs[static_cast<size_t>(undeclared[k])];
-      if (!surveys[k].Empty()) {
-        def.DataType = surveys[k].Type();
-      } else if (static_cast<size_t>(undeclared[k]) < previous.size() &&
-                 SameText(previous[static_cast<size_t>(undeclared[k])].Name, def.Name)) {
-        def.DataType = previous[static_cast<size_t>(undeclared[k])].DataType;
-      } else {
-        def.DataType = ftString;
-      }
-    }
-  }
-
-  dataset.BeginBulkLoad(defs, expected_rows);
+  dataset.BeginBulkLoad(defs, 0);
   for (uint64_t row = 0; row < limit && statement.Step(); ++row) {
     for (int i = 0; i < count; ++i) {
       switch (sqlite3_column_type(stmt, i)) {
@@ -163,15 +104,14 @@ void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows,
         default: {
           const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
           std::string_view view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
-          const TFieldDef& def = defs[static_cast<size_t>(i)];
-          if (def.DataType == ftDate || def.DataType == ftDateTime) {
+          if (text_is_date[static_cast<size_t>(i)]) {
             TDateTime value;
             if (TryParseIsoDateTime(view, value)) {
               dataset.AppendDateTime(value);
             } else if (view.find_first_not_of(' ') == std::string_view::npos) {
               dataset.AppendNull();  // an empty text is no date
             } else {
-              BadDate(def, view);
+              BadDate(defs[static_cast<size_t>(i)], view);
             }
           } else {
             dataset.AppendText(view);

@@ -1,8 +1,6 @@
 #pragma once
 // Internal to basekit: reading SQLite result rows into client datasets and variants.
 
-#include <vector>
-
 #include "datakit/FieldDefs.h"
 #include "rtl/Variant.h"
 
@@ -20,15 +18,13 @@ class SqlStatement;
 TFieldType FieldTypeFromDeclared(const char* declared, int* size = nullptr);
 
 // Runs the bound statement and loads every row (at most `max_rows` when >= 0) into `dataset`
-// through its bulk-load interface; the dataset ends on its first row. Columns with a declared
-// type take the matching field type; the others are typed from their values (text -> string,
-// or date/datetime when every value is an ISO date; any real -> float; integers -> integer),
-// and when all their values are null from `previous` (the columns of an earlier load) or
-// string. A text in a date column must be an ISO date (an empty text loads as null). Raises
-// Exception with the SQL on database errors and EConvertError naming the column and value
-// when a value does not fit its column's type.
-void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows,
-                const std::vector<TFieldDef>& previous);
+// through its bulk-load interface, in one pass over the result; the dataset ends on its first
+// row. Columns with a declared type take the matching field type; the others (expressions) are
+// typed by the dataset from their values (see TnClientDataSet::BeginBulkLoad). A text in a date
+// column must be an ISO date (an empty text loads as null). Raises Exception with the SQL on
+// database errors and EConvertError naming the column and value when a value does not fit its
+// column's type.
+void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows);
 
 // The value of column `column` of the current row as a Variant: declared dates become date
 // variants, declared integers and floats numbers, texts texts, NULL Null.

@@ -17,18 +17,13 @@ const std::string& TnSQLDataSet::GetSQL() const { return statement_->sql(); }
 void TnSQLDataSet::Load() {
   stock::StatementRun run(*statement_);
   try {
-    stock::LoadResult(*statement_, *this, max_rows_, columns_);
+    stock::LoadResult(*statement_, *this, max_rows_);
   } catch (const EConvertError& e) {
     Close();
     throw EConvertError(std::string(e.what()) + "\nSQL: " + statement_->sql());
   } catch (...) {
     Close();
     throw;
-  }
-  columns_.clear();
-  for (int i = 0; i < FieldCount(); ++i) {
-    TField* field = Fields(i);
-    columns_.push_back(TFieldDef{field->GetFieldName(), field->GetDataType(), field->GetSize()});
   }
 }
 

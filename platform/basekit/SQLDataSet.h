@@ -37,5 +37,4 @@ class TnSQLDataSet : public TnClientDataSet {
 
   std::shared_ptr<stock::SqlStatement> statement_;
   int max_rows_;
-  std::vector<TFieldDef> columns_;  // the columns of the last load
 };

@@ -1,5 +1,7 @@
 #include "datakit/ClientDataSet.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -41,6 +43,8 @@ std::vector<std::string> SplitNames(const std::string& names) {
 template <typename T>
 int Compare3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
 
+constexpr uint32_t kTrimAfterRows = 100000;
+
 }  // namespace
 
 // A search key: one typed value per key column.
@@ -75,32 +79,38 @@ uint32_t TnClientDataSet::RowCount() const {
 
 void TnClientDataSet::BuildFields(const std::vector<TFieldDef>& defs, size_t reserve) {
   if (defs.empty()) throw Exception("Dataset sem definição de campos");
+  // The same columns as before (a query run again) keep their TField objects, so references
+  // to them stay valid. A column typed by its values (ftUnknown) matches a field of any type:
+  // it is settled to that type when no value says otherwise.
+  bool same = fields_.size() == defs.size();
+  for (size_t i = 0; same && i < fields_.size(); ++i) {
+    const TFieldDef& def = defs[i];
+    same = fields_[i]->GetFieldName() == def.Name &&
+           (fields_[i]->GetDataType() == def.DataType || def.DataType == ftUnknown);
+  }
   if (&defs != &field_defs_.Items()) {
+    // Until the load settles them, columns typed by their values are defined as texts.
     TFieldDefs fresh;
-    for (const TFieldDef& def : defs) fresh.Add(def.Name, def.DataType, def.Size);
+    for (const TFieldDef& def : defs) {
+      fresh.Add(def.Name, def.DataType == ftUnknown ? ftString : def.DataType, def.Size);
+    }
     field_defs_ = std::move(fresh);
   }
-  // The same columns as before (a query run again) keep their TField objects, so references
-  // to them stay valid.
-  bool same = fields_.size() == field_defs_.Items().size();
-  for (size_t i = 0; same && i < fields_.size(); ++i) {
-    const TFieldDef& def = field_defs_.Items()[i];
-    same = fields_[i]->GetFieldName() == def.Name && fields_[i]->GetDataType() == def.DataType;
-  }
   if (same) {
-    for (auto& column : columns_) {
-      column->Clear();
-      column->Reserve(reserve);
+    for (size_t i = 0; i < columns_.size(); ++i) {
+      columns_[i]->Retype(defs[i].DataType == ftUnknown ? ftUnknown : fields_[i]->GetDataType());
+      columns_[i]->Reserve(reserve);
     }
   } else {
     fields_.clear();
     columns_.clear();
     names_.clear();
-    for (const TFieldDef& def : field_defs_.Items()) {
+    for (const TFieldDef& def : defs) {
       auto column = std::make_unique<Column>(def.Name, def.DataType);
       column->Reserve(reserve);
       int index = static_cast<int>(fields_.size());
-      fields_.push_back(std::make_unique<TField>(this, column.get(), def.Name, def.DataType, def.Size, index));
+      const TFieldType field_type = def.DataType == ftUnknown ? ftString : def.DataType;
+      fields_.push_back(std::make_unique<TField>(this, column.get(), def.Name, field_type, def.Size, index));
       names_.emplace_back(UpperAscii(def.Name), index);
       columns_.push_back(std::move(column));
     }
@@ -206,6 +216,11 @@ int64_t ParseBulkInteger(const Column& column, std::string_view text) {
 void TnClientDataSet::AppendInteger(int64_t value) {
   if (!bulk_loading_) throw Exception("AppendInteger fora de uma carga (BeginBulkLoad)");
   Column& column = *columns_[bulk_column_];
+  if (column.type == ftUnknown) {
+    column.PushPendingInteger(value);
+    bulk_column_ = (bulk_column_ + 1) % columns_.size();
+    return;
+  }
   switch (column.storage) {
     case Storage::Integer: column.PushInteger(column.type == ftBoolean ? (value != 0) : value); break;
     case Storage::Real: column.PushReal(static_cast<double>(value)); break;
@@ -222,6 +237,11 @@ void TnClientDataSet::AppendInteger(int64_t value) {
 void TnClientDataSet::AppendFloat(double value) {
   if (!bulk_loading_) throw Exception("AppendFloat fora de uma carga (BeginBulkLoad)");
   Column& column = *columns_[bulk_column_];
+  if (column.type == ftUnknown) {
+    column.PushPendingReal(value);
+    bulk_column_ = (bulk_column_ + 1) % columns_.size();
+    return;
+  }
   switch (column.storage) {
     case Storage::Integer:
       if (column.type == ftBoolean) {
@@ -267,6 +287,11 @@ void TnClientDataSet::AppendText(std::string_view value) {
 void TnClientDataSet::AppendDateTime(TDateTime value) {
   if (!bulk_loading_) throw Exception("AppendDateTime fora de uma carga (BeginBulkLoad)");
   Column& column = *columns_[bulk_column_];
+  if (column.type == ftUnknown) {  // settled as a date when every value is one
+    column.PushText(stock::FormatIsoDateTime(value, stock::HasTimeOfDay(value)));
+    bulk_column_ = (bulk_column_ + 1) % columns_.size();
+    return;
+  }
   switch (column.storage) {
     case Storage::Integer: column.PushInteger(static_cast<int64_t>(std::trunc(value))); break;
     case Storage::Real: column.PushReal(column.type == ftDate ? std::floor(value) : value); break;
@@ -281,16 +306,44 @@ void TnClientDataSet::AppendNull() {
   bulk_column_ = (bulk_column_ + 1) % columns_.size();
 }
 
+void TnClientDataSet::SettleColumnTypes() {
+  bool changed = false;
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    Column& column = *columns_[i];
+    if (column.type != ftUnknown) continue;
+    TField& field = *fields_[i];
+    column.SettleType(field.GetDataType());
+    if (field.GetDataType() != column.type) {
+      fields_[i] = std::make_unique<TField>(this, &column, field.GetFieldName(), column.type,
+                                            field.GetSize(), static_cast<int>(i));
+      changed = true;
+    }
+  }
+  if (changed) {
+    TFieldDefs fresh;
+    for (const auto& field : fields_) {
+      fresh.Add(field->GetFieldName(), field->GetDataType(), field->GetSize());
+    }
+    field_defs_ = std::move(fresh);
+  }
+}
+
 void TnClientDataSet::EndBulkLoad() {
   if (!bulk_loading_) throw Exception("EndBulkLoad sem BeginBulkLoad");
   if (bulk_column_ != 0) {
     size_t got = bulk_column_;
     for (size_t c = 0; c < got; ++c) columns_[c]->PopBack();
+    SettleColumnTypes();
     bulk_loading_ = false;
     bulk_column_ = 0;
     throw Exception("Carga de dados incompleta: a última linha tem " + std::to_string(got) + " de " +
                     std::to_string(columns_.size()) + " colunas");
   }
+  SettleColumnTypes();
+  for (auto& column : columns_) column->ShrinkToFit();
+  // The arrays grew by doubling: the smaller arrays they left behind go back to the system
+  // instead of staying in the process beside the loaded rows.
+  if (RowCount() >= kTrimAfterRows) malloc_trim(0);
   bulk_loading_ = false;
   state_ = dsBrowse;
   std::string index = index_text_;

@@ -69,8 +69,13 @@ class TnClientDataSet : public TDataSet {
   // "yyyy-mm-dd" or "yyyy-mm-dd hh:nn:ss" (or a short date dd/mm/yyyy); AppendInteger into a
   // float or date column gives that number, into a text column its decimal text; AppendFloat into
   // an integer column must be integral. A value that does not convert raises EConvertError naming
-  // the column and the value. EndBulkLoad raises Exception when the last row is incomplete; it
-  // applies the index and filter and stands on the first row.
+  // the column and the value. A column defined as ftUnknown is typed by its values when the
+  // load ends: a text column, or a date column (ftDateTime when a time of day appears) when every
+  // value is an ISO date text or a date; floats when any number is real; integers; when every
+  // value is null, the type of the field it had in the previous load of the same columns, else
+  // a text column. Numbers among texts become texts as in a text column. EndBulkLoad raises
+  // Exception when the last row is incomplete; it applies the index and filter and stands on
+  // the first row.
   void BeginBulkLoad(const std::vector<TFieldDef>& columns, size_t expected_rows = 0);
   void AppendInteger(int64_t value);
   void AppendFloat(double value);
@@ -142,6 +147,7 @@ class TnClientDataSet : public TDataSet {
   void RequireActive(const char* operation) const;
   void BuildFields(const std::vector<TFieldDef>& defs, size_t reserve);
   void ClearRows();
+  void SettleColumnTypes();
   void RebuildOrder();
   void RebuildView();
   void PlaceNewRow(uint32_t row);

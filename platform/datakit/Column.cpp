@@ -1,12 +1,20 @@
 #include "datakit/Column.h"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cstring>
+
+#include "datakit/DateText.h"
+#include "rtl/StrConv.h"
 
 namespace stock {
 
 namespace {
 constexpr size_t kBlockSize = size_t{1} << 20;
+
+// What one row of a column typed by its values holds.
+enum Pending : uint8_t { kPendingText, kPendingNull, kPendingInteger, kPendingReal };
 
 template <typename T>
 int Compare3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
@@ -14,12 +22,18 @@ int Compare3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
 
 Storage StorageOf(TFieldType type) {
   if (IsIntegerFieldType(type) || type == ftBoolean) return Storage::Integer;
-  if (type == ftString) return Storage::Text;
+  if (type == ftString || type == ftUnknown) return Storage::Text;
   return Storage::Real;
 }
 
 Column::Column(std::string name_, TFieldType type_)
     : name(std::move(name_)), type(type_), storage(StorageOf(type_)) {}
+
+void Column::Retype(TFieldType type_) {
+  Clear();
+  type = type_;
+  storage = StorageOf(type_);
+}
 
 void Column::Reserve(size_t rows) {
   nulls.reserve(rows);
@@ -28,6 +42,21 @@ void Column::Reserve(size_t rows) {
     case Storage::Real: reals.reserve(rows); break;
     case Storage::Text: text_ref.reserve(rows); text_len.reserve(rows); break;
   }
+}
+
+namespace {
+template <typename T>
+void Shrink(std::vector<T>& values) {
+  if (values.capacity() - values.size() > values.size() / 32) values.shrink_to_fit();
+}
+}  // namespace
+
+void Column::ShrinkToFit() {
+  Shrink(nulls);
+  Shrink(ints);
+  Shrink(reals);
+  Shrink(text_ref);
+  Shrink(text_len);
 }
 
 uint64_t Column::StoreText(std::string_view value) {
@@ -44,6 +73,7 @@ uint64_t Column::StoreText(std::string_view value) {
 }
 
 void Column::PushNull() {
+  if (type == ftUnknown) pending_kinds_.push_back(kPendingNull);
   nulls.push_back(1);
   switch (storage) {
     case Storage::Integer: ints.push_back(0); break;
@@ -67,13 +97,110 @@ void Column::PushReal(double value) {
 }
 
 void Column::PushText(std::string_view value) {
+  if (type == ftUnknown) pending_kinds_.push_back(kPendingText);
   if (blocks_.empty()) StoreText(std::string_view("\0", 1));
   text_ref.push_back(StoreText(value));
   text_len.push_back(static_cast<uint32_t>(value.size()));
   nulls.push_back(0);
 }
 
+void Column::PushPendingInteger(int64_t value) {
+  const size_t row = size();
+  PushNull();  // a text slot, and a null until the type is settled
+  pending_kinds_.back() = kPendingInteger;
+  ints.resize(row);
+  ints.push_back(value);
+}
+
+void Column::PushPendingReal(double value) {
+  PushPendingInteger(std::bit_cast<int64_t>(value));
+  pending_kinds_.back() = kPendingReal;
+}
+
+void Column::SettleType(TFieldType fallback) {
+  if (type != ftUnknown) return;
+  const size_t rows = size();
+  bool any_text = false, any_integer = false, any_real = false;
+  for (uint8_t kind : pending_kinds_) {
+    any_text = any_text || kind == kPendingText;
+    any_integer = any_integer || kind == kPendingInteger;
+    any_real = any_real || kind == kPendingReal;
+  }
+  ints.resize(rows);
+  std::vector<uint8_t> kinds = std::move(pending_kinds_);
+  pending_kinds_ = {};
+  auto number_text = [&](size_t row) {
+    if (kinds[row] == kPendingReal) return FloatToStr(std::bit_cast<double>(ints[row]));
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, ints[row]);
+    return std::string(buf, static_cast<size_t>(r.ptr - buf));
+  };
+
+  TFieldType settled = fallback;
+  if (any_text) {
+    settled = ftString;
+    if (!any_integer && !any_real) {
+      // Dates when every text is an ISO date; the values are kept aside until all are read.
+      std::vector<double> dates(rows);
+      bool all_dates = true, any_time = false;
+      for (size_t row = 0; all_dates && row < rows; ++row) {
+        if (kinds[row] != kPendingText) continue;
+        bool has_time = false;
+        all_dates = TryParseIsoDateTime(Text(row), dates[row], &has_time);
+        any_time = any_time || has_time;
+      }
+      if (all_dates) {
+        settled = any_time ? ftDateTime : ftDate;
+        std::vector<uint8_t> flags = std::move(nulls);
+        Retype(settled);
+        nulls = std::move(flags);
+        reals = std::move(dates);
+        return;
+      }
+    }
+  } else if (any_integer || any_real) {
+    settled = any_real ? ftFloat : ftInteger;
+  }
+
+  type = settled;
+  storage = StorageOf(settled);
+  switch (storage) {
+    case Storage::Text:
+      for (size_t row = 0; row < rows; ++row) {
+        if (kinds[row] == kPendingInteger || kinds[row] == kPendingReal) SetText(row, number_text(row));
+      }
+      ints = {};
+      break;
+    case Storage::Integer:  // integers only (or nulls only)
+      text_ref = {};
+      text_len = {};
+      blocks_.clear();
+      block_size_ = block_used_ = 0;
+      for (size_t row = 0; row < rows; ++row) nulls[row] = kinds[row] == kPendingInteger ? 0 : 1;
+      break;
+    case Storage::Real:
+      reals.assign(rows, 0.0);
+      for (size_t row = 0; row < rows; ++row) {
+        if (kinds[row] == kPendingInteger) reals[row] = static_cast<double>(ints[row]);
+        if (kinds[row] == kPendingReal) reals[row] = std::bit_cast<double>(ints[row]);
+        nulls[row] = kinds[row] == kPendingInteger || kinds[row] == kPendingReal ? 0 : 1;
+      }
+      ints = {};
+      text_ref = {};
+      text_len = {};
+      blocks_.clear();
+      block_size_ = block_used_ = 0;
+      break;
+  }
+}
+
 void Column::PopBack() {
+  if (type == ftUnknown) {
+    if (pending_kinds_.back() == kPendingInteger || pending_kinds_.back() == kPendingReal) {
+      ints.pop_back();
+    }
+    pending_kinds_.pop_back();
+  }
   nulls.pop_back();
   switch (storage) {
     case Storage::Integer: ints.pop_back(); break;
@@ -83,6 +210,7 @@ void Column::PopBack() {
 }
 
 void Column::Clear() {
+  pending_kinds_ = {};
   nulls = {};
   ints = {};
   reals = {};

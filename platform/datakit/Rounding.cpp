@@ -7,16 +7,27 @@
 
 namespace {
 
+// Significant decimal digits that every double holds exactly as written.
+constexpr int kReliableDigits = 15;
+
 double DecimalAdjust(double value, int decimals, bool round_half_up) {
   if (!std::isfinite(value) || value == 0) return value;
   if (decimals > 340) return value;
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
   std::string text(buf, r.ptr);
+  int exponent = std::atoi(text.c_str() + text.find('e') + 1);
+  if (static_cast<long>(exponent) + 1 + decimals < kReliableDigits) {
+    // The cut falls inside the reliable digits: read the value to them, dropping the noise.
+    r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
+                      kReliableDigits - 1);
+    text.assign(buf, r.ptr);
+    value = std::strtod(text.c_str(), nullptr);
+    exponent = std::atoi(text.c_str() + text.find('e') + 1);  // 9.99...96 may carry to 10
+  }
   bool negative = text[0] == '-';
   if (negative) text.erase(0, 1);
   size_t e = text.find('e');
-  int exponent = std::atoi(text.c_str() + e + 1);
   std::string digits;
   for (size_t i = 0; i < e; ++i)
     if (text[i] != '.') digits += text[i];

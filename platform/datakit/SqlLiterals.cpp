@@ -30,6 +30,15 @@ std::string Quoted(const std::string& text) {
   return out;
 }
 
+// A text for an SQL statement. The statement is handed to the database as a C string, which
+// would end at a NUL byte inside the literal: such a text is refused.
+std::string SqlQuoted(const std::string& text) {
+  if (text.find('\0') != std::string::npos) {
+    throw Exception("Um texto com o caractere nulo não pode ser escrito como literal SQL");
+  }
+  return Quoted(text);
+}
+
 std::string Number(double value) {
   if (!std::isfinite(value)) throw Exception("Valor numérico inválido para SQL: " + FloatToStr(value));
   return stock::PlainNumber(value);
@@ -73,7 +82,7 @@ std::string ValorParaSQL(const Variant& value) {
     case Variant::Kind::Null: return "NULL";
     case Variant::Kind::Integer: return std::to_string(value.AsInteger());
     case Variant::Kind::Float: return Number(value.AsFloat());
-    case Variant::Kind::Text: return Quoted(value.AsString());
+    case Variant::Kind::Text: return SqlQuoted(value.AsString());
     case Variant::Kind::DateTime: {
       TDateTime d = value.AsDateTime();
       return BetweenQuotes(stock::FormatIsoDateTime(d, stock::HasTimeOfDay(d)));
@@ -90,7 +99,7 @@ std::string ValorParaSQL(const Variant& value, TFieldType type) {
   if (IsIntegerFieldType(type)) return std::to_string(ToInteger(value));
   if (IsFloatFieldType(type)) return Number(ToFloat(value));
   switch (type) {
-    case ftString: return Quoted(value.AsString());
+    case ftString: return SqlQuoted(value.AsString());
     case ftDate: return BetweenQuotes(stock::FormatIsoDateTime(ToDate(value), false));
     case ftDateTime: return BetweenQuotes(stock::FormatIsoDateTime(ToDate(value), true));
     case ftBoolean: return value.AsBoolean() ? "1" : "0";

@@ -10,7 +10,8 @@
 // The value as an SQL literal, by its own kind: NULL; integers as they are; floats with "."
 // as decimal separator and no exponent; texts in single quotes with quotes doubled; dates as
 // 'yyyy-mm-dd' ('yyyy-mm-dd hh:nn:ss' when the value has a time of day); booleans as 1 or 0.
-// Raises Exception for an array or a float that is not finite.
+// Raises Exception for an array, a float that is not finite, or a text holding a NUL byte
+// (the statement would end there).
 std::string ValorParaSQL(const Variant& value);
 
 // The value converted to `type` first, then written as above. Dates are written without time

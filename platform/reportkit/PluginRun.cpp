@@ -1,5 +1,9 @@
 #include "reportkit/PluginRun.h"
 
+#include <exception>
+#include <memory>
+#include <string>
+
 #include "bookkit/PublicacaoLivro.h"
 #include "reportkit/BaseDll.h"
 #include "reportkit/DMReport.h"
@@ -28,11 +32,11 @@ void PrintPass(TnrwReport& report, TnrwBaseDll& instance, ReportDocument& docume
   report.BeginPass(&document);
   try {
     instance.ImprimirInterno();
-  } catch (...) {
     report.EndPass();
+  } catch (...) {
+    report.AbortPass();  // the document is discarded: no footer, no hook of a failed run
     throw;
   }
-  report.EndPass();
 }
 
 }  // namespace
@@ -42,6 +46,33 @@ void RunPluginPass(TnrwReport& report, bool fire_before_report) {
   std::unique_ptr<TnrwBaseDll> instance = CreateInstance(report);
   if (fire_before_report) report.FireBeforeReport();
   instance->ImprimirInterno();
+}
+
+void RunNestedReport(TnrwReport& report, ReportDocument& document) {
+  const std::string& name = report.Definition().name;
+  try {
+    std::unique_ptr<TnrwBaseDll> instance;
+    if (!report.Definition().plugin.empty()) instance = CreateInstance(report);
+    report.BeginPass(&document);
+    try {
+      if (instance) {
+        report.FireBeforeReport();
+        instance->ImprimirInterno();
+      }
+      report.EndPass();  // the footer's hooks still find their instance
+    } catch (...) {
+      report.AbortPass();
+      report.ClearHooks();
+      throw;
+    }
+    report.ClearHooks();  // before the instance they point into goes
+  } catch (const Exception&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw Exception("Relatório interno '" + name + "': " + e.what());
+  } catch (...) {
+    throw Exception("Relatório interno '" + name + "': erro desconhecido");
+  }
 }
 
 RunOutcome RunReport(const RunRequest& request, OutputDevice& device) {

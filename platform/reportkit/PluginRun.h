@@ -19,6 +19,14 @@ namespace stock {
 // instance on every path. A definition without a plug-in prints nothing.
 void RunPluginPass(TnrwReport& report, bool fire_before_report);
 
+// Prints `report` as a whole report inside another one, into `document` (RepInterno): loads
+// its plug-in, creates an instance, starts a pass, fires before-report, calls ImprimirInterno
+// and ends the pass (last page, footer and its hooks) while the instance is alive; then empties
+// the report's hooks and frees the instance. On error the pass is abandoned without footer or
+// hooks, the hooks are emptied, the instance freed, and the error raised as an Exception (an
+// error that is not one is wrapped, naming the report). REQUIRES: the main query is open.
+void RunNestedReport(TnrwReport& report, ReportDocument& document);
+
 struct RunRequest {
   std::string report;  // definition name
   std::vector<std::pair<std::string, std::string>> params;  // values the user gave, in order

@@ -263,6 +263,17 @@ void TnrwReport::EndPass() {
   document_ = nullptr;
 }
 
+void TnrwReport::AbortPass() noexcept {
+  if (document_ != nullptr && page_open_) {
+    try {
+      document_->device->EndPage();
+    } catch (...) {  // the device already failed, or the run is failing: nothing to add
+    }
+  }
+  page_open_ = false;
+  document_ = nullptr;
+}
+
 void TnrwReport::RepPrintSection(int section) {
   if (document_ == nullptr) {
     throw Exception("O relatório '" + definition_->name + "' não está imprimindo");
@@ -437,14 +448,6 @@ void TnrwReport::PrintInternal(TnDMReport* dm) {
   if (page_open_) SetCSLIsPageEnd(true);  // it starts on a new page
   TnrwReport* inner = dm->GetReport();
   inner->OpenMainQuery();
-  inner->BeginPass(document_);
-  struct PassGuard {
-    TnrwReport* report;
-    ~PassGuard() {
-      report->EndPass();
-      report->ClearHooks();
-    }
-  } guard{inner};
-  stock::RunPluginPass(*inner, /*fire_before_report=*/true);
+  stock::RunNestedReport(*inner, *document_);
   for (const TnReportMessage& m : inner->Messages()) messages_.push_back(m);
 }

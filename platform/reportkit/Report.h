@@ -102,9 +102,17 @@ class TnrwReport : public TnpqPowerQuery {
   void BeginPass(stock::ReportDocument* document);
   // Ends the open page, if any, and detaches the document.
   void EndPass();
+  // Gives up the pass after an error: closes the open page without its footer or any hook and
+  // detaches the document. Never raises: an error of the device here is dropped, the error
+  // that ended the pass is the one that matters.
+  void AbortPass() noexcept;
   stock::ReportDocument* Document() const { return document_; }
 
-  // Prints the report of `dm` into this report's document, on a new page (RepInterno).
+  // Prints the report of `dm` into this report's document, on a new page (RepInterno): the
+  // inner report's own plug-in instance and hooks, its last page ended when its run ends and
+  // its messages added to this report's. Any error of the inner run (its plug-in, its hooks,
+  // the device) reaches the caller as an Exception, with the inner report's hooks emptied and
+  // its instance freed. REQUIRES: a pass is running.
   void PrintInternal(TnDMReport* dm);
 
  private:

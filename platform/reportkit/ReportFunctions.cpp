@@ -1,11 +1,29 @@
 #include "reportkit/ReportFunctions.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "basekit/ExecutarSQL.h"
+#include "basekit/SqlParameters.h"
 #include "datakit/ClientDataSet.h"
 #include "rtl/Exception.h"
 #include "rtl/StringUtils.h"
+
+namespace {
+
+// The argument number of a query parameter named "p<digits>" (any case), 1 and up; 0 for any
+// other name, and for a number too long to be an argument's.
+size_t ArgumentNumber(const std::string& name) {
+  if (name.size() < 2 || name.size() > 10 || (name[0] != 'p' && name[0] != 'P')) return 0;
+  size_t n = 0;
+  for (size_t i = 1; i < name.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return 0;
+    n = n * 10 + static_cast<size_t>(name[i] - '0');
+  }
+  return n;
+}
+
+}  // namespace
 
 TnReportFunctions::TnReportFunctions(std::shared_ptr<const stock::ReportDefinition> definition)
     : definition_(std::move(definition)) {}
@@ -47,24 +65,17 @@ std::string TnReportFunctions::CallFunction(int index, const std::vector<std::st
     }
     return out;
   }
-  // A query: :p1, :p2 ... take the arguments, in the order they appear.
-  const std::string& sql = f.query;
+  // A query: :p1, :p2 ... take the arguments, found by the parser that ExecutarSQL binds with.
   std::vector<Variant> bound;
-  std::vector<size_t> seen;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    if (sql[i] == ':' && i + 1 < sql.size() && sql[i + 1] == 'p') {
-      size_t j = i + 2;
-      while (j < sql.size() && std::isdigit(static_cast<unsigned char>(sql[j]))) ++j;
-      if (j > i + 2) {
-        const size_t n = std::stoul(sql.substr(i + 2, j - i - 2));
-        i = j - 1;
-        if (std::find(seen.begin(), seen.end(), n) != seen.end()) continue;
-        seen.push_back(n);
-        bound.push_back(n >= 1 && n <= arguments.size() ? Variant(arguments[n - 1]) : Variant());
-      }
+  for (const std::string& name : stock::ParseNamedParameters(f.query).names) {
+    const size_t n = ArgumentNumber(name);
+    if (n == 0) {
+      throw Exception("Função de usuário '" + f.name + "' do relatório '" + definition_->name +
+                      "': o parâmetro :" + name + " não é um argumento (:p1, :p2 ...)");
     }
+    bound.push_back(n <= arguments.size() ? Variant(arguments[n - 1]) : Variant());
   }
-  TDataSet* raw = ExecutarSQL(sql, VarArrayOf(bound), true, false, -1, "", nullptr, true);
+  TDataSet* raw = ExecutarSQL(f.query, VarArrayOf(bound), true, false, -1, "", nullptr, true);
   SQLDataSetGuard guard(raw);
   std::string out;
   if (raw->IsEmpty()) return out;

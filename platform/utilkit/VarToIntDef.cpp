@@ -7,7 +7,9 @@
 
 namespace {
 
-bool FitsInt(double v) { return v >= INT32_MIN - 0.5 && v < INT32_MAX + 0.5; }
+// True when `v` rounded half away from zero is a 32-bit integer: -2147483648.5 rounds to
+// -2147483649, outside as much as 2147483647.5 is.
+bool FitsInt(double v) { return v > INT32_MIN - 0.5 && v < INT32_MAX + 0.5; }
 
 }  // namespace
 

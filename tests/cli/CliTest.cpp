@@ -75,12 +75,12 @@ TEST_F(Cli, ErrorsAndUsageHaveTheirExitCodes) {
   };
   const std::string out = " --out " + dir_ + "/x.pdf";
   const Case cases[] = {
-      {"print stockItems" + Db() + " -p pQuebra=abc" + out, 1, "'abc' não é um valor inteiro válido"},
+      {"print stockItems" + Db() + " -p pQuebra=abc" + out, 1, "pQuebra (Nova página por empresa (1 = sim)): 'abc' não é um inteiro válido"},
       {"print naoExiste" + Db() + out, 2, "stockItems"},
       {"print stockItems" + Db() + " -p pNada=1" + out, 2, "pNada"},
       {"print stockItems" + Db() + " -p semigual" + out, 2, "nome=valor"},
       {"print stockItems --db " + dir_ + "/nao.db" + out, 1, "nao.db"},
-      {"print stockItems" + Db() + " -p 'pCodigoEmpresa=1; drop table EMPRESA'" + out, 1, "Intervalo inválido"},
+      {"print stockItems" + Db() + " -p 'pCodigoEmpresa=1; drop table EMPRESA'" + out, 1, "não é um intervalo válido"},
       {"print stockItems" + Db() + " --out " + dir_ + "/x.doc", 1, "x.doc"},
       {"print stockItems" + Db(), 2, "--out"},
       {"bogus", 2, ""},

@@ -233,6 +233,80 @@ TEST(ClientDataSet, BulkLoadRejectsBadValuesAndIncompleteRows) {
   EXPECT_EQ(codigo->AsInteger(), 9);
 }
 
+// Columns defined as ftUnknown take their type from the values of the whole load.
+TEST(ClientDataSet, BulkLoadTypesUnknownColumnsByTheirValues) {
+  struct Value { char kind; int64_t i; double f; const char* s; };  // 'i' 'f' 's' 'd' or '-'
+  struct Case {
+    const char* what;
+    std::vector<Value> values;
+    TFieldType type;
+    std::vector<std::string> shown;  // AsString per row, "<null>" for null
+  };
+  const std::vector<Case> cases = {
+      {"integers", {{'i', 7}, {'-'}, {'i', -2}}, ftInteger, {"7", "<null>", "-2"}},
+      {"a real among integers", {{'i', 1}, {'f', 0, 2.5}, {'-'}}, ftFloat, {"1", "2,5", "<null>"}},
+      {"ISO dates", {{'s', 0, 0, "2026-01-31"}, {'-'}, {'d', 0, EncodeDate(2026, 2, 1)}},
+       ftDate, {"31/01/2026", "<null>", "01/02/2026"}},
+      {"a time of day", {{'s', 0, 0, "2026-01-31"}, {'s', 0, 0, "2026-02-01 08:00:00"}},
+       ftDateTime, {"31/01/2026", "01/02/2026 08:00:00"}},
+      {"numbers among texts", {{'i', 12}, {'s', 0, 0, "abc"}, {'f', 0, 0.5}, {'-'}},
+       ftString, {"12", "abc", "0,5", "<null>"}},
+      {"a text that is no date", {{'s', 0, 0, "2026-01-31"}, {'s', 0, 0, ""}}, ftString,
+       {"2026-01-31", ""}},
+      {"no value", {{'-'}, {'-'}}, ftString, {"<null>", "<null>"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TnClientDataSet ds;
+    ds.BeginBulkLoad({{"N", ftInteger, 0}, {"X", ftUnknown, 0}});
+    int n = 0;
+    for (const Value& v : c.values) {
+      ds.AppendInteger(++n);
+      switch (v.kind) {
+        case 'i': ds.AppendInteger(v.i); break;
+        case 'f': ds.AppendFloat(v.f); break;
+        case 's': ds.AppendText(v.s); break;
+        case 'd': ds.AppendDateTime(v.f); break;
+        default: ds.AppendNull();
+      }
+    }
+    ds.EndBulkLoad();
+    TField* x = ds.FieldByName("X");
+    EXPECT_EQ(x->GetDataType(), c.type);
+    EXPECT_EQ(ds.FieldDefs()[1].DataType, c.type);
+    std::vector<std::string> shown;
+    for (ds.First(); !ds.GetEof(); ds.Next()) shown.push_back(x->IsNull() ? "<null>" : x->AsString());
+    EXPECT_EQ(shown, c.shown);
+  }
+
+  // Loaded again: a column with no value keeps the type it had, and the same type keeps the
+  // field objects; another type gets a new field. An incomplete row leaves typed columns.
+  TnClientDataSet ds;
+  ds.BeginBulkLoad({{"X", ftUnknown, 0}, {"N", ftInteger, 0}});
+  ds.AppendFloat(1.25);
+  ds.AppendInteger(1);
+  ds.EndBulkLoad();
+  TField* x = ds.Fields(0);
+  ds.BeginBulkLoad({{"X", ftUnknown, 0}, {"N", ftInteger, 0}});
+  ds.AppendNull();
+  ds.AppendInteger(2);
+  ds.EndBulkLoad();
+  EXPECT_EQ(ds.Fields(0), x);
+  EXPECT_EQ(x->GetDataType(), ftFloat);
+  EXPECT_TRUE(x->IsNull());
+  ds.BeginBulkLoad({{"X", ftUnknown, 0}, {"N", ftInteger, 0}});
+  ds.AppendText("abc");
+  ds.AppendInteger(3);
+  ds.AppendInteger(4);
+  EXPECT_THROW(ds.EndBulkLoad(), Exception);
+  EXPECT_EQ(ds.Fields(0)->GetDataType(), ftString);
+  ds.BeginBulkLoad({{"X", ftUnknown, 0}, {"N", ftInteger, 0}});
+  ds.AppendText("abc");
+  ds.AppendInteger(3);
+  ds.EndBulkLoad();
+  EXPECT_EQ(ds.Fields(0)->AsString(), "abc");
+}
+
 class TnMapDados : public TnFieldMap {
  public:
   TField* CODIGOEMPRESA = nullptr;

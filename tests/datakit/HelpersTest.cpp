@@ -1,6 +1,7 @@
 // Literals, interval conditions, rounding and text splitting.
 
 #include <cmath>
+#include <iomanip>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -51,6 +52,9 @@ TEST(ValorParaSQL, WritesLiteralsByKindAndByFieldType) {
   EXPECT_THROW(ValorParaSQL(Variant("31/02/2026"), ftDate), EConvertError);
   EXPECT_THROW(ValorParaSQL(Variant(std::nan(""))), Exception);
   EXPECT_THROW(ValorParaSQL(VarArrayOf({1, 2})), Exception);
+  // The statement would end at the NUL byte, inside the quotes (found by fuzzing).
+  EXPECT_THROW(ValorParaSQL(Variant(std::string("a\0b", 3))), Exception);
+  EXPECT_THROW(ValorParaSQL(Variant(std::string("\0", 1)), ftString), Exception);
 }
 
 TEST(ValorParaFiltro, WritesLiteralsOfTheFilterLanguage) {
@@ -82,6 +86,39 @@ TEST(RoundValor, RoundsTheDecimalDigitsHalfAwayFromZero) {
     EXPECT_EQ(TruncateValor(c.value, c.decimals), c.truncated) << c.value << " " << c.decimals;
   }
   EXPECT_TRUE(std::isnan(RoundValor(std::nan(""), 2)));
+}
+
+// Products of quantity and unit price whose double lands just below or just above the half
+// cent round as the exact decimal product does (and as SQL's round and the stored totals do).
+TEST(RoundValor, ProductsRoundAsTheirExactDecimalValue) {
+  struct Case {
+    double value;
+    int decimals;
+    double rounded, truncated;
+  } cases[] = {
+      {325 * 2.635, 2, 856.38, 856.37},          // 856.3749999999999
+      {1090.875 * 51.16, 2, 55809.17, 55809.16},  // 55809.16499999999
+      {950.66 * 14.25, 2, 13546.91, 13546.90},    // 13546.904999999999
+      {1413.3 * 997.55, 2, 1409837.42, 1409837.41},
+      {1061.825 * 582.2, 2, 618194.52, 618194.51},  // 618194.5150000001
+      {1486.5 * 180.71, 2, 268625.42, 268625.41},   // 268625.41500000004
+      {-325 * 2.635, 2, -856.38, -856.37},
+      {-(1090.875 * 51.16), 2, -55809.17, -55809.16},
+      {0.7 * 3, 2, 2.1, 2.1},                  // 2.0999999999999996
+      {856.37499999, 2, 856.37, 856.37},       // a value meant below the half cent
+      {856.37500001, 2, 856.38, 856.37},
+      {0.9999999999999999, 2, 1.0, 1.0},
+      // From 10^13 up the cent lies beyond 15 digits: the value is read as written.
+      {9999999999999.99, 2, 9999999999999.99, 9999999999999.99},
+      {10000000000000.01, 2, 10000000000000.01, 10000000000000.01},
+      {1234567890123.455, 2, 1234567890123.46, 1234567890123.45},
+      {-1234567890123.455, 2, -1234567890123.46, -1234567890123.45},
+      {99999999999999.98, 2, 99999999999999.98, 99999999999999.98},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RoundValor(c.value, c.decimals), c.rounded) << std::setprecision(17) << c.value;
+    EXPECT_EQ(TruncateValor(c.value, c.decimals), c.truncated) << std::setprecision(17) << c.value;
+  }
 }
 
 TEST(FilterInterval, BuildsConditionsFromListsAndRanges) {

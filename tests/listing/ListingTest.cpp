@@ -312,5 +312,26 @@ TEST_F(Listing, HooksAreEmptiedWhenTheRunRaises) {
   EXPECT_EQ(Amounts().size(), 6u);
 }
 
+// A trace that fails when the first ownership-indicator total is printed.
+class FailsOnIndicatorTotal : public TraceDevice {
+ public:
+  void OnSection(int section, const ShownValues& shown) override {
+    for (const auto& [label, text] : shown) {
+      if (label == "pLblTotal" && text.rfind("Total Ind.", 0) == 0) {
+        throw Exception("falha no total");
+      }
+    }
+    TraceDevice::OnSection(section, shown);
+  }
+};
+
+TEST_F(Listing, TotalLabelSizesItselfAgainWhenAnErrorPassesThroughTheTotals) {
+  module_ = OpenReportModule("stockListing");
+  FailsOnIndicatorTotal device;
+  EXPECT_THROW(RunReport(*module_, {"stockListing", With({{"pModelo", "1"}}), nullptr}, device),
+               Exception);
+  EXPECT_TRUE(module_->GetReport()->LabelByName("pLblTotal")->GetAutoSize());
+}
+
 }  // namespace
 }  // namespace stock::test

@@ -3,6 +3,7 @@
 
 #include "basekit/ExecutarSQL.h"
 #include "reportkit/ReportHeader.h"
+#include "rtl/Exception.h"
 #include "support/PluginTest.h"
 
 namespace stock::test {
@@ -24,7 +25,10 @@ class Header : public PluginTest {
                      {"name": "pCabEmissao", "input": false}],
       "sections": [{"number": 1, "height": 10}],
       "functions": [{"name": "gemVDadosTermo", "separator": "|",
-                     "query": "select NOMEEMPRESA, INSCRFEDERAL from EMPRESA where CODIGOEMPRESA = :p1"}]})",
+                     "query": "select NOMEEMPRESA, INSCRFEDERAL from EMPRESA where CODIGOEMPRESA = :p1"},
+                    {"name": "semArgumento", "query": "select ':p1 -- ' || :p2 /* :p3 */ -- :p4"},
+                    {"name": "nomeErrado", "query": "select :p1x"},
+                    {"name": "numeroLongo", "query": "select :p99999999999999999999999"}]})",
                                                                   "h.json"));
   }
   std::string Param(const char* name) const { return report_->GetParams()->GetValues(name); }
@@ -65,6 +69,24 @@ TEST_F(Header, QueryFunctionsJoinTheFirstRowsColumns) {
   EXPECT_EQ(functions->CallFunction(index, {"8"}), "");
   // An argument is bound, never pasted into the SQL.
   EXPECT_EQ(functions->CallFunction(index, {"1 or 1 = 1"}), "");
+}
+
+TEST_F(Header, QueryFunctionsBindOnlyTheParametersOutsideQuotesAndComments) {
+  TnReportFunctions* functions = report_->ReportFunctions();
+  // Only :p2 is a parameter here; an argument not given is NULL.
+  EXPECT_EQ(functions->CallFunction(functions->IndexOfFunction("semArgumento"), {"a", "b"}),
+            ":p1 -- b");
+  EXPECT_EQ(functions->CallFunction(functions->IndexOfFunction("semArgumento"), {"a"}), "");
+  for (const char* name : {"nomeErrado", "numeroLongo"}) {
+    SCOPED_TRACE(name);
+    try {
+      functions->CallFunction(functions->IndexOfFunction(name), {"1"});
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("não é um argumento"), std::string::npos) << e.what();
+    }
+  }
 }
 
 }  // namespace

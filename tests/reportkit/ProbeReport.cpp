@@ -5,10 +5,15 @@
 //   inner      prints section 8, then the definition named by pInterno inside the report,
 //              then section 8 again
 //   afterpage  prints section 8 and ends the page; its after-page hook prints section 9
+//   footer     prints section 8; its before-section hook, through the instance, adds "R" to
+//              pLog when the footer section (9) prints
+//   footerraise  the same, but the hook raises "falha no rodapé"
+//   stdraise   raises a std::out_of_range, not an Exception
 // It also writes its own address into pInstancia and the number of ImprimirInterno calls on
 // this instance into pChamadas.
 
 #include <memory>
+#include <stdexcept>
 
 #include "basekit/DataModules.h"
 #include "frame/nrwBaseDllReg.h"
@@ -36,6 +41,16 @@ class TProbeReport : public TnrwBaseDll {
       Report()->SetOnBeforeReport([](TObject*) {});
       throw Exception("falha de teste");
     }
+    if (modo == "footer" || modo == "footerraise") {
+      Report()->SetOnBeforeSection([this, raise = modo == "footerraise"](TObject*, int n) {
+        if (n != 9) return;
+        if (raise) throw Exception("falha no rodapé");
+        RepParam("pLog", RepParam("pLog") + "R");
+      });
+      Report()->RepPrintSection(8);
+      return;
+    }
+    if (modo == "stdraise") throw std::out_of_range("índice fora do intervalo");
     if (modo == "inner") {
       Report()->RepPrintSection(8);
       std::unique_ptr<TObject> module(CriarDMNovo(RepParam("pInterno")));

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <limits>
+#include <utility>
 
+#include "rtl/CasasDecimais.h"
 #include "rtl/FormatFloat.h"
 #include "rtl/StrConv.h"
 
@@ -99,6 +101,20 @@ TEST(FormatFloat, CentsAgreeWithIntegerArithmetic) {
 TEST(FormatFloat, NonFiniteFallsBackToFloatToStr) {
   EXPECT_EQ(FormatFloat("0.00", std::numeric_limits<double>::infinity()), "INF");
   EXPECT_EQ(FormatFloat("0.00", -std::numeric_limits<double>::infinity()), "-INF");
+}
+
+// A company's decimals setting: one rule for every report. Out of 0 to 10 it is clamped; what
+// is no integer gives 2.
+TEST(CasasDecimais, ReadsTheSettingAndClampsItToZeroToTen) {
+  const std::pair<const char*, int> cases[] = {
+      {"3", 3},   {" 4 ", 4},  {"0", 0},   {"10", 10}, {"-1", 0},         {"11", 10},
+      {"", 2},    {"  ", 2},   {"x", 2},   {"2,5", 2}, {"99999999999", 10}, {"-99999999999", 0},
+  };
+  for (const auto& [texto, casas] : cases) EXPECT_EQ(CasasDecimais(texto), casas) << texto;
+  EXPECT_EQ(MascaraCasasDecimais(3), "##,###,##0.000");
+  EXPECT_EQ(MascaraCasasDecimais(0), "##,###,##0.");
+  EXPECT_EQ(MascaraCasasDecimais(12), "##,###,##0.0000000000");
+  EXPECT_EQ(FormatFloat(MascaraCasasDecimais(CasasDecimais("12")), 1.5), "1,5000000000");
 }
 
 }  // namespace

@@ -20,6 +20,10 @@ TEST(VarToIntDef, ValueOrDefault) {
       {Variant(-2.5), -3},      {Variant(true), 1},        {Variant(int64_t{1} << 40), -1},
       {Variant("99999999999"), -1}, {Variant(1e300), -1},  {VarArrayOf({1}), -1},
       {Variant::FromDate(EncodeDate(2026, 1, 5) + 0.9), 46027},
+      // The 32-bit range, after rounding half away from zero.
+      {Variant(-2147483648.5), -1},  {Variant("-2147483648,5"), -1},
+      {Variant(-2147483648.4), -2147483647 - 1},  {Variant(2147483647.4), 2147483647},
+      {Variant(2147483647.5), -1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VarToIntDef(c.value, -1), c.expected)

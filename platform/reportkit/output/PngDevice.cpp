@@ -209,7 +209,10 @@ void PngDevice::Finish() {
     impl_->Begin(kA4Width, kA4Height);
     impl_->End();
   }
-  for (auto& file : impl_->files) file->Commit();
+  // The requested path last: when another page's file cannot be published, the error leaves
+  // the document under the requested name as it was.
+  for (size_t i = impl_->files.size(); i-- > 1;) impl_->files[i]->Commit();
+  impl_->files.front()->Commit();
   impl_->finished = true;
 }
 

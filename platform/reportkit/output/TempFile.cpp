@@ -46,6 +46,7 @@ std::string FileErrorText(int error) {
     case EPERM: return "permissão negada";
     case ENOSPC: return "sem espaço no disco";
     case EDQUOT: return "cota de disco excedida";
+    case EFBIG: return "o arquivo passou do tamanho máximo permitido";
     case EROFS: return "sistema de arquivos somente leitura";
     case EISDIR: return "o caminho é uma pasta";
     case ENAMETOOLONG: return "nome de arquivo longo demais";
