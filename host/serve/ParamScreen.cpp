@@ -91,7 +91,22 @@ void ParamScreen::Change(const std::string& name, const std::string& value) {
 }
 
 void ParamScreen::Exit(const std::string& name) {
-  Handle(name, [&](TnpqParamItem* item) { instance_->DoParamExit(module_->GetReport(), item); });
+  Handle(name, [&](TnpqParamItem* item) {
+    instance_->DoParamExit(module_->GetReport(), item);
+    item->CheckValue();  // as a typed field of the screen would, whatever the report checks
+  });
+}
+
+bool ParamScreen::CheckAll() {
+  for (const ScreenField& f : Fields()) {
+    if (errors_.count(f.name) != 0) continue;
+    try {
+      Input(f.name)->CheckValue();
+    } catch (const std::exception& e) {
+      errors_[f.name] = e.what();
+    }
+  }
+  return errors_.empty();
 }
 
 std::string FieldOfError(const std::vector<ScreenField>& fields, const std::string& message) {

@@ -5,7 +5,9 @@
 // (DoParamEnter, DoParamChange, DoParamExit) as they would on the desktop.
 //
 // An error raised by a handler is kept by the field it concerns, in the report's own words,
-// until that field changes again; the print button stays off while any field has one.
+// until that field changes again; the print button stays off while any field has one. Leaving
+// a field also checks its value against its type, as a typed field of a screen does, even when
+// the report switched the base class's check off.
 // Not thread-safe: create, use and destroy it on the platform thread.
 
 #include <map>
@@ -51,10 +53,15 @@ class ParamScreen {
   std::vector<std::pair<std::string, std::string>> Values() const;
 
   // The events of field `name` (an input parameter; Exception otherwise). An error a handler
-  // raises is recorded for the field, not thrown.
+  // raises (or, on Exit, a value that does not fit the type) is recorded for the field, not
+  // thrown.
   void Enter(const std::string& name);
   void Change(const std::string& name, const std::string& value);
   void Exit(const std::string& name);
+
+  // Records an error for every field whose value does not fit its type. Returns true when no
+  // field has an error.
+  bool CheckAll();
 
   // Errors by field name.
   const std::map<std::string, std::string>& Errors() const { return errors_; }

@@ -131,7 +131,7 @@ void ScreenSessions::Print(const std::string& id, const std::string& token) {
   }
   auto [fields, values] = platform_.Call([s] {
     ParamScreen& param = Live(s->param);
-    if (!param.Errors().empty()) throw Exception("Corrija os campos marcados antes de imprimir.");
+    if (!param.CheckAll()) throw Exception("Corrija os campos marcados antes de imprimir.");
     return std::make_pair(param.Fields(), param.Values());
   });
   auto job = std::make_shared<PrintJob>(s->report, values);

@@ -44,7 +44,7 @@ void TnpqParamItem::CheckValue() const {
   if (!ok) {
     throw Exception("Valor inválido para o parâmetro " + name_ +
                     (caption_.empty() ? "" : " (" + caption_ + ")") + ": '" + value_ +
-                    "' não é " + (type_ == TnParamType::Date ? "uma " : "um ") +
-                    ParamTypeName(type_) + " válido.");
+                    "' não é " + (type_ == TnParamType::Date ? "uma data válida." : std::string("um ") +
+                    ParamTypeName(type_) + " válido."));
   }
 }

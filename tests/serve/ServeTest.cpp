@@ -159,6 +159,12 @@ TEST_F(Serve, ScreenSendsEventsToTheReportAndKeepsItsErrorsByTheField) {
   EXPECT_EQ(screen.Errors().count("pCodigo"), 0u);
   EXPECT_NE(screen.Errors().at("pValor").find("longo demais"), std::string::npos);
 
+  // A value that does not fit its type is an error once the field is left, and before a print.
+  screen.Change("pLinhas", "muitas");
+  EXPECT_EQ(screen.Errors().count("pLinhas"), 0u);
+  EXPECT_FALSE(screen.CheckAll());
+  EXPECT_NE(screen.Errors().at("pLinhas").find("'muitas'"), std::string::npos);
+
   EXPECT_THROW(screen.Change("pLinha", "1"), Exception);  // not an input
   EXPECT_THROW(screen.Enter("pNada"), Exception);
   EXPECT_THROW(ParamScreen("naoExiste"), Exception);

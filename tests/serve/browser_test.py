@@ -92,13 +92,14 @@ def run(driver, base):
     button = driver.find_element(By.ID, "imprimir")
     wait(driver, "the print button", button.is_enabled)
 
-    # A bad date: the report's own error appears by the field and the button stays off.
+    # A bad date: the error appears by the field as it is left, and the button stays off.
     type_into(driver, "pDataInicial", "32/13/2026")
     button.click()
     error = driver.find_element(By.ID, "erro-pDataInicial")
-    wait(driver, "the date's error", lambda: "inválida" in error.text)
-    assert "Data inicial inválida: '32/13/2026'." == error.text, error.text
-    assert not button.is_enabled()
+    wait(driver, "the date's error", lambda: "inválid" in error.text)
+    assert "'32/13/2026' não é uma data válida" in error.text, error.text
+    assert "Data inicial" in error.text, error.text
+    wait(driver, "the print button off", lambda: not button.is_enabled())
     driver.save_screenshot(os.path.join(WORK, "erro.png"))
 
     # Fixed, it prints; the progress bar moves.
