@@ -2,7 +2,7 @@
 PACKAGES := build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
             libharfbuzz-dev libcairo2-dev nlohmann-json3-dev libcli11-dev libutf8proc-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils \
-            libcpp-httplib-dev chromium chromium-driver python3-selenium
+            libpq-dev postgresql libcpp-httplib-dev chromium chromium-driver python3-selenium
 PRESET ?= release
 BUILD := build/$(PRESET)
 
@@ -37,7 +37,11 @@ DEMO_PRINTS := \
 	"stockCountSheet stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
 	"stockBalances stockBalances -p pDataInicial=31/12/2026" \
 	"stockListing stockListing -p pModelo=1 -p pIncluirConta=1" \
-	"stockListingSimples stockListing -p pModelo=0"
+	"stockListingSimples stockListing -p pModelo=0" \
+	"stockBookTerms stockBookTerms -p pCodigoEmpresa=1 -p pNumeroLivro=4 -p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockBookTermsPaisagem stockBookTerms --definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2 -p pNumeroFolha=400 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockRegister stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026" \
+	"stockRegisterEmpresa2 stockRegister -p pCodigoEmpresa=2 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026"
 
 demo: build
 	@mkdir -p out

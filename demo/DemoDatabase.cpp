@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "basekit/PgDatabase.h"
 #include "demo/DemoCatalog.h"
 #include "demo/DemoSql.h"
 #include "demo/SuiteSchema.h"
@@ -72,13 +73,45 @@ void MoveInto(const std::string& from, const std::string& to, bool replace) {
   }
 }
 
+// The table or view a schema statement creates, "" for an index.
+std::string CreatedName(const std::string& statement) {
+  for (const char* kind : {"CREATE TABLE ", "CREATE VIEW "}) {
+    if (statement.rfind(kind, 0) == 0) {
+      size_t start = std::strlen(kind);
+      size_t end = statement.find_first_of(" (\n", start);
+      return statement.substr(start, end - start);
+    }
+  }
+  return "";
+}
+
 void Fill(stock::demo::SqlDb& db, const DemoOptions& options, DemoSummary& summary) {
-  // The file is private until renamed: a crash leaves only the temporary file, so the writes
-  // need neither a journal nor synchronous flushes.
-  db.Exec("PRAGMA page_size = 8192; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
-          "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -131072;"
-          "PRAGMA temp_store = MEMORY;");
-  db.Exec("BEGIN");
+  if (db.IsServer()) {
+    db.Exec("BEGIN");
+    // The suite's tables on the server are replaced as a whole, in the same transaction as the
+    // new rows: a failure leaves the previous ones.
+    std::vector<std::string> names;
+    for (const std::string& statement : stock::SuiteSchemaStatements()) {
+      std::string name = CreatedName(statement);
+      if (!name.empty()) names.push_back(name);
+    }
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+      if (!db.HasTable(*it)) continue;
+      if (!options.overwrite) {
+        throw Exception("O servidor já tem as tabelas do sistema (" + *it +
+                        "); use --force para substituí-las. Nada foi gravado.");
+      }
+      const bool view = (*it)[0] == 'V';
+      db.Exec((view ? "DROP VIEW " : "DROP TABLE ") + *it + " CASCADE");
+    }
+  } else {
+    // The file is private until renamed: a crash leaves only the temporary file, so the writes
+    // need neither a journal nor synchronous flushes.
+    db.Exec("PRAGMA page_size = 8192; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
+            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -131072;"
+            "PRAGMA temp_store = MEMORY;");
+    db.Exec("BEGIN");
+  }
   // Secondary indexes are built once the rows are in: sorting them at the end is much faster
   // than growing them row by row.
   std::vector<std::string> indexes;
@@ -107,6 +140,13 @@ DemoSummary CreateDemoDatabase(const std::string& path, const DemoOptions& optio
   CheckRange("meses", options.months, 1, 240);
   CheckRange("ano", options.year, 1990, 2100);
   if (path.empty()) throw Exception("Informe o arquivo do banco de demonstração.");
+  if (stock::EhServidorPostgreSQL(path)) {
+    DemoSummary summary;
+    stock::demo::SqlDb db(path);
+    Fill(db, options, summary);
+    db.Close();
+    return summary;
+  }
   if (!options.overwrite && Exists(path)) {
     throw Exception("O arquivo '" + path + "' já existe; o banco de demonstração não foi gravado.");
   }

@@ -1,20 +1,26 @@
 #pragma once
-// Thin SQLite wrappers used by the demo generator: an owned connection and prepared insert
-// statements. Every failure raises Exception with SQLite's message and the SQL text.
+// Thin wrappers used by the demo generator: an owned connection (an SQLite file or a
+// PostgreSQL server) and insert statements. On a server the rows of an insert are sent in
+// batches through COPY. Every failure raises Exception with the database's message and the SQL.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_conn;
 
 namespace stock::demo {
 
+class SqlInsert;
+
 class SqlDb {
  public:
-  // Opens (creating) the database file `path`. Raises Exception naming the path on failure.
+  // Opens (creating) the database file `path`, or connects to the PostgreSQL server it names
+  // (see TnConexao). Raises Exception naming the path or server on failure.
   explicit SqlDb(const std::string& path);
   ~SqlDb();
   SqlDb(const SqlDb&) = delete;
@@ -25,10 +31,19 @@ class SqlDb {
   // Closes the connection, raising when SQLite cannot finish the file. Idempotent.
   void Close();
   sqlite3* Handle() const { return db_; }
+  bool IsServer() const { return pg_ != nullptr; }
+  // True when the table exists.
+  bool HasTable(const std::string& table);
 
  private:
+  friend class SqlInsert;
+  // Sends the rows an insert holds back (a server's COPY batch).
+  void Flush();
+
   sqlite3* db_ = nullptr;
+  pg_conn* pg_ = nullptr;
   std::string path_;
+  SqlInsert* holding_ = nullptr;  // the insert whose rows wait to be sent
 };
 
 // A prepared statement run once per set of bound values: bind parameters 1..n, then Run().
@@ -52,10 +67,19 @@ class SqlInsert {
   void Run();
 
  private:
+  friend class SqlDb;
   void Check(int rc, const char* what);
+  void SetServerValue(int index, std::optional<std::string> text);
+  void SendCopy();
+
+  SqlDb& owner_;
   sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
   std::string sql_;
+  // On a server: "COPY <table> (<columns>) FROM STDIN", the row being bound, the rows waiting.
+  std::string copy_sql_;
+  std::vector<std::optional<std::string>> row_;
+  std::string copy_data_;
 };
 
 }  // namespace stock::demo

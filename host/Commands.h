@@ -22,12 +22,14 @@ struct DemoArgs {
 };
 
 struct PrintArgs {
-  std::string report;
+  std::string report;      // a definition, or a plug-in bound to several (stockBookTerms)
+  std::string definition;  // which of the plug-in's definitions; empty: the report itself or the first
   std::string db;
   std::vector<std::string> params;  // "name=value"
   std::string out;
   Answers answers = Answers::Ask;
   bool quiet = false;
+  bool cloud = false;  // hosted mode: reports ask no confirmation
 };
 
 struct ServeArgs {
@@ -44,5 +46,8 @@ int RunServe(const ServeArgs& args);
 
 // Names of the reports in the definition folder, sorted.
 std::vector<std::string> KnownReports();
+
+// Names of the definitions (sorted) printed by plug-in `plugin`.
+std::vector<std::string> DefinitionsOfPlugin(const std::string& plugin);
 
 }  // namespace stock::host

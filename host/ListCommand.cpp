@@ -20,6 +20,18 @@ std::vector<std::string> KnownReports() {
   return names;
 }
 
+std::vector<std::string> DefinitionsOfPlugin(const std::string& plugin) {
+  std::vector<std::string> names;
+  for (const std::string& name : KnownReports()) {
+    try {
+      if (LoadReportDefinition(DefinitionPath(name))->plugin == plugin) names.push_back(name);
+    } catch (const Exception&) {
+      // a broken definition is reported by whoever prints or lists it
+    }
+  }
+  return names;
+}
+
 int RunList() {
   const std::vector<std::string> names = KnownReports();
   if (names.empty()) {
@@ -32,6 +44,10 @@ int RunList() {
       auto def = LoadReportDefinition(DefinitionPath(name));
       if (def->plugin.empty()) continue;  // layouts printed only inside other reports
       std::cout << name << " - " << def->title << "\n";
+      if (def->plugin != name && DefinitionsOfPlugin(def->plugin).size() > 1) {
+        std::cout << "    (também: stockreports print " << def->plugin << " --definition " << name
+                  << ")\n";
+      }
       for (const ParamDef& p : def->params) {
         if (!p.input) continue;
         std::cout << "    " << p.name << " (" << ParamTypeName(p.type) << ")";

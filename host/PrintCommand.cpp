@@ -3,7 +3,9 @@
 #include <iostream>
 
 #include "basekit/Conexao.h"
+#include "basekit/PgDatabase.h"
 #include "basekit/MessageDlg.h"
+#include "datakit/HostEnv.h"
 #include "host/Commands.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/ParamItem.h"
@@ -25,7 +27,33 @@ void PrintMessages(const RunOutcome& outcome) {
 
 int RunPrint(const PrintArgs& args) {
   const std::vector<std::string> known = KnownReports();
-  if (std::find(known.begin(), known.end(), args.report) == known.end()) {
+  auto is_known = [&](const std::string& name) {
+    return std::find(known.begin(), known.end(), name) != known.end();
+  };
+  // A plug-in that prints several definitions (the book terms, portrait and landscape) is
+  // printed by its name with --definition choosing one; without it, the first by name.
+  std::string report = args.report;
+  if (!args.definition.empty() || !is_known(report)) {
+    const std::vector<std::string> bound = DefinitionsOfPlugin(args.report);
+    if (!args.definition.empty()) {
+      const bool ok = std::find(bound.begin(), bound.end(), args.definition) != bound.end() ||
+                      (args.definition == args.report && is_known(report));
+      if (!ok) {
+        std::cerr << "A definição '" << args.definition << "' não é do relatório " << args.report;
+        if (!bound.empty()) {
+          std::cerr << " (use uma de:";
+          for (const std::string& name : bound) std::cerr << " " << name;
+          std::cerr << ")";
+        }
+        std::cerr << "\n";
+        return kUsage;
+      }
+      report = args.definition;
+    } else if (!bound.empty()) {
+      report = bound.front();
+    }
+  }
+  if (!is_known(report)) {
     std::cerr << "Relatório desconhecido: '" << args.report << "'. Relatórios disponíveis:";
     for (const std::string& name : known) std::cerr << " " << name;
     std::cerr << "\n";
@@ -33,7 +61,7 @@ int RunPrint(const PrintArgs& args) {
   }
   StopOnInterrupt interrupt;  // from here on, Ctrl-C asks the run to stop
   RunRequest request;
-  request.report = args.report;
+  request.report = report;
   for (const std::string& p : args.params) {
     const size_t eq = p.find('=');
     if (eq == std::string::npos || eq == 0) {
@@ -44,12 +72,12 @@ int RunPrint(const PrintArgs& args) {
   }
   try {
     // Unknown parameter names are a usage error, found before anything runs.
-    auto definition = LoadReportDefinition(DefinitionPath(args.report));
+    auto definition = LoadReportDefinition(DefinitionPath(report));
     for (const auto& [name, value] : request.params) {
       const auto declared = std::find_if(definition->params.begin(), definition->params.end(),
                                          [&](const ParamDef& d) { return d.input && d.name == name; });
       if (declared == definition->params.end()) {
-        std::cerr << "O relatório " << args.report << " não tem o parâmetro '" << name
+        std::cerr << "O relatório " << report << " não tem o parâmetro '" << name
                   << "' (veja 'stockreports list')\n";
         return kUsage;
       }
@@ -57,11 +85,12 @@ int RunPrint(const PrintArgs& args) {
       // whatever the report would make of it.
       TnpqParamItem(declared->name, declared->type, declared->caption, value).CheckValue();
     }
-    if (!std::filesystem::exists(args.db)) {
+    if (!stock::EhServidorPostgreSQL(args.db) && !std::filesystem::exists(args.db)) {
       throw Exception("Banco de dados não encontrado: '" + args.db + "'");
     }
     SetConexaoPadrao(std::make_unique<TnConexao>(args.db, TnModoAbertura::LeituraEscrita));
     DialogHandlerGuard dialogs(MakeDialogHandler(args.answers));
+    SetEhCloud(args.cloud);
     std::unique_ptr<OutputDevice> device = CreateOutputDevice(args.out);
     request.progress = args.quiet ? ProgressHandler([](int, int) { return StopOnInterrupt::Requested(); })
                                   : MakeProgress(args.report);

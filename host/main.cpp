@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
   DemoArgs demo;
   CLI::App* demo_cmd = app.add_subcommand("demo", "Cria um banco de dados de demonstração");
-  demo_cmd->add_option("--db", demo.db, "Arquivo do banco a criar")->capture_default_str();
+  demo_cmd->add_option("--db", demo.db, "Arquivo do banco a criar, ou servidor PostgreSQL (postgresql://...)")->capture_default_str();
   demo_cmd->add_option("--products", demo.products, "Número de produtos")->capture_default_str();
   demo_cmd->add_option("--months", demo.months, "Meses de inventário")->capture_default_str();
   demo_cmd->add_option("--year", demo.year, "Primeiro ano dos inventários")->capture_default_str();
@@ -52,13 +52,17 @@ int main(int argc, char** argv) {
   PrintArgs print;
   CLI::App* print_cmd = app.add_subcommand("print", "Imprime um relatório");
   print_cmd->add_option("report", print.report, "Nome do relatório (veja 'stockreports list')")->required();
-  print_cmd->add_option("--db", print.db, "Arquivo do banco de dados")->required();
+  print_cmd->add_option("--definition", print.definition,
+                        "Definição a usar, quando o relatório tem mais de uma (ex.: taxBookTermsGraphicP1)");
+  print_cmd->add_option("--db", print.db, "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...)")->required();
   print_cmd->add_option("-p,--param", print.params, "Parâmetro do relatório: nome=valor (repetível)");
   print_cmd->add_option("--out", print.out, "Arquivo de saída: .pdf, .txt, .png ou .trace")->required();
   bool yes = false, no = false;
   auto* yes_opt = print_cmd->add_flag("--yes", yes, "Responde 'sim' às perguntas do relatório");
   print_cmd->add_flag("--no", no, "Responde 'não' às perguntas do relatório")->excludes(yes_opt);
   print_cmd->add_flag("-q,--quiet", print.quiet, "Sem barra de progresso");
+  print_cmd->add_flag("--cloud", print.cloud,
+                      "Modo hospedado (nuvem): os relatórios não pedem confirmações");
 
   ServeArgs serve;
   CLI::App* serve_cmd = app.add_subcommand("serve", "Abre as telas de parâmetros no navegador");

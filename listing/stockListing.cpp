@@ -159,6 +159,11 @@ std::string TstockListing::MontarSQL() const {
     case 2: sql += ", L.Datainvent, L.Codigoproduto"; break;
     default: break;
   }
+  // Lines and portions with the same sort values come in the order of their keys, so every
+  // database prints them alike.
+  if (FOrdem == 1) sql += ", L.Codigoproduto";
+  sql += ", L.MOTIVOINVENTARIO";
+  if (porIndicador) sql += ", D.SEQPROPRIEDADE";
   return sql;
 }
 

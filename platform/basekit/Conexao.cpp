@@ -1,8 +1,7 @@
 #include "basekit/Conexao.h"
 
-#include <sqlite3.h>
-
-#include "basekit/SqlStatement.h"
+#include "basekit/PgDatabase.h"
+#include "basekit/SqliteDatabase.h"
 #include "rtl/Exception.h"
 
 namespace {
@@ -18,34 +17,17 @@ std::unique_ptr<TnConexao>& DefaultConnection() {
 
 TnConexao::TnConexao(const std::string& arquivo, TnModoAbertura modo)
     : arquivo_(arquivo), modo_(modo) {
+  if (stock::EhServidorPostgreSQL(arquivo)) {
+    handle_ = stock::AbrirPostgreSQL(arquivo, modo == TnModoAbertura::SomenteLeitura);
+    return;
+  }
   int flags = SQLITE_OPEN_NOMUTEX;
   switch (modo) {
     case TnModoAbertura::SomenteLeitura: flags |= SQLITE_OPEN_READONLY; break;
     case TnModoAbertura::LeituraEscrita: flags |= SQLITE_OPEN_READWRITE; break;
     case TnModoAbertura::Criar: flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE; break;
   }
-  sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(arquivo.c_str(), &db, flags, nullptr);
-  if (rc != SQLITE_OK) {
-    std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    sqlite3_close_v2(db);
-    throw Exception("Não foi possível abrir o banco de dados '" + arquivo + "': " + message);
-  }
-  handle_ = std::make_shared<stock::SqliteHandle>(db, arquivo);
-  sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, 5000);
-  // The file is only read on first use: read the schema now so that a file that is not a
-  // database is reported here, by name.
-  char* error = nullptr;
-  rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &error);
-  if (rc != SQLITE_OK) {
-    std::string message = error != nullptr ? error : sqlite3_errstr(rc);
-    sqlite3_free(error);
-    if ((rc & 0xff) == SQLITE_NOTADB) {
-      throw Exception("O arquivo '" + arquivo + "' não é um banco de dados válido");
-    }
-    throw Exception("Não foi possível abrir o banco de dados '" + arquivo + "': " + message);
-  }
+  handle_ = std::make_shared<stock::SqliteDatabase>(arquivo, flags);
 }
 
 TnConexao::~TnConexao() = default;
@@ -53,7 +35,7 @@ TnConexao::~TnConexao() = default;
 std::shared_ptr<stock::SqlStatement> TnConexao::Preparar(const std::string& sql) {
   auto found = cache_.find(sql);
   if (found != cache_.end() && !found->second->busy()) return found->second;
-  auto statement = std::make_shared<stock::SqlStatement>(handle_, sql);
+  std::shared_ptr<stock::SqlStatement> statement = handle_->Prepare(sql);
   if (found != cache_.end()) return statement;  // the cached one is being read: use a fresh one
   if (cache_.size() >= kCacheLimit) {
     // Drop what no dataset holds; when everything is held, the new statement is not cached.
@@ -69,24 +51,19 @@ int64_t TnConexao::ExecutarComando(const std::string& sql, const Variant& params
   statement->Bind(params);
   while (statement->Step()) {
   }
-  return sqlite3_changes64(handle_->db());
+  return statement->Changes();
 }
 
-void TnConexao::ExecutarScript(const std::string& sql) {
-  char* error = nullptr;
-  int rc = sqlite3_exec(handle_->db(), sql.c_str(), nullptr, nullptr, &error);
-  if (rc != SQLITE_OK) {
-    std::string message = error != nullptr ? error : sqlite3_errstr(rc);
-    sqlite3_free(error);
-    throw Exception(stock::SqlErrorMessage(message, sql));
-  }
-}
+void TnConexao::ExecutarScript(const std::string& sql) { handle_->ExecuteScript(sql); }
 
-void TnConexao::IniciarTransacao() { ExecutarComando("BEGIN"); }
-void TnConexao::IniciarTransacaoEscrita() { ExecutarComando("BEGIN IMMEDIATE"); }
-void TnConexao::Confirmar() { ExecutarComando("COMMIT"); }
-void TnConexao::Desfazer() { ExecutarComando("ROLLBACK"); }
-bool TnConexao::EmTransacao() const { return sqlite3_get_autocommit(handle_->db()) == 0; }
+void TnConexao::IniciarTransacao() { handle_->Begin(); }
+void TnConexao::IniciarTransacaoEscrita() { handle_->BeginWrite(); }
+void TnConexao::Confirmar() { handle_->Commit(); }
+void TnConexao::Desfazer() { handle_->Rollback(); }
+bool TnConexao::EmTransacao() const { return handle_->InTransaction(); }
+
+const std::string& TnConexao::GetDescricao() const { return handle_->Description(); }
+bool TnConexao::GetServidor() const { return stock::EhServidorPostgreSQL(arquivo_); }
 
 uint64_t TnConexao::GetPreparacoes() const { return handle_->prepare_count; }
 

@@ -1,6 +1,6 @@
 #pragma once
-// TnConexao: a connection to the suite's database (an SQLite file), and the process-wide
-// default connection that every data service uses when it is given none.
+// TnConexao: a connection to the suite's database (an SQLite file or a PostgreSQL server), and
+// the process-wide default connection that every data service uses when it is given none.
 //
 // Statements run through a connection are prepared once per SQL text and kept in a small cache,
 // so the same query run again is not parsed again. SQL given to a connection should stay
@@ -15,7 +15,7 @@
 #include "rtl/Variant.h"
 
 namespace stock {
-class SqliteHandle;
+class Database;
 class SqlStatement;
 }  // namespace stock
 
@@ -27,8 +27,12 @@ enum class TnModoAbertura {
 
 class TnConexao : public TObject {
  public:
-  // Opens the database file `arquivo`. Raises Exception naming the file when it cannot be
-  // opened or is not a database.
+  // Opens the database file `arquivo`, or connects to the PostgreSQL server it names: a
+  // "postgresql://" (or "postgres://") URI or libpq's keyword form ("host=... dbname=...").
+  // The server's password comes only from libpq's own sources (PGPASSWORD, ~/.pgpass, a
+  // service file): a target that carries one is refused. On a server `modo` only decides
+  // whether the session is read-only (Criar is LeituraEscrita). Raises Exception naming the
+  // file, or the server and database (never a password), when it cannot be opened or reached.
   TnConexao(const std::string& arquivo, TnModoAbertura modo);
   ~TnConexao() override;
   TnConexao(const TnConexao&) = delete;
@@ -36,6 +40,10 @@ class TnConexao : public TObject {
 
   const std::string& GetArquivo() const { return arquivo_; }
   bool GetSomenteLeitura() const { return modo_ == TnModoAbertura::SomenteLeitura; }
+  // True on a PostgreSQL server.
+  bool GetServidor() const;
+  // The database as messages name it: the file, or "servidor PostgreSQL host:porta/banco".
+  const std::string& GetDescricao() const;
 
   // Runs one statement that returns no rows (insert, update, delete, DDL), with its ":name"
   // parameters bound as ExecutarSQL binds them. Returns the number of rows changed. Raises
@@ -65,7 +73,7 @@ class TnConexao : public TObject {
  private:
   std::string arquivo_;
   TnModoAbertura modo_;
-  std::shared_ptr<stock::SqliteHandle> handle_;
+  std::shared_ptr<stock::Database> handle_;
   std::unordered_map<std::string, std::shared_ptr<stock::SqlStatement>> cache_;
 };
 

@@ -1,7 +1,6 @@
 #include "basekit/DMSQLDataSet.h"
 
 #include "basekit/Conexao.h"
-#include "basekit/ResultLoader.h"
 #include "basekit/SqlStatement.h"
 #include "rtl/StringUtils.h"
 
@@ -15,11 +14,11 @@ Variant TnDMSQLDataSet::PegarValorCampo(const std::string& tabela, const std::st
   stock::StatementRun run(*statement);
   statement->Bind(Variant());
   if (!statement->Step()) return Variant();
-  int count = sqlite3_column_count(statement->get());
-  if (count == 1) return stock::ColumnVariant(*statement, 0);
+  int count = statement->ColumnCount();
+  if (count == 1) return statement->ColumnValue(0);
   std::vector<Variant> values;
   values.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) values.push_back(stock::ColumnVariant(*statement, i));
+  for (int i = 0; i < count; ++i) values.push_back(statement->ColumnValue(i));
   return Variant::FromArray(std::move(values));
 }
 

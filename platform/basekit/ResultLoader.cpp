@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "datakit/DateText.h"
-#include "basekit/SqlStatement.h"
+#include "basekit/SqliteDatabase.h"
 #include "datakit/ClientDataSet.h"
 #include "rtl/Exception.h"
 #include "rtl/StringUtils.h"
@@ -78,7 +78,7 @@ TFieldType FieldTypeFromDeclared(const char* declared, int* size) {
   return ftUnknown;
 }
 
-void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows) {
+void LoadResult(SqliteStatement& statement, TnClientDataSet& dataset, int max_rows) {
   sqlite3_stmt* stmt = statement.get();
   const int count = sqlite3_column_count(stmt);
   std::vector<std::string> names = ColumnNames(stmt);
@@ -123,7 +123,7 @@ void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows)
   dataset.EndBulkLoad();
 }
 
-Variant ColumnVariant(SqlStatement& statement, int column) {
+Variant ColumnVariant(SqliteStatement& statement, int column) {
   sqlite3_stmt* stmt = statement.get();
   switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_NULL: return Variant();

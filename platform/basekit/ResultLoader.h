@@ -8,7 +8,7 @@ class TnClientDataSet;
 
 namespace stock {
 
-class SqlStatement;
+class SqliteStatement;
 
 // The field type for a declared column type (sqlite3_column_decltype): "INTEGER", "INT",
 // "SMALLINT", "BIGINT" -> integer kinds; "REAL", "FLOAT", "DOUBLE", "NUMERIC(15,2)",
@@ -24,10 +24,10 @@ TFieldType FieldTypeFromDeclared(const char* declared, int* size = nullptr);
 // column must be an ISO date (an empty text loads as null). Raises Exception with the SQL on
 // database errors and EConvertError naming the column and value when a value does not fit its
 // column's type.
-void LoadResult(SqlStatement& statement, TnClientDataSet& dataset, int max_rows);
+void LoadResult(SqliteStatement& statement, TnClientDataSet& dataset, int max_rows);
 
 // The value of column `column` of the current row as a Variant: declared dates become date
 // variants, declared integers and floats numbers, texts texts, NULL Null.
-Variant ColumnVariant(SqlStatement& statement, int column);
+Variant ColumnVariant(SqliteStatement& statement, int column);
 
 }  // namespace stock

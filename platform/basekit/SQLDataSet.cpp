@@ -1,7 +1,6 @@
 #include "basekit/SQLDataSet.h"
 
 #include "basekit/Params.h"
-#include "basekit/ResultLoader.h"
 #include "basekit/SqlStatement.h"
 #include "rtl/Exception.h"
 
@@ -17,7 +16,7 @@ const std::string& TnSQLDataSet::GetSQL() const { return statement_->sql(); }
 void TnSQLDataSet::Load() {
   stock::StatementRun run(*statement_);
   try {
-    stock::LoadResult(*statement_, *this, max_rows_);
+    statement_->Load(*this, max_rows_);
   } catch (const EConvertError& e) {
     Close();
     throw EConvertError(std::string(e.what()) + "\nSQL: " + statement_->sql());

@@ -32,7 +32,7 @@ size_t CopyQuoted(const std::string& sql, size_t i, char q, std::string& out) {
 
 }  // namespace
 
-ParsedSql ParseNamedParameters(const std::string& sql) {
+ParsedSql ParseNamedParameters(const std::string& sql, char marker) {
   ParsedSql result;
   result.positional.reserve(sql.size() + 8);
   size_t i = 0;
@@ -60,7 +60,7 @@ ParsedSql ParseNamedParameters(const std::string& sql) {
       size_t index = 0;
       while (index < result.names.size() && !SameText(result.names[index], name)) ++index;
       if (index == result.names.size()) result.names.push_back(std::move(name));
-      result.positional += '?';
+      result.positional += marker;
       result.positional += std::to_string(index + 1);
       i = end;
     } else {

@@ -8,7 +8,7 @@
 namespace stock {
 
 struct ParsedSql {
-  // The statement with every ":name" replaced by "?N", N being the parameter's 1-based
+  // The statement with every ":name" replaced by "?N" (or the marker given: "$N"), N being the parameter's 1-based
   // position among the distinct names.
   std::string positional;
   // The distinct names (without ':'), in order of first appearance, as first written.
@@ -18,6 +18,6 @@ struct ParsedSql {
 // Finds the ":name" parameters of `sql`. Text inside quotes ('...' and "...") and comments
 // (-- and /* */) is left alone, and so is a "::" cast. A name starts with a letter or '_' and
 // goes on with letters, digits and '_'. Never fails: a lone ':' is kept as it stands.
-ParsedSql ParseNamedParameters(const std::string& sql);
+ParsedSql ParseNamedParameters(const std::string& sql, char marker = '?');
 
 }  // namespace stock

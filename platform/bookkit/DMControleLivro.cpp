@@ -1,7 +1,6 @@
 #include "bookkit/DMControleLivro.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "basekit/Conexao.h"
 #include "basekit/ExecutarSQL.h"
@@ -138,9 +137,6 @@ const TnDMControleLivro::Configuracao& TnDMControleLivro::LerConfiguracao() {
 
 const TnDMControleLivro::Numeracao& TnDMControleLivro::LerNumeracao() {
   if (!numeracao_) {
-    // Whole seconds, one less: the database keeps DATAIMPRESSAO to the second.
-    lido_em_ = Now();
-    lido_em_ = std::floor(lido_em_ * 86400.0 - 1.0) / 86400.0;
     auto n = std::make_unique<Numeracao>();
     LerOrigem(Conexao(), empresa_, estab_, tipo_, data_inicial_, n.get());
     numeracao_ = std::move(n);
@@ -234,17 +230,14 @@ void TnDMControleLivro::InserirPeriodoBanco(bool com_termos) {
   try {
     Numeracao atual;
     LerOrigem(conexao, empresa_, estab_, tipo_, data_inicial_, &atual);
-    // Another run recorded the period this one continues from, or recorded later months
-    // numbered from the same origin as this one: either way recording would repeat pages.
-    SQLDataSetPtr posteriores(ExecutarSQL(
-        std::string("select count(*) from LIVROPERIODO") + kCondicaoLivro +
-            " and DATAINICIAL > :fim and DATAIMPRESSAO >= :lido",
-        VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_),
-                    Variant::FromDate(linhas.back().fim), Variant::FromDate(lido_em_)}),
-        true, false, -1, "", &conexao, true));
-    if (!atual.MesmaOrigem(inicial) || posteriores->Fields(0)->AsInteger() > 0) {
+    if (!atual.MesmaOrigem(inicial)) {
       throw Exception("A numeração do livro foi alterada por outra impressão durante esta; "
                       "imprima o período novamente.");
+    }
+    if (PeriodoPosteriorIgnoraEste(conexao, linhas.back().fim, linhas.back().livro,
+                                   linhas.back().folha)) {
+      throw Exception("Um período posterior deste livro foi registrado por outra impressão sem "
+                      "contar as páginas deste; imprima este período junto com os posteriores.");
     }
     conexao.ExecutarComando(
         std::string("delete from LIVROPERIODO") + kCondicaoLivro +
@@ -277,6 +270,42 @@ void TnDMControleLivro::InserirPeriodoBanco(bool com_termos) {
   } else {
     transacao->Confirmar();
   }
+}
+
+// The first period recorded after `fim` was numbered from somewhere: from a period that this
+// run replaces (it ends inside [start, fim]), or from numbering implanted after `fim` at or
+// after this run's last page (`livro`, `folha`): then this run changes nothing it relied on.
+// Otherwise it was numbered across these months without their pages, and recording them now
+// would give two pages one number (a default implantation, book 1 page 0, is such a case).
+bool TnDMControleLivro::PeriodoPosteriorIgnoraEste(TnConexao& conexao, TDateTime fim, int livro,
+                                                   int folha) {
+  SQLDataSetPtr seguinte(ExecutarSQL(
+      std::string("select DATAINICIAL from LIVROPERIODO") + kCondicaoLivro +
+          " and DATAINICIAL > :fim order by DATAINICIAL",
+      Chave(empresa_, estab_, tipo_, fim), true, false, 1, "", &conexao, true));
+  if (seguinte->IsEmpty()) return false;
+  const Variant inicio_seguinte = Variant::FromDate(DateOf(seguinte->Fields(0)->AsDateTime()));
+  const Variant chave_livro[] = {Variant(empresa_), Variant(estab_), Variant(tipo_)};
+  SQLDataSetPtr anterior(ExecutarSQL(
+      std::string("select DATAFINAL from LIVROPERIODO") + kCondicaoLivro +
+          " and DATAINICIAL < :seguinte order by DATAINICIAL desc",
+      VarArrayOf({chave_livro[0], chave_livro[1], chave_livro[2], inicio_seguinte}), true, false,
+      1, "", &conexao, true));
+  if (!anterior->IsEmpty() && DateOf(anterior->Fields(0)->AsDateTime()) >= data_inicial_) {
+    return false;
+  }
+  SQLDataSetPtr implantada(ExecutarSQL(
+      std::string("select NUMLIVRO, ULTIMAFOLHA from LIVRONUMERACAO") + kCondicaoLivro +
+          " and DATAIMPLANTACAO >= :depois and DATAIMPLANTACAO <= :seguinte"
+          " order by DATAIMPLANTACAO desc",
+      VarArrayOf({chave_livro[0], chave_livro[1], chave_livro[2], Variant::FromDate(fim + 1),
+                  inicio_seguinte}),
+      true, false, 1, "", &conexao, true));
+  if (implantada->IsEmpty()) return true;
+  // The implanted numbering must lie at or after this run's last page.
+  const int livro_implantado = static_cast<int>(implantada->Fields(0)->AsInteger());
+  const int folha_implantada = static_cast<int>(implantada->Fields(1)->AsInteger());
+  return livro > livro_implantado || (livro == livro_implantado && folha > folha_implantada);
 }
 
 std::unique_ptr<TnDMControleLivro> CriarControleLivro() {

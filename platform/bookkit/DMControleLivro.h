@@ -95,18 +95,26 @@ class TnDMControleLivro : public TObject {
   //     counts one page more, the page of the closing term (COMTERMOS 1);
   //   - when GetExisteNumeracaoLivro is false, implants the default numbering (book 1, page 0)
   //     at the start date, so that the next run finds it.
-  // Before writing it checks that no other run recorded, since this control read its starting
-  // point, the period it continues from or a period after its own (both numbered from the
-  // same origin would repeat pages); then it writes nothing and raises Exception ("A
-  // numeração do livro foi alterada por outra impressão ..."). Two runs over the same months
-  // need no check: the later one replaces the earlier one's rows.
+  // Before writing it checks, under the lock, that recording keeps every page's number
+  // unique, else it writes nothing and raises Exception:
+  //   - the numbering it started from is still the latest ("A numeração do livro foi alterada
+  //     por outra impressão ..."): another run recorded the months before it meanwhile;
+  //   - the first period recorded after its months continued from a period it replaces, or
+  //     from numbering implanted after its months at or after its last page (book 1, page 0
+  //     implanted by default does not qualify) ("Um período posterior deste livro foi
+  //     registrado por outra impressão sem contar as páginas deste ..."): otherwise that later
+  //     period was numbered without these pages (a run of the next months that finished
+  //     first, or months printed out of order); printing these months together with the later
+  //     ones mends it.
+  // Two runs over the same months need no check: the later one replaces the earlier's rows.
   //
   // Publishing: when a TnPublicacaoLivro is active on this thread (the host opens one around a
-  // print that writes a file), the transaction is handed to it and stays open: it is committed
-  // only after the output file was renamed into place (TnPublicacaoLivro::Confirmar), and
-  // undone when the print fails, is stopped, or writes no file. The period is thus recorded
-  // only for a file that was published. Without an active publication the transaction is
-  // committed here. Raises Exception (nothing written) on any database error.
+  // print that writes a file), the transaction is handed to it and stays open, holding the
+  // write lock: it is committed once the output file is complete, right before the file is
+  // renamed into place, and undone when the print fails, is stopped, or writes no file. The
+  // period is thus recorded only with its file. Without an active publication the transaction
+  // is committed here. Raises Exception (nothing written) on any database error.
+  // REQUIRES: no transaction open on the connection.
   void InserirPeriodoBanco(bool com_termos);
 
  private:
@@ -125,6 +133,7 @@ class TnDMControleLivro : public TObject {
   const Configuracao& LerConfiguracao();
   const Numeracao& LerNumeracao();
   bool MesIniciaLivro(int mes);
+  bool PeriodoPosteriorIgnoraEste(TnConexao& conexao, TDateTime fim, int livro, int folha);
 
   TnConexao* conexao_;
   int empresa_ = 0;
@@ -135,7 +144,6 @@ class TnDMControleLivro : public TObject {
 
   std::unique_ptr<Configuracao> configuracao_;
   std::unique_ptr<Numeracao> numeracao_;
-  TDateTime lido_em_ = 0;  // when the starting point was read (a second early)
   // Pages taken: the current book and page, the month (year * 12 + month - 1) of the last
   // page or of the numbering's origin (-1 when unknown), and one entry per period end.
   bool iniciado_ = false;

@@ -4,16 +4,19 @@
 //
 // The host opens one around a print that writes a file:
 //   TnPublicacaoLivro publicacao;   // current on this thread from here
+//   PublishGate gate([&] { publicacao.Confirmar(); });   // run by the file's commit
 //   ... run the report; TnDMControleLivro::InserirPeriodoBanco hands its open transaction here
-//   device.Finish();                // the file is renamed into place
-//   publicacao.Confirmar();         // now the periods are committed
+//   device.Finish();   // file complete and closed, periods committed, file renamed into place
+//   publicacao.Confirmar();   // for a device without a file; nothing left to do otherwise
 // Leaving the scope without Confirmar (an error, a stop, no file written) undoes the writes.
 //
-// Order: the file is published first, the database is committed right after. The writes are
-// all done (and the write lock held) before the file is renamed, so what remains after the
-// rename is the commit alone; a process killed in that short window leaves the file published
-// and the period unrecorded, which a run over the same months mends. The opposite order would
-// leave a recorded period without its file.
+// Order: the periods are committed first, once the file is complete and closed, and the file
+// is renamed into place right after. A failed commit discards the file (neither exists). All
+// that separates the two is the rename itself: a process killed in that instant leaves the
+// period recorded and the complete file under its temporary name beside the output path
+// ("<saída>.tmp-XXXXXX"); printing the same months again mends it. The opposite order would
+// leave a published book whose pages the control does not know for the whole length of the
+// commit.
 
 #include <memory>
 #include <vector>
@@ -30,9 +33,9 @@ class TnPublicacaoLivro {
   TnPublicacaoLivro(const TnPublicacaoLivro&) = delete;
   TnPublicacaoLivro& operator=(const TnPublicacaoLivro&) = delete;
 
-  // Commits the transactions handed over, in order. Call once the output file is in place.
-  // Raises Exception ("O arquivo foi gravado, mas o período não foi registrado no controle de
-  // livros: ...") when a commit fails; the rest are undone.
+  // Commits the transactions handed over, in order; does nothing when there are none. Raises
+  // Exception ("Não foi possível registrar o período no controle de livros: ...") when a
+  // commit fails; the rest are undone.
   void Confirmar();
 
   // Undoes the transactions handed over. Never throws.

@@ -63,7 +63,7 @@ uint64_t Column::StoreText(std::string_view value) {
   if (value.empty()) return 0;
   if (blocks_.empty() || block_used_ + value.size() > block_size_) {
     block_size_ = std::max(kBlockSize, value.size());
-    blocks_.push_back(std::make_unique<char[]>(block_size_));
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size_));  // pages untouched until written
     block_used_ = 0;
   }
   uint64_t ref = (static_cast<uint64_t>(blocks_.size() - 1) << 32) | block_used_;

@@ -71,11 +71,20 @@ class TnLabel : public TObject {
   bool GetAutoSize() const { return auto_size_; }
   void SetAutoSize(bool on) { auto_size_ = on; }
 
+  // WordWrap: off (the default), the text prints on one line; on, it is broken at blanks into
+  // lines that fit the label's width, printed one under the other from the label's top, as many
+  // as fit in its height (a word wider than the label takes a line of its own).
+  bool GetWordWrap() const { return word_wrap_; }
+  void SetWordWrap(bool on) { word_wrap_ = on; }
+
   // Binding, set from the definition.
   TnLabelSource GetSource() const { return source_; }
   const std::string& GetSourceName() const { return source_name_; }
   const std::string& GetMask() const { return mask_; }
   void Bind(TnLabelSource source, std::string source_name, std::string mask);
+  // A parameter label may show a column's text after the parameter's ("" for none).
+  const std::string& GetThenColumn() const { return then_column_; }
+  void SetThenColumn(std::string column) { then_column_ = std::move(column); }
 
  private:
   std::string name_;
@@ -86,7 +95,9 @@ class TnLabel : public TObject {
   TnLabelFont font_;
   stock::TextAlign align_ = stock::TextAlign::Left;
   bool auto_size_ = true;
+  bool word_wrap_ = false;
   TnLabelSource source_ = TnLabelSource::Caption;
   std::string source_name_;
   std::string mask_;
+  std::string then_column_;
 };

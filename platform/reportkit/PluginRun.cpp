@@ -9,6 +9,7 @@
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginLibrary.h"
 #include "reportkit/Report.h"
+#include "reportkit/output/PublishGate.h"
 #include "rtl/Exception.h"
 
 namespace stock {
@@ -88,8 +89,10 @@ RunOutcome RunReport(const RunRequest& request, OutputDevice& device) {
 
 RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice& device) {
   RunOutcome outcome;
-  // Book periods recorded by the run are committed only once the output is published.
+  // Book periods recorded by the run are committed with the output file: right before it is
+  // renamed into place, or after Finish for a device that writes no file.
   TnPublicacaoLivro publicacao;
+  PublishGate gate([&publicacao] { publicacao.Confirmar(); });
   try {
     TnrwReport& report = *module.GetReport();
     HookGuard hooks{report};

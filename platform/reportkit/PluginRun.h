@@ -45,8 +45,9 @@ struct RunOutcome {
 // shows "@PageCount", twice (a counting pass into a discarding device first), frees the
 // instance and empties every hook of the report, whatever happened. The device is finished
 // when pages were printed, and aborted when the run raised, was stopped or printed nothing.
-// Book periods the run recorded (TnDMControleLivro::InserirPeriodoBanco) are committed right
-// after the device is finished, and undone when it is aborted (see TnPublicacaoLivro).
+// Book periods the run recorded (TnDMControleLivro::InserirPeriodoBanco) are committed as the
+// device finishes, just before its file is renamed into place, and undone when it is aborted
+// (see TnPublicacaoLivro and PublishGate).
 RunOutcome RunReport(const RunRequest& request, OutputDevice& device);
 
 // The same on a definition the caller opened (and keeps, to look at it afterwards);

@@ -9,6 +9,7 @@
 #include "datakit/FilterInterval.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginRun.h"
+#include "reportkit/WordWrap.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -66,7 +67,7 @@ void CutToWidth(std::string& text, const stock::FontSpec& font, double width) {
 struct TnrwReport::BoundLabel {
   TnLabel* label = nullptr;
   TnpqParamItem* param = nullptr;
-  TField* field = nullptr;
+  TField* field = nullptr;       // the column shown, or the one following the parameter
 };
 
 struct TnrwReport::BoundSection {
@@ -93,8 +94,10 @@ TnrwReport::TnrwReport(std::shared_ptr<const stock::ReportDefinition> definition
       label->Font().SetStyle({d.font.bold, d.font.italic, d.font.underline});
       label->SetVisible(d.visible);
       label->SetAutoSize(d.auto_size);
+      label->SetWordWrap(d.word_wrap);
       label->SetCaption(d.caption);
       label->Bind(d.source, d.source_name, d.mask);
+      label->SetThenColumn(d.then_column);
       BoundLabel b;
       b.label = label.get();
       if (d.source == TnLabelSource::Parameter) b.param = GetParams()->Param(d.source_name);
@@ -196,13 +199,15 @@ void TnrwReport::OpenMainQuery() {
 void TnrwReport::BindColumns() {
   for (auto& [number, section] : sections_) {
     for (BoundLabel& b : section->labels) {
-      if (b.label->GetSource() != TnLabelSource::Column) continue;
-      b.field = dataset_->FindField(b.label->GetSourceName());
+      const std::string& column = b.label->GetSource() == TnLabelSource::Column
+                                      ? b.label->GetSourceName()
+                                      : b.label->GetThenColumn();
+      if (column.empty()) continue;
+      b.field = dataset_->FindField(column);
       if (b.field == nullptr) {
         throw Exception("Definição de relatório '" + definition_->file + "': seção " +
                         std::to_string(number) + ", label " + b.label->GetName() +
-                        ": a coluna \"" + b.label->GetSourceName() +
-                        "\" não existe no resultado da consulta");
+                        ": a coluna \"" + column + "\" não existe no resultado da consulta");
       }
     }
   }
@@ -300,7 +305,7 @@ void TnrwReport::EnsureRoom(int height) {
   const stock::PageDef& page = definition_->page;
   const stock::SectionDef* footer =
       definition_->footer != 0 ? definition_->FindSection(definition_->footer) : nullptr;
-  const int body = page.height - page.margin_top - page.margin_bottom - (footer ? footer->height : 0);
+  const double body = page.LayoutHeight() - (footer ? footer->height : 0);
   for (int attempts = 0;; ++attempts) {
     if (attempts > 1000) {
       throw Exception("O relatório '" + definition_->name +
@@ -337,7 +342,7 @@ void TnrwReport::PrintNow(const BoundSection& section) {
   const bool footer = number == definition_->footer && number != 1;
   if (footer) {
     const stock::PageDef& page = definition_->page;
-    Draw(section, page.height - page.margin_top - page.margin_bottom - section.def->height);
+    Draw(section, static_cast<int>(page.LayoutHeight()) - section.def->height);
   } else {
     Draw(section, y_);
     y_ += section.def->height;
@@ -393,12 +398,22 @@ std::string TnrwReport::TextOf(const BoundLabel& b) const {
                            document_ ? document_->started : 0);
     case TnLabelSource::Parameter: {
       const std::string& value = b.param->GetValue();
-      if (mask.empty() || value.empty()) return value;
+      std::string text;
       double number;
-      if (TryStrToFloat(value, number)) return FormatFloat(mask, number);
       TDateTime date;
-      if (TryStrToDate(value, date)) return FormatDateTime(mask, date);
-      return value;
+      if (mask.empty() || value.empty()) {
+        text = value;
+      } else if (TryStrToFloat(value, number)) {
+        text = FormatFloat(mask, number);
+      } else if (TryStrToDate(value, date)) {
+        text = FormatDateTime(mask, date);
+      } else {
+        text = value;
+      }
+      if (b.field != nullptr && !dataset_->IsEmpty() && !b.field->IsNull()) {
+        text += b.field->AsString();
+      }
+      return text;
     }
     case TnLabelSource::Column: {
       if (b.field == nullptr || dataset_->IsEmpty() || b.field->IsNull()) return {};
@@ -414,8 +429,9 @@ std::string TnrwReport::TextOf(const BoundLabel& b) const {
 void TnrwReport::Draw(const BoundSection& section, int top) {
   stock::OutputDevice& device = *document_->device;
   const stock::PageDef& page = definition_->page;
+  const double k = page.scale;  // layout units to page units
   const double x0 = page.margin_left;
-  const double y0 = page.margin_top + top;
+  const double y0 = page.margin_top + top * k;
   const bool record = device.WantsSections();
   if (!document_->draw_normal && !record) return;  // a counting pass only needs the geometry
   stock::ShownValues shown;
@@ -424,20 +440,46 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
     std::string text = TextOf(b);
+    if (l.GetWordWrap() && !text.empty()) {
+      if (document_->draw_normal) DrawWrapped(l, x0, y0, text);
+      if (record) shown.emplace_back(l.GetName(), std::move(text));
+      continue;
+    }
     if (!l.GetAutoSize() && !text.empty()) CutToWidth(text, l.Font().Spec(), l.GetWidth());
     if (document_->draw_normal && !text.empty()) {
-      device.DrawText({x0 + l.GetLeft(), y0 + l.GetTop(), static_cast<double>(l.GetWidth()),
-                       static_cast<double>(l.GetHeight())},
-                      text, l.Font().Spec(), l.GetAlignment());
+      const stock::TextBox box{x0 + l.GetLeft() * k, y0 + l.GetTop() * k, l.GetWidth() * k,
+                               l.GetHeight() * k};
+      if (k == 1) {
+        device.DrawText(box, text, l.Font().Spec(), l.GetAlignment());
+      } else {
+        stock::FontSpec font = l.Font().Spec();
+        font.size *= k;
+        device.DrawText(box, text, font, l.GetAlignment());
+      }
     }
     if (record) shown.emplace_back(l.GetName(), std::move(text));
   }
   if (document_->draw_normal) {
     for (const stock::LineDef& line : section.def->lines) {
-      device.DrawLine(x0 + line.x1, y0 + line.y1, x0 + line.x2, y0 + line.y2, line.thickness);
+      device.DrawLine(x0 + line.x1 * k, y0 + line.y1 * k, x0 + line.x2 * k, y0 + line.y2 * k,
+                      line.thickness * k);
     }
   }
   if (record) device.OnSection(section.def->number, shown);
+}
+
+void TnrwReport::DrawWrapped(const TnLabel& l, double x0, double y0, const std::string& text) {
+  const stock::FontSpec& font = l.Font().Spec();
+  const double step = stock::LineHeight(font);
+  double top = l.GetTop();
+  for (const std::string& line : stock::WrapText(text, font, l.GetWidth())) {
+    if (top > l.GetTop() && top + step > l.GetTop() + l.GetHeight() + 0.5) break;  // no room left
+    if (!line.empty()) {
+      document_->device->DrawText({x0 + l.GetLeft(), y0 + top, static_cast<double>(l.GetWidth()), step},
+                                  line, font, l.GetAlignment());
+    }
+    top += step;
+  }
 }
 
 void TnrwReport::PrintInternal(TnDMReport* dm) {

@@ -162,6 +162,10 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
       def->page.margin_right = r.Int(m, "right", "page.margins", def->page.margin_right);
       def->page.margin_bottom = r.Int(m, "bottom", "page.margins", def->page.margin_bottom);
     }
+    def->page.scale = r.Number(page, "scale", "page", 1);
+    if (!(def->page.scale >= 0.25 && def->page.scale <= 4)) {
+      r.Fail("page", "escala fora do intervalo de 0,25 a 4");
+    }
   }
 
   if (doc.contains("query")) {
@@ -241,15 +245,20 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
         }
         ld.visible = r.Bool(l, "visible", lw, true);
         ld.auto_size = r.Bool(l, "autoSize", lw, true);
+        ld.word_wrap = r.Bool(l, "wordWrap", lw, false);
         ld.mask = r.Text(l, "mask", lw);
         ld.caption = r.Text(l, "text", lw);
-        const int bindings = l.contains("param") + l.contains("column");
-        if (bindings > 1) r.Fail(lw, "use apenas um de \"param\" e \"column\"");
         if (l.contains("param")) {
           ld.source = TnLabelSource::Parameter;
           ld.source_name = r.Text(l, "param", lw);
           if (!param_names.count(AnsiUpperCase(ld.source_name))) {
             r.Fail(lw, "ligado ao parâmetro \"" + ld.source_name + "\", que não foi declarado");
+          }
+          // "param" and "column" together: the parameter's text, then the column's.
+          if (l.contains("column")) {
+            ld.then_column = r.Text(l, "column", lw);
+            if (ld.then_column.empty()) r.Fail(lw, "\"column\" vazio");
+            if (def->sql.empty()) r.Fail(lw, "ligado a uma coluna, mas o relatório não tem consulta");
           }
         } else if (l.contains("column")) {
           ld.source = TnLabelSource::Column;
@@ -286,7 +295,7 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
   if (def->footer != 0 && !def->FindSection(def->footer)) {
     r.Fail("footer", "a seção de rodapé " + std::to_string(def->footer) + " não existe");
   }
-  const int usable = def->page.height - def->page.margin_top - def->page.margin_bottom;
+  const double usable = def->page.LayoutHeight();
   for (const SectionDef& s : def->sections) {
     if (s.height > usable) {
       r.Fail("seção " + std::to_string(s.number), "mais alta que a área útil da página");
@@ -317,7 +326,14 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
       } else {
         fd.text = r.Text(f, "text", where);
       }
-      fd.query = r.Text(f, "query", where);
+      if (f.contains("query") && f.at("query").is_array()) {  // lines, for readability
+        for (const json& line : f.at("query")) {
+          if (!line.is_string()) r.Fail(where, "as linhas da consulta devem ser textos");
+          fd.query += line.get<std::string>() + "\n";
+        }
+      } else {
+        fd.query = r.Text(f, "query", where);
+      }
       fd.separator = r.Text(f, "separator", where, "|");
       if (fd.text.empty() == fd.query.empty()) r.Fail(where, "declare \"text\" ou \"query\" (um dos dois)");
       def->functions.push_back(std::move(fd));

@@ -31,8 +31,10 @@ struct LabelDef {
   FontSpec font;
   bool visible = true;
   bool auto_size = true;
+  bool word_wrap = false;   // long text continues on further lines inside the label's height
   TnLabelSource source = TnLabelSource::Caption;
   std::string source_name;  // parameter or column
+  std::string then_column;  // with a parameter binding: a column whose text follows it
   std::string mask;         // number mask, or date mask for date values
   std::string caption;
 };
@@ -60,6 +62,12 @@ struct PageDef {
   int width = 794, height = 1123;  // A4 portrait in 1/96 inch
   int margin_left = 38, margin_top = 38, margin_right = 38, margin_bottom = 38;
   bool landscape = false;
+  // Layout scale: sections and labels are laid out in units this many times smaller than the
+  // page's, so a layout wider than the printable width still fits between the margins (fonts
+  // shrink with it). Sections and labels keep their own units; margins are page units.
+  double scale = 1;
+  // Height of the page body between the margins, in layout units.
+  double LayoutHeight() const { return (height - margin_top - margin_bottom) / scale; }
 };
 
 struct ReportDefinition {

@@ -119,8 +119,8 @@ TEST(CriarDMNovo, RegisteredModulesThenTheResolver) {
   EXPECT_TRUE(UnregisterDataModule("TNINVDPGERARSALDOINV"));
   EXPECT_FALSE(UnregisterDataModule("TnInvDPGerarSaldoInv"));
   SetDataModuleResolver(previous);
-  EXPECT_EQ(ErrorOf([] { CriarDMNovo("stockBookTermsLayout"); }),
-            "Módulo de dados 'stockBookTermsLayout' não encontrado");
+  EXPECT_EQ(ErrorOf([] { CriarDMNovo("termosQueNaoExistem"); }),
+            "Módulo de dados 'termosQueNaoExistem' não encontrado");
 }
 
 }  // namespace

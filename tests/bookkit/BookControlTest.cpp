@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "basekit/Conexao.h"
 #include "bookkit/BookTestDb.h"
 #include "bookkit/PublicacaoLivro.h"
+#include "reportkit/output/PublishGate.h"
+#include "reportkit/output/TempFile.h"
 #include "rtl/Exception.h"
 
 namespace {
@@ -166,6 +169,39 @@ TEST(ControleLivro, PublicationCommitsOnlyWhenConfirmed) {
   EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), 1);
 }
 
+// The host's way: the periods commit as the output file is renamed into place, or neither
+// happens.
+TEST(ControleLivro, PeriodAndFileAreCommittedTogether) {
+  for (bool commit_falha : {false, true}) {
+    SCOPED_TRACE(commit_falha ? "commit fails" : "commit succeeds");
+    BookTestDb db;
+    const std::string saida = db.path() + ".pdf";
+    {
+      TnPublicacaoLivro publicacao;
+      stock::PublishGate gate([&] {
+        if (commit_falha) throw Exception("disco cheio");
+        publicacao.Confirmar();
+      });
+      auto c = ControleDe(kJan1, kJan31);
+      Pegar(*c, kJan31);
+      c->InserirPeriodoBanco(false);
+      stock::TempFile arquivo(saida);
+      arquivo.Write("%PDF-1.4\n");
+      if (commit_falha) {
+        EXPECT_THROW(arquivo.Commit(), Exception);
+      } else {
+        arquivo.Commit();
+      }
+    }
+    EXPECT_EQ(std::filesystem::exists(saida), !commit_falha);
+    EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), commit_falha ? 0 : 1);
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(saida).parent_path())) {
+      EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+    }
+  }
+}
+
 // Two runs that read the same starting point, months in a row: whichever records second
 // would repeat the first one's pages, so it records nothing and says why.
 TEST(ControleLivro, RunWhoseNumberingWasOvertakenRecordsNothing) {
@@ -184,11 +220,59 @@ TEST(ControleLivro, RunWhoseNumberingWasOvertakenRecordsNothing) {
       segundo.InserirPeriodoBanco(false);
       ADD_FAILURE() << "expected an error";
     } catch (const Exception& e) {
-      EXPECT_NE(e.Message().find("alterada por outra impressão"), std::string::npos) << e.what();
+      EXPECT_NE(e.Message().find("por outra impressão"), std::string::npos) << e.what();
     }
     EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), 1);
     EXPECT_FALSE(outra.EmTransacao());
     EXPECT_FALSE(ConexaoPadrao().EmTransacao());
+  }
+}
+
+// Months recorded out of order: a later period numbered without these months' pages refuses
+// them, unless it continued from a period printed again now or from numbering implanted after
+// them.
+TEST(ControleLivro, EarlierMonthsAfterLaterOnesOnlyWhenNothingIsRenumbered) {
+  struct Caso {
+    const char* nome;
+    const char* sql;
+    bool recusa;
+  };
+  const Caso casos[] = {
+      {"March numbered across February",
+       "insert into LIVROPERIODO values (1,1,11,'2026-01-01','2026-01-31',1,5,0,'2026-02-01');"
+       "insert into LIVROPERIODO values (1,1,11,'2026-03-01','2026-03-31',1,9,0,'2026-04-01')",
+       true},
+      {"March first in the book",
+       "insert into LIVROPERIODO values (1,1,11,'2026-03-01','2026-03-31',1,4,0,'2026-04-01')",
+       true},
+      {"March continued from February, printed again",
+       "insert into LIVROPERIODO values (1,1,11,'2026-02-01','2026-02-28',1,5,0,'2026-03-01');"
+       "insert into LIVROPERIODO values (1,1,11,'2026-03-01','2026-03-31',1,9,0,'2026-04-01')",
+       false},
+      {"March continued from numbering implanted in March",
+       "insert into LIVRONUMERACAO values (1,1,11,'2026-03-01',2,0);"
+       "insert into LIVROPERIODO values (1,1,11,'2026-03-01','2026-03-31',2,4,0,'2026-04-01')",
+       false},
+  };
+  for (const Caso& caso : casos) {
+    SCOPED_TRACE(caso.nome);
+    BookTestDb db;
+    db.Exec(caso.sql);
+    const long antes = db.Count("select count(*) from LIVROPERIODO");
+    auto fevereiro = ControleDe(EncodeDate(2026, 2, 1), kFeb28);
+    Pegar(*fevereiro, kFeb28);
+    if (caso.recusa) {
+      EXPECT_THROW(fevereiro->InserirPeriodoBanco(false), Exception);
+      EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), antes);
+      // February and March printed together renumber March as well.
+      auto juntos = ControleDe(EncodeDate(2026, 2, 1), kMar31);
+      Pegar(*juntos, kFeb28);
+      Pegar(*juntos, kMar31);
+      juntos->InserirPeriodoBanco(false);
+    } else {
+      fevereiro->InserirPeriodoBanco(false);
+    }
+    EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO where DATAINICIAL = '2026-02-01'"), 1);
   }
 }
 

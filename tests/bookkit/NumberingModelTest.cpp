@@ -39,9 +39,10 @@ TEST(NumeracaoModelo, RandomBooksAndRunsMatchTheModel) {
   std::mt19937 rng(20261208);
   auto sorteio = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
 
+  BookTestDb db;
   for (int caso = 0; caso < 40; ++caso) {
     SCOPED_TRACE("caso " + IntToStr(caso));
-    BookTestDb db;
+    db.Exec("delete from CONTROLELIVRO; delete from LIVRONUMERACAO; delete from LIVROPERIODO");
     Modelo modelo;
 
     // Settings.

@@ -235,7 +235,12 @@ TEST(ClientDataSet, BulkLoadRejectsBadValuesAndIncompleteRows) {
 
 // Columns defined as ftUnknown take their type from the values of the whole load.
 TEST(ClientDataSet, BulkLoadTypesUnknownColumnsByTheirValues) {
-  struct Value { char kind; int64_t i; double f; const char* s; };  // 'i' 'f' 's' 'd' or '-'
+  struct Value {  // kind 'i' 'f' 's' 'd' or '-'
+    char kind;
+    int64_t i = 0;
+    double f = 0;
+    const char* s = "";
+  };
   struct Case {
     const char* what;
     std::vector<Value> values;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ReportFixture.h"
 #include "datakit/ClientDataSet.h"
 #include "rtl/Exception.h"
@@ -181,6 +183,44 @@ TEST_F(Engine, LabelWithoutAutoSizeIsCutToItsWidth) {
   r.RepPrintSection(8);
   EXPECT_EQ(Lines("section 8"), (std::vector<std::string>{"section 8: Linha=Ação | Valor=",
                                                           "section 8: Linha= | Valor="}));
+}
+
+}  // namespace
+}  // namespace stock::test
+
+namespace stock::test {
+namespace {
+
+TEST_F(Engine, ScaledLayoutFitsMoreSectionsOnAPage) {
+  auto definition = [](const char* scale) {
+    return std::string(R"({"name": "escala", "page": {"size": "A4", "scale": )") + scale +
+           R"(}, "sections": [{"number": 1, "height": 100}, {"number": 8, "height": 200}]})";
+  };
+  // A4 portrait with the default margins: 1047 units of body at scale 1, twice that at 0.5.
+  for (const auto& [scale, first_page] : {std::pair{"1", 4}, std::pair{"0.5", 9}}) {
+    const size_t before = trace_.Lines().size();
+    TnrwReport& r = StartReport(definition(scale));
+    for (int i = 0; i < 10; ++i) r.RepPrintSection(8);
+    r.EndPass();
+    const std::vector<std::string> events =
+        Events({trace_.Lines().begin() + static_cast<long>(before), trace_.Lines().end()});
+    const auto end = std::find(events.begin(), events.end(), "page 1 end");
+    EXPECT_EQ(std::count(events.begin(), end, "section 8"), first_page) << scale;
+  }
+  EXPECT_THROW(StartReport(definition("0")), Exception);
+}
+
+TEST_F(Engine, LabelShowsAParameterFollowedByAColumn) {
+  OpenDatabase("create table T (NOME varchar(20)); insert into T values ('Óleo'), (null);");
+  TnrwReport& r = StartReport(R"({"name": "q", "query": "select NOME from T order by NOME desc",
+    "parameters": [{"name": "pAntes", "type": "text", "default": "0000.00.00  "}],
+    "sections": [{"number": 1, "height": 10},
+      {"number": 8, "height": 10, "labels": [{"name": "L", "param": "pAntes", "column": "NOME"}]}]})");
+  r.OpenMainQuery();
+  TnClientDataSet* ds = r.GetDataSet();
+  for (ds->First(); !ds->GetEof(); ds->Next()) r.RepPrintSection(8);
+  EXPECT_EQ(Lines("section 8"), (std::vector<std::string>{"section 8: L=0000.00.00  Óleo",
+                                                          "section 8: L=0000.00.00  "}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "reportkit/output/PublishGate.h"
 #include "rtl/Exception.h"
 
 namespace stock {
@@ -129,6 +130,12 @@ void TempFile::Commit() {
   if (::close(fd) != 0) {
     const int error = errno;
     Fail("gravar", error);
+  }
+  try {
+    PublishGate::Run();
+  } catch (...) {
+    Discard();
+    throw;
   }
   if (std::rename(temp_path_.c_str(), path_.c_str()) != 0) {
     const int error = errno;

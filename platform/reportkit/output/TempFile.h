@@ -34,7 +34,8 @@ class TempFile {
   // Bytes written so far (the offset of the next byte).
   uint64_t Position() const { return position_; }
 
-  // Flushes, closes and renames the file to its final path, replacing an existing file.
+  // Flushes, closes, runs this thread's PublishGate and renames the file to its final path,
+  // replacing an existing file.
   // Raises Exception on failure (the temporary file is removed). REQUIRES: not committed or
   // discarded.
   void Commit();

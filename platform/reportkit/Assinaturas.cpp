@@ -1,0 +1,120 @@
+#include "reportkit/Assinaturas.h"
+
+#include <vector>
+
+#include "basekit/DMSQLDataSet.h"
+#include "basekit/ExecutarSQL.h"
+#include "datakit/SqlLiterals.h"
+#include "reportkit/Report.h"
+#include "rtl/Exception.h"
+#include "rtl/FormatDateTime.h"
+#include "rtl/StrConv.h"
+#include "rtl/StringUtils.h"
+#include "utilkit/InscrFederal.h"
+#include "utilkit/VarToIntDef.h"
+
+namespace {
+
+struct Bloco {
+  std::string nome, cargo, documento;
+};
+
+void Imprimir(TnrwReport& report, int secao, const Bloco& bloco) {
+  TnpqPowerParam* params = report.GetParams();
+  auto set = [&](const char* name, const std::string& value) {
+    if (params->FindParam(name) != nullptr) params->SetValues(name, value);
+  };
+  set("pAssinNome", bloco.nome);
+  set("pAssinCargo", bloco.cargo);
+  set("pAssinDoc", bloco.documento);
+  report.RepPrintSection(secao);
+}
+
+std::string Documento(bool imprime, const std::string& cpf, int empresa) {
+  if (!imprime || Trim(cpf).empty()) return {};
+  return "CPF: " + FormatarInscrFederal(TnTipoInscrFederal::CPF, cpf, empresa, true);
+}
+
+// The signing partners or directors of `empresa` in office on `data`.
+std::vector<Bloco> Socios(int tipo, int empresa, TDateTime data, bool imprime_documento) {
+  TDataSet* cur = nullptr;
+  SQLDataSetGuard guard(cur);
+  cur = ExecutarSQL(
+      "select NOMESOCIO, QUALIFICACAO, CPF from SOCIO where CODIGOEMPRESA = :empresa "
+      "and TIPOASSINANTE = :tipo and ASSINALIVROS = 1 and DATAENTRADA <= :data "
+      "and (DATASAIDA is null or DATASAIDA >= :data) order by CODIGOSOCIO",
+      VarArrayOf({Variant(empresa), Variant(tipo), Variant::FromDate(data)}), true, false, -1, "",
+      nullptr, true);
+  std::vector<Bloco> blocos;
+  for (; !cur->GetEof(); cur->Next()) {
+    blocos.push_back({Trim(cur->Fields(0)->AsString()), Trim(cur->Fields(1)->AsString()),
+                      Documento(imprime_documento, cur->Fields(2)->AsString(), empresa)});
+  }
+  return blocos;
+}
+
+// The accountant's block; false when there is none to sign.
+bool Contador(int empresa, const std::string& codigo_texto, bool imprime_documento, Bloco& bloco) {
+  int codigo;
+  if (Trim(codigo_texto).empty()) {
+    const Variant v = nDMSQLDataSet().PegarValorCampo(
+        "CFGEMPRESAGEM", "CODIGOCONTADOR", "CODIGOEMPRESA = " + ValorParaSQL(Variant(empresa)));
+    codigo = VarToIntDef(v, 0);
+    if (codigo == 0) return false;
+  } else {
+    try {
+      codigo = StrToInt(codigo_texto);
+    } catch (const EConvertError& e) {
+      throw EConvertError(std::string("Código do contador: ") + e.what());
+    }
+  }
+  TDataSet* cur = nullptr;
+  SQLDataSetGuard guard(cur);
+  cur = ExecutarSQL("select NOMECONTADOR, CRC, CPF from CONTADOR where CODIGOCONTADOR = :codigo",
+                    VarArrayOf({Variant(codigo)}), true, false, -1, "", nullptr, true);
+  if (cur->IsEmpty()) return false;
+  bloco.nome = Trim(cur->Fields(0)->AsString());
+  bloco.cargo = "Contador - CRC " + Trim(cur->Fields(1)->AsString());
+  bloco.documento = Documento(imprime_documento, cur->Fields(2)->AsString(), empresa);
+  return true;
+}
+
+}  // namespace
+
+std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_contador,
+                               int tipo_socio, int empresa, bool assina_contador,
+                               const std::string& data, bool imprime_documento,
+                               const std::string& codigo_contador, bool avisar,
+                               bool somente_primeiro) {
+  if (report == nullptr) throw Exception("ImprimeAssinaturas: relatório não informado");
+  TDateTime dia;
+  try {
+    dia = StrToDate(data);
+  } catch (const EConvertError& e) {
+    throw EConvertError(std::string("Data das assinaturas: ") + e.what());
+  }
+  std::vector<std::string> faltas;
+  if (tipo_socio == 1 || tipo_socio == 2) {
+    std::vector<Bloco> socios = Socios(tipo_socio, empresa, dia, imprime_documento);
+    if (socios.empty()) {
+      const char* quem = tipo_socio == 1 ? "sócio" : "diretor";
+      socios.push_back({"", tipo_socio == 1 ? "Sócio" : "Diretor", ""});
+      faltas.push_back(std::string("não há ") + quem + " que assine os livros em " + DateToStr(dia));
+    }
+    if (somente_primeiro) socios.resize(1);
+    for (const Bloco& b : socios) Imprimir(*report, secao_socio, b);
+  }
+  if (assina_contador) {
+    Bloco contador{"", "Contador", ""};
+    if (!Contador(empresa, codigo_contador, imprime_documento, contador)) {
+      faltas.push_back(Trim(codigo_contador).empty()
+                           ? std::string("não há contador cadastrado para a empresa")
+                           : "o contador " + Trim(codigo_contador) + " não está cadastrado");
+    }
+    Imprimir(*report, secao_contador, contador);
+  }
+  std::string aviso;
+  if (!avisar) return aviso;
+  for (const std::string& f : faltas) aviso += (aviso.empty() ? "" : "; ") + f;
+  return aviso;
+}

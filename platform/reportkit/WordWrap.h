@@ -1,0 +1,21 @@
+#pragma once
+// Breaking a label's text into lines that fit its width, for labels with WordWrap on.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reportkit/output/OutputDevice.h"
+
+namespace stock {
+
+// The lines of `text` in `font` that fit `width` (layout units): words are kept whole and
+// joined with the blanks that stood between them; a line break in the text starts a new line;
+// the blanks where a line is broken are dropped. A word wider than `width` takes a line of its
+// own. An empty text gives no lines.
+std::vector<std::string> WrapText(std::string_view text, const FontSpec& font, double width);
+
+// Distance between the tops of two wrapped lines of `font`, in layout units.
+double LineHeight(const FontSpec& font);
+
+}  // namespace stock

@@ -1,0 +1,355 @@
+#include "terms/stockBookTerms.h"
+
+#include "basekit/DMSQLDataSet.h"
+#include "basekit/ExecutarSQL.h"
+#include "datakit/FilterInterval.h"
+#include "datakit/SqlLiterals.h"
+#include "frame/nrwBaseDllReg.h"
+#include "reportkit/Assinaturas.h"
+#include "reportkit/EspacosEntrePalavras.h"
+#include "rtl/Exception.h"
+#include "rtl/FormatDateTime.h"
+#include "rtl/FormatFloat.h"
+#include "rtl/StrConv.h"
+#include "rtl/StringUtils.h"
+#include "utilkit/InscrFederal.h"
+#include "utilkit/InscricaoEstadual.h"
+#include "utilkit/VarToIntDef.h"
+
+namespace {
+
+// The two heads of the company query; the double space after "F.TIPOINSCR," is part of them.
+constexpr const char* kSelectEmpresas =
+    "select E.CODIGOEMPRESA, E.NOMEEMPRESA, F.CODIGOESTAB, F.TIPOINSCR,  F.DATAINICIOATIV, "
+    "F.INSCRFEDERAL, F.INSCRMUNIC, F.INSCRESTAD, F.CODIGOATIVMUNIC from EMPRESA E left outer "
+    "join VESTABHISTORICOATUAL F on E.CODIGOEMPRESA = F.CODIGOEMPRESA where ";
+
+constexpr const char* kAbertura = "A B E R T U R A";
+constexpr const char* kEncerramento = "E N C E R R A M E N T O";
+
+// A parameter's text as an integer; a text that is none stops the run with the conversion
+// error, which names the parameter and the text.
+int32_t Inteiro(const std::string& texto, const char* nome) {
+  try {
+    return StrToInt(texto);
+  } catch (const EConvertError& e) {
+    throw EConvertError(std::string("Parâmetro ") + nome + ": " + e.what());
+  }
+}
+
+TDateTime Data(const std::string& texto, const char* nome) {
+  try {
+    return StrToDate(texto);
+  } catch (const EConvertError& e) {
+    throw EConvertError(std::string(nome) + ": " + e.what());
+  }
+}
+
+// Bytes of the first character of a UTF-8 text.
+size_t PrimeiroCaractere(const std::string& texto) {
+  size_t n = 1;
+  while (n < texto.size() && (static_cast<unsigned char>(texto[n]) & 0xC0) == 0x80) ++n;
+  return n;
+}
+
+// The kind of federal registration of TIPOINSCR 1, 2 or 3; for any other value the number's
+// length decides (11 digits CPF, 12 CEI, otherwise CNPJ).
+TnTipoInscrFederal TipoInscricao(int32_t tipo, const std::string& numero) {
+  switch (tipo) {
+    case 1: return TnTipoInscrFederal::CNPJ;
+    case 2: return TnTipoInscrFederal::CPF;
+    case 3: return TnTipoInscrFederal::CEI;
+    default: break;
+  }
+  const size_t digitos = FormatarInscrFederal(TnTipoInscrFederal::CNPJ, numero, 0, false).size();
+  return digitos == 11 ? TnTipoInscrFederal::CPF
+                       : digitos == 12 ? TnTipoInscrFederal::CEI : TnTipoInscrFederal::CNPJ;
+}
+
+}  // namespace
+
+TstockBookTerms::TstockBookTerms(TnrwReport* rep) : TnrwBaseDll(rep) {}
+
+TstockBookTerms::~TstockBookTerms() { DestruirSQL(curEmpresas); }
+
+std::string TstockBookTerms::Versao() { return "[versao: 1.1.22.0]"; }
+
+std::string TstockBookTerms::DescricaoFolha(const std::string& texto) {
+  if (texto.empty()) return {};
+  const size_t n = PrimeiroCaractere(texto);
+  std::string palavra = AnsiUpperCase(texto.substr(0, n)) + AnsiLowerCase(texto.substr(n));
+  while (!palavra.empty() && (palavra.back() == 's' || palavra.back() == 'S')) palavra.pop_back();
+  return palavra;
+}
+
+std::string TstockBookTerms::Pontilhado() {
+  std::string pontos = " ";
+  for (int i = 0; i < 26; ++i) pontos += ". ";
+  return pontos;
+}
+
+std::string TstockBookTerms::MontarLocal(const TnStringArray& pecas) {
+  if (pecas.empty()) return {};
+  auto peca = [&](size_t i) { return i < pecas.size() ? pecas[i] : std::string(); };
+  return peca(7) + " (" + peca(13) + "), ";
+}
+
+std::string TstockBookTerms::PalavraFolha(int64_t empresa) const {
+  const Variant valor = nDMSQLDataSet().PegarValorCampo(
+      "CFGEMPRESAGEM", "DESCRFOLHALIVRO", "CODIGOEMPRESA = " + ValorParaSQL(Variant(empresa), ftInteger));
+  if (valor.IsNull()) return "Folha";
+  return DescricaoFolha(valor.AsString());
+}
+
+void TstockBookTerms::ImprimirInterno() {
+  TnpqPowerParam* params = Report()->GetParams();
+  FAviso.clear();
+  FAvisoMostrado = false;
+  FImprimeTermo = 0;
+  FAssinaSocio = false;
+  FAssinaContador = false;
+  const int32_t assinaSocio = Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio");
+  FAssinaSocio = assinaSocio == 1 || assinaSocio == 2;
+  FAssinaContador = Inteiro(params->GetValues("pAssinCont"), "pAssinCont") == 1;
+  FCodigoCont = Trim(params->GetValues("pCodigoCont"));
+  FTerceiraAssinatura = true;
+  FImpTermo = StrToIntDef(RepParam("pImpTermo"), 0);
+  FMarcador = "/-#%*&-/";
+
+  // The company query. The selections are turned into conditions (and checked) before any SQL
+  // runs; a list or a range of establishments prints the head offices.
+  const std::string estab = Trim(params->GetValues("pCodigoEstab"));
+  const std::string empresa = Trim(params->GetValues("pCodigoEmpresa"));
+  // Both selections are checked here, a list of establishments too although it only selects
+  // the head offices: a text that is not codes, lists or ranges stops the run.
+  const std::string condicaoEmpresa =
+      empresa.empty() ? std::string()
+                      : FilterInterval(std::vector<std::string>{"E.CODIGOEMPRESA"}, empresa,
+                                       {tiIncluir}, true, 6) + "\r\n";
+  const std::string condicaoEstab =
+      estab.empty() ? std::string()
+                    : FilterInterval(std::vector<std::string>{"F.CODIGOESTAB"}, estab, {tiIncluir}, false, 6);
+  DestruirSQL(curEmpresas);
+  if (!estab.empty() && estab.find('.') == std::string::npos && estab.find(';') == std::string::npos) {
+    const std::string sql = std::string(kSelectEmpresas) + condicaoEstab + condicaoEmpresa + " order by 1, 3";
+    curEmpresas = ExecutarSQL(sql, VarArrayOf({}), true, true, -1, "", nullptr, true);
+  } else {
+    const std::string sql =
+        std::string(kSelectEmpresas) + "F.CODIGOESTAB = 1 " + condicaoEmpresa + "order by 1, 3";
+    curEmpresas = ExecutarSQL(sql, static_cast<TParams*>(nullptr), true, false, -1, "", nullptr, true);
+  }
+  SQLDataSetGuard liberarEmpresas(curEmpresas);
+  if (curEmpresas->IsEmpty()) return;
+
+  ixCodigoEmpresa = curEmpresas->FieldByName("CODIGOEMPRESA")->GetIndex();
+  ixNomeEmpresa = curEmpresas->FieldByName("NOMEEMPRESA")->GetIndex();
+  ixCodigoEstab = curEmpresas->FieldByName("CODIGOESTAB")->GetIndex();
+  ixDataInicioAtiv = curEmpresas->FieldByName("DATAINICIOATIV")->GetIndex();
+  ixCnpj = curEmpresas->FieldByName("INSCRFEDERAL")->GetIndex();
+  ixInscrMunicipal = curEmpresas->FieldByName("INSCRMUNIC")->GetIndex();
+  ixTipoInscr = curEmpresas->FieldByName("TIPOINSCR")->GetIndex();
+  ixInscrEstad = curEmpresas->FieldByName("INSCRESTAD")->GetIndex();
+  ixCodigoAtivMunic = curEmpresas->FieldByName("CODIGOATIVMUNIC")->GetIndex();
+  auto campo = [this](int32_t ix) { return curEmpresas->Fields(ix); };
+
+  FDescPaginas = PalavraFolha(campo(ixCodigoEmpresa)->AsInteger());
+  Report()->MsgConfigurar({"Mensagem"}, 0);
+  const int total = curEmpresas->RecordCount();
+  int feitos = 0;
+  curEmpresas->First();
+  while (!curEmpresas->GetEof()) {
+    const std::string codigoEmpresa = campo(ixCodigoEmpresa)->AsString();
+    const std::string codigoEstab = campo(ixCodigoEstab)->AsString();
+    params->SetValues("pControleCustoEmpresa", codigoEmpresa);
+    FNomeEmpresa = campo(ixNomeEmpresa)->AsString();
+    FTipoInscr = static_cast<int32_t>(campo(ixTipoInscr)->AsInteger());
+    FCodigoEmpresa = static_cast<int32_t>(campo(ixCodigoEmpresa)->AsInteger());
+    FInscrFed = campo(ixCnpj)->AsString();
+    FInscrMunicipal = campo(ixInscrMunicipal)->AsString();
+    FInscrEstad = campo(ixInscrEstad)->AsString();
+    FCodigoAtivMunic = campo(ixCodigoAtivMunic)->AsString();
+    // Every book gets its own blank verso page after its opening term: a second book of the
+    // run must not start on the back of the first one's last sheet.
+    FImprimeTermo = 0;
+
+    const std::string dataInicial = params->GetValues("pDataInicial");
+    const std::string dataFinal = params->GetValues("pDataFinal");
+    const std::string numeroLivro = Trim(params->GetValues("pNumeroLivro"));
+    const std::string numeroFolha = Trim(params->GetValues("pNumeroFolha"));
+
+    const int32_t termoAbertura = StrToIntDef(params->GetValues("pTermo"), 1);
+    if (termoAbertura == 1 || termoAbertura == 3) {
+      params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, Trim(dataInicial),
+                                                        Trim(dataFinal), numeroLivro, numeroFolha, "1"));
+      ConfigurarCabecalhoTermo(true, 1, true);
+      TermPieces = StrToStrArray(BuscarDadosTermo(dataInicial, codigoEmpresa, codigoEstab), FMarcador);
+      // A company whose activity started after the book's start dates its opening term then.
+      const TField* inicioAtiv = campo(ixDataInicioAtiv);
+      const TDateTime inicio = Data(dataInicial, "Parâmetro pDataInicial");
+      const std::string dataTermo =
+          !inicioAtiv->IsNull() && inicioAtiv->AsDateTime() > inicio ? inicioAtiv->AsString() : dataInicial;
+      ImprimirCorpoTermo(dataTermo, 1);
+      VerificarFrenteVerso();
+    }
+    if (StrToIntDef(params->GetValues("pTermo"), 3) == 3 && !Report()->GetCSLIsPageEnd()) {
+      Report()->SetCSLIsPageEnd(true);
+    }
+    const int32_t termoEncerramento = StrToIntDef(params->GetValues("pTermo"), 2);
+    if (termoEncerramento == 2 || termoEncerramento == 3) {
+      params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, Trim(dataInicial),
+                                                        Trim(dataFinal), numeroLivro, numeroFolha, "2"));
+      ConfigurarCabecalhoTermo(false, 1, true);
+      TermPieces = StrToStrArray(BuscarDadosTermo(dataFinal, codigoEmpresa, codigoEstab), FMarcador);
+      ImprimirCorpoTermo(dataFinal, 2);
+    }
+
+    const int64_t empresaAnterior = campo(ixCodigoEmpresa)->AsInteger();
+    ++feitos;
+    if (Report()->CSLShowProgress(feitos, total)) break;
+    curEmpresas->Next();
+    if (campo(ixCodigoEmpresa)->AsInteger() != empresaAnterior) {
+      FAvisoMostrado = false;
+      FDescPaginas = PalavraFolha(campo(ixCodigoEmpresa)->AsInteger());
+    }
+    Report()->SetCSLIsPageEnd(true);
+  }
+}
+
+void TstockBookTerms::VerificarFrenteVerso() {
+  const std::string condicao =
+      " CODIGOEMPRESA = " + ValorParaSQL(Variant(curEmpresas->Fields(ixCodigoEmpresa)->AsString())) +
+      " and " + " CODIGOESTAB = " +
+      ValorParaSQL(Variant(curEmpresas->Fields(ixCodigoEstab)->AsString())) + " and " +
+      " TIPOLIVRO = 11";
+  if (VarToIntDef(nDMSQLDataSet().PegarValorCampo("CONTROLELIVRO", "FRENTEVERSO", condicao), 0) != 1) {
+    return;
+  }
+  if (!Report()->GetCSLIsPageEnd()) Report()->SetCSLIsPageEnd(true);
+  const int numeracao =
+      VarToIntDef(nDMSQLDataSet().PegarValorCampo("CONTROLELIVRO", "TIPOIMPNUMERACAO", condicao), 0);
+  ConfigurarCabecalhoTermo(true, 2, numeracao == 0);
+  ImprimirFolhaEmBranco();
+}
+
+void TstockBookTerms::ConfigurarCabecalhoTermo(bool abertura, int pagina, bool comLinhaLivro) {
+  TnpqPowerParam* params = Report()->GetParams();
+  params->SetValues("pTipoTermo", abertura ? kAbertura : kEncerramento);
+  const int32_t folha =
+      abertura ? pagina : Inteiro(params->GetValues("pNumeroFolha"), "pNumeroFolha");
+  if (comLinhaLivro) {
+    const int32_t livro = Inteiro(params->GetValues("pNumeroLivro"), "pNumeroLivro");
+    params->SetValues("pLivro", " Livro: " + FormatFloat("0000", livro) + "  " + FDescPaginas +
+                                    ": " + FormatFloat("0000", folha));
+  } else {
+    params->SetValues("pLivro", "");
+  }
+  params->SetValues("pCabecalho", FNomeEmpresa);
+  params->SetValues("pInscrFed", FormatarInscrFederal(TipoInscricao(FTipoInscr, FInscrFed), FInscrFed,
+                                                      FCodigoEmpresa, true));
+  const int32_t tipoLivro = StrToIntDef(params->GetValues("pTipoLivro"), 1);
+  if (tipoLivro == 3 || tipoLivro == 9) {
+    RepParam("pInscrEstadMunicipal", "Inscrição Municipal: " + FInscrMunicipal);
+    RepParam("pAtivMuncipal",
+             FCodigoAtivMunic.empty() ? std::string() : "Atividade Municipal: " + FCodigoAtivMunic);
+  } else {
+    RepParam("pInscrEstadMunicipal", "Inscrição Estadual: " + FormatarInscricaoEstadual(FInscrEstad));
+  }
+}
+
+std::string TstockBookTerms::MontarTextoTermo(const std::string& empresa,
+                                              const std::string& dataInicial,
+                                              const std::string& dataFinal,
+                                              const std::string& numeroLivro,
+                                              const std::string& numeroFolha,
+                                              const std::string& tipo) {
+  TnReportFunctions* funcoes = Report()->ReportFunctions();
+  std::string texto = funcoes->CallFunction(
+      funcoes->IndexOfFunction("gemVTextoTermo"),
+      {numeroLivro, numeroFolha, empresa, dataInicial, dataFinal, tipo});
+  texto = PorEspacosEntrePalavras(texto);
+  if (FImpTermo != 0) {
+    TnpqPowerParam* params = Report()->GetParams();
+    const std::string inicio = Trim(params->GetValues("pDataInicial"));
+    const std::string fim = Trim(params->GetValues("pDataFinal"));
+    texto = ReplaceAll(texto, "no  período  de  " + inicio + "  a  " + fim,
+                       "demonstrando  o  estoque  existente  em  " + fim);
+  }
+  return texto;
+}
+
+std::string TstockBookTerms::BuscarDadosTermo(const std::string& dataTermo,
+                                              const std::string& empresa,
+                                              const std::string& estab) {
+  FEmpresa = empresa;
+  FEstab = estab;
+  TnReportFunctions* funcoes = Report()->ReportFunctions();
+  return funcoes->CallFunction(funcoes->IndexOfFunction("gemVDadosTermo"),
+                               {empresa, estab, dataTermo, Report()->GetParams()->GetValues("pDataFinal")});
+}
+
+void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, int tipo) {
+  TnpqPowerParam* params = Report()->GetParams();
+  Report()->RepPrintSection(8);
+
+  const int ultima = static_cast<int>(TermPieces.size()) - (tipo == 1 ? 2 : 3);
+  bool legenda = true;
+  for (int i = 0; i <= ultima; ++i) {
+    const std::string& peca = TermPieces[static_cast<size_t>(i)];
+    if (legenda) {
+      const std::string minusculas = AnsiLowerCase(peca);
+      if (minusculas == "oab" || minusculas == "junta comercial") {
+        params->SetValues("pLegenda", "Registrado na " + peca + Pontilhado());
+      } else if (AnsiSameText(peca, "Cartório")) {
+        params->SetValues("pLegenda", "Registrado no " + peca + Pontilhado());
+      } else {
+        params->SetValues("pLegenda", peca + Pontilhado());
+      }
+    } else {
+      params->SetValues("pTexto", peca);
+      Report()->RepPrintSection(9);
+    }
+    legenda = !legenda;
+  }
+
+  params->SetValues("pTexto", MontarLocal(TermPieces) +
+                                  FormatDateTime(" d \"de\" mmmm \"de\" yyyy",
+                                                 Data(dataTermo, "Data do termo")));
+  Report()->RepPrintSection(10);
+
+  if (FAssinaSocio || FAssinaContador) {
+    FAviso = ImprimeAssinaturas(Report(), 11, 12, Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio"),
+                                static_cast<int>(curEmpresas->Fields(ixCodigoEmpresa)->AsInteger()),
+                                FAssinaContador, params->GetValues("pDataFinal"), FTerceiraAssinatura,
+                                FCodigoCont, true, false);
+  }
+  if (!FAviso.empty() && !FAvisoMostrado) {
+    Report()->MsgMensagem(1, "Empresa: " +
+                                 FormatFloat("0000", curEmpresas->Fields(ixCodigoEmpresa)->AsFloat()) +
+                                 " " + curEmpresas->Fields(ixNomeEmpresa)->AsString() + " - " + FAviso);
+    FAvisoMostrado = true;
+  }
+}
+
+void TstockBookTerms::ImprimirFolhaEmBranco() {
+  if (FImprimeTermo != 0) return;
+  TnpqPowerParam* params = Report()->GetParams();
+  params->SetValues("R1", "");
+  for (int i = 1; i <= 25; ++i) {
+    if (i >= 15) params->SetValues("R1", std::string(static_cast<size_t>(i) * 3, ' ') + "**");
+    Report()->RepPrintSection(13);
+  }
+  TnLabel* etiqueta = Report()->LabelByName("Etiqueta8");
+  etiqueta->Font().SetStyle({.bold = true});
+  etiqueta->Font().SetSize(12);
+  params->SetValues("R1", "            E M     B R A N C O            ");
+  FImprimeTermo = 1;
+  Report()->RepPrintSection(14);
+  etiqueta->Font().SetStyle({});
+  etiqueta->Font().SetSize(8);
+  for (int i = 1; i <= 20; ++i) {
+    params->SetValues("R1", i <= 10 ? std::string(static_cast<size_t>(i) * 3, ' ') + "**" : "");
+    Report()->RepPrintSection(15);
+  }
+}
+
+STOCK_REPORT_LIBRARY(TstockBookTerms, {"Versao", {}}, {"ImprimirInterno", {}})

@@ -1,0 +1,93 @@
+#pragma once
+// TstockBookTerms: the opening ("A B E R T U R A") and closing ("E N C E R R A M E N T O")
+// terms of the inventory book, one set per selected company and establishment. The wording of
+// a term and the company's registration data come from the definition's user functions
+// "gemVTextoTermo" and "gemVDadosTermo"; the page word from CFGEMPRESAGEM and the
+// front-and-back setting from CONTROLELIVRO (book type 11). Each opening term of a book printed
+// front and back is followed by a blank verso page. The register book prints these terms inside
+// itself by filling the same parameters on the definition.
+//
+// Sections: 8 the term (title, book line, company, registrations, text), 9 one registration
+// line, 10 the place and date, 11 and 12 the signatures, 13 to 15 the blank page.
+
+#include <cstdint>
+#include <string>
+
+#include "datakit/StringArray.h"
+#include "reportkit/BaseDll.h"
+
+class TDataSet;
+
+class TstockBookTerms : public TnrwBaseDll {
+ public:
+  explicit TstockBookTerms(TnrwReport* rep);
+  ~TstockBookTerms() override;
+
+  std::string Versao() override;
+  void ImprimirInterno() override;
+
+  // The page word of the book line from a DESCRFOLHALIVRO text: the first letter upper-case,
+  // the rest lower-case, every trailing "s" removed ("FOLHAS" -> "Folha", "ss" -> "").
+  static std::string DescricaoFolha(const std::string& texto);
+  // " " followed by 26 ". ": the dotted leader of a registration legend.
+  static std::string Pontilhado();
+  // The place of the place-and-date line: piece 7 + " (" + piece 13 + "), "; empty when there
+  // are no pieces. A piece the text does not have counts as empty.
+  static std::string MontarLocal(const TnStringArray& pecas);
+
+ private:
+  // The page word of company `empresa` (CFGEMPRESAGEM.DESCRFOLHALIVRO; "Folha" when null).
+  std::string PalavraFolha(int64_t empresa) const;
+  // After an opening term: when the book is printed front and back, ends the page and prints
+  // the blank verso page.
+  void VerificarFrenteVerso();
+  // Sets the heading parameters of a term: title, book line (page `pagina` for an opening
+  // term, pNumeroFolha for a closing one), company name and registrations.
+  void ConfigurarCabecalhoTermo(bool abertura, int pagina, bool comLinhaLivro);
+  // The term's text from "gemVTextoTermo", widened to two spaces between words; with
+  // pImpTermo set, the book period is replaced by the stock existing on the final date.
+  std::string MontarTextoTermo(const std::string& empresa, const std::string& dataInicial,
+                               const std::string& dataFinal, const std::string& numeroLivro,
+                               const std::string& numeroFolha, const std::string& tipo);
+  // The registration data from "gemVDadosTermo": pieces separated by the marker.
+  std::string BuscarDadosTermo(const std::string& dataTermo, const std::string& empresa,
+                               const std::string& estab);
+  // Prints sections 8, 9 (each registration), 10 and the signatures of one term.
+  // `tipo` 1 opening, 2 closing.
+  void ImprimirCorpoTermo(const std::string& dataTermo, int tipo);
+  // The blank verso page (sections 13, 14, 15), once until FImprimeTermo is cleared.
+  void ImprimirFolhaEmBranco();
+
+  std::string FDescPaginas;
+  std::string FEmpresa;
+  std::string FEstab;
+  std::string FCodigoCont;
+  std::string FInscrFed;
+  std::string FNomeEmpresa;
+  std::string FInscrMunicipal;
+  std::string FCodigoAtivMunic;
+  std::string FInscrEstad;
+  int32_t FImpTermo = 0;
+  int32_t FImprimeTermo = 0;
+  int32_t ixDataInicioAtiv = 0;
+  int32_t ixCodigoAtivMunic = 0;
+  int32_t ixInscrEstad = 0;
+  int32_t ixInscrMunicipal = 0;
+  int32_t ixCnpj = 0;
+  int32_t FTipoInscr = 0;
+  int32_t FCodigoEmpresa = 0;
+  TDataSet* curEmpresas = nullptr;  // owned by the run: released with DestruirSQL at its end
+  int32_t ixCodigoEmpresa = 0;
+  int32_t ixNomeEmpresa = 0;
+  int32_t ixTipoInscr = 0;
+  int32_t ixCodigoEstab = 0;
+
+  // State of the run, shared with the term body.
+  bool FAssinaSocio = false;
+  bool FAssinaContador = false;
+  bool FTerceiraAssinatura = true;
+  std::string FMarcador;
+  TnStringArray TermPieces;
+  std::string FAviso;
+  bool FAvisoMostrado = false;
+};
