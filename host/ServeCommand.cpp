@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "basekit/Conexao.h"
+#include "basekit/PgDatabase.h"
 #include "host/Commands.h"
 #include "host/serve/WebServer.h"
 #include "rtl/Exception.h"
@@ -29,7 +30,9 @@ int RunServe(const ServeArgs& args) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   try {
-    if (!std::filesystem::exists(args.db)) throw Exception("Banco de dados não encontrado: '" + args.db + "'");
+    if (!EhServidorPostgreSQL(args.db) && !std::filesystem::exists(args.db)) {
+      throw Exception("Banco de dados não encontrado: '" + args.db + "'");
+    }
     SetConexaoPadrao(std::make_unique<TnConexao>(args.db, TnModoAbertura::LeituraEscrita));
     int status = kOk;
     {
@@ -41,7 +44,9 @@ int RunServe(const ServeArgs& args) {
         server.Stop();
       });
       const std::string shown = args.bind.find(':') != std::string::npos ? "[" + args.bind + "]" : args.bind;
-      std::cout << "Telas de parâmetros de " << args.db << " em http://" << shown << ":" << port
+      // A server's connection text may carry a password: only a file is named.
+      const std::string db = EhServidorPostgreSQL(args.db) ? "servidor PostgreSQL" : args.db;
+      std::cout << "Telas de parâmetros de " << db << " em http://" << shown << ":" << port
                 << "/ (Ctrl-C encerra)" << std::endl;
       if (!IsLoopback(args.bind)) {
         std::cout << "Atenção: escutando em " << args.bind

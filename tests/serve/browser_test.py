@@ -18,7 +18,7 @@ try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
-    from selenium.webdriver.support.ui import WebDriverWait
+    from selenium.webdriver.support.ui import Select, WebDriverWait
 except ImportError:
     print("selenium not installed: skipped")
     sys.exit(SKIP)
@@ -143,6 +143,23 @@ def run(driver, base):
         raise AssertionError("a stopped print left a PDF")
     except urllib.error.HTTPError as e:
         assert e.code == 404, e.code
+
+    # The register asks before it updates the book control; "Não" cancels the print.
+    driver.get(base + "/relatorio/stockRegister")
+    wait(driver, "the register's fields", lambda: driver.find_elements(By.ID, "campo-pAtualizarControleLivro"))
+    Select(field(driver, "pAtualizarControleLivro")).select_by_value("1")
+    button = driver.find_element(By.ID, "imprimir")
+    wait(driver, "the print button", button.is_enabled)
+    button.click()
+    dialog = driver.find_element(By.ID, "pergunta")
+    wait(driver, "the question", dialog.is_displayed)
+    assert "atualizar a numeração dos livros" in driver.find_element(By.ID, "pergunta-texto").text
+    driver.save_screenshot(os.path.join(WORK, "pergunta.png"))
+    [no] = [b for b in dialog.find_elements(By.TAG_NAME, "button") if b.text == "Não"]
+    no.click()
+    messages = driver.find_element(By.ID, "mensagens")
+    wait(driver, "the cancelled message", lambda: "A impressão foi cancelada pelo usuário." in messages.text)
+    assert status(driver) == "Nada foi impresso; nenhum arquivo foi gerado.", status(driver)
 
 
 if __name__ == "__main__":

@@ -186,7 +186,7 @@
     } else if (s.estado === 'parado') {
       status = 'Impressão interrompida: nada foi publicado.';
     } else if (s.estado === 'vazio') {
-      status = 'Nada foi impresso com estes parâmetros; nenhum arquivo foi gerado.';
+      status = 'Nada foi impresso; nenhum arquivo foi gerado.';
     } else if (s.estado === 'erro') {
       status = 'A impressão terminou com erro.';
     }
