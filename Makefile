@@ -2,7 +2,7 @@
 PACKAGES := build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
             libharfbuzz-dev libcairo2-dev nlohmann-json3-dev libcli11-dev libutf8proc-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils \
-            libpq-dev postgresql
+            libpq-dev postgresql libcpp-httplib-dev chromium chromium-driver python3-selenium
 PRESET ?= release
 BUILD := build/$(PRESET)
 

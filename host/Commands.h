@@ -32,6 +32,12 @@ struct PrintArgs {
   bool cloud = false;  // hosted mode: reports ask no confirmation
 };
 
+struct ServeArgs {
+  std::string db;
+  int port = 8080;
+  std::string bind = "127.0.0.1";
+};
+
 int RunDemo(const DemoArgs& args);
 int RunList();
 // Describes the parameters of the definition `args` would print (after the print command's
@@ -43,6 +49,8 @@ int RunReportHelp(const PrintArgs& args);
 // "" when there is none.
 std::string ChooseDefinition(const std::string& requested, const std::string& definition);
 int RunPrint(const PrintArgs& args);
+// Serves the parameter screens in a browser until Ctrl-C (or SIGTERM).
+int RunServe(const ServeArgs& args);
 
 // Names of the reports in the definition folder, sorted.
 std::vector<std::string> KnownReports();

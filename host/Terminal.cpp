@@ -78,13 +78,15 @@ void EndProgress() {
   }
 }
 
+int FixedAnswer(const DialogRequest& request, Answers answers) {
+  const int last = static_cast<int>(request.buttons.size()) - 1;
+  if (answers == Answers::Yes) return FindButton(request, {"Sim", "Yes", "OK", "Confirmar"}, 0);
+  return FindButton(request, {"Não", "Nao", "No", "Cancelar"}, last < 0 ? 0 : last);
+}
+
 DialogHandler MakeDialogHandler(Answers answers) {
   return [answers](const DialogRequest& request) -> int {
-    const int last = static_cast<int>(request.buttons.size()) - 1;
-    if (answers == Answers::Yes) return FindButton(request, {"Sim", "Yes", "OK", "Confirmar"}, 0);
-    if (answers == Answers::No) {
-      return FindButton(request, {"Não", "Nao", "No", "Cancelar"}, last < 0 ? 0 : last);
-    }
+    if (answers != Answers::Ask) return FixedAnswer(request, answers);
     if (!isatty(STDIN_FILENO)) {
       throw Exception("O relatório fez uma pergunta e não há terminal para respondê-la (use --yes ou --no): " +
                       request.text);

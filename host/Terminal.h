@@ -31,6 +31,11 @@ ProgressHandler MakeProgress(const std::string& report);
 // Clears the progress bar line, if one was drawn.
 void EndProgress();
 
+// The button that answers `request` as --yes (Yes) or --no (No) would: the first "Sim"/"OK"
+// button (else the first), or the first "Não"/"Cancelar" button (else the last).
+// REQUIRES: answers is Yes or No.
+int FixedAnswer(const DialogRequest& request, Answers answers);
+
 // The dialog handler for `answers`. Ask reads the choice from the terminal; without a terminal
 // it raises Exception telling to use --yes or --no.
 DialogHandler MakeDialogHandler(Answers answers);

@@ -91,6 +91,13 @@ int main(int argc, char** argv) {
   print_cmd->add_flag("--cloud", print.cloud,
                       "Modo hospedado (nuvem): os relatórios não pedem confirmações");
 
+  ServeArgs serve;
+  CLI::App* serve_cmd = app.add_subcommand("serve", "Abre as telas de parâmetros no navegador");
+  AddPlaceOptions(*serve_cmd, places,
+                  "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
+  serve_cmd->add_option("--port", serve.port, "Porta")->capture_default_str()->check(CLI::Range(0, 65535));
+  serve_cmd->add_option("--bind", serve.bind, "Endereço em que escutar")->capture_default_str();
+
   UsePortuguese(app);
 
   try {
@@ -118,6 +125,10 @@ int main(int argc, char** argv) {
     std::cerr << "Erro: falta a opção --db (o arquivo do banco de dados).\n"
                  "Use --help para ver as opções.\n";
     return kUsage;
+  }
+  if (app.got_subcommand("serve")) {
+    serve.db = places.db;
+    return RunServe(serve);
   }
   print.db = places.db;
   print.answers = yes ? Answers::Yes : no ? Answers::No : Answers::Ask;

@@ -68,8 +68,8 @@ void TnpqParamItem::CheckValue() const {
   if (!ok) {
     throw Exception("Valor inválido para o parâmetro " + name_ +
                     (caption_.empty() ? "" : " (" + caption_ + ")") + ": '" + value_ +
-                    "' não é " + (type_ == TnParamType::Date ? "uma " : "um ") +
-                    ParamTypeName(type_) + " válido; aceita " + ParamTypeAccepts(type_) +
-                    ", ex.: " + ParamTypeExample(type_) + ".");
+                    "' não é " + (type_ == TnParamType::Date ? std::string("uma data válida")
+                                                            : std::string("um ") + ParamTypeName(type_) + " válido") +
+                    "; aceita " + ParamTypeAccepts(type_) + ", ex.: " + ParamTypeExample(type_) + ".");
   }
 }

@@ -151,6 +151,7 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
   def->file = file;
   def->name = r.Text(doc, "name", "raiz", {}, true);
   def->title = r.Text(doc, "title", "raiz");
+  def->description = r.Text(doc, "description", "raiz");
   def->plugin = r.Text(doc, "plugin", "raiz");
 
   if (doc.contains("page")) {

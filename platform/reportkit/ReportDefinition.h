@@ -76,6 +76,7 @@ struct ReportDefinition {
   std::string file;     // where it was read from, for messages
   std::string name;
   std::string title;
+  std::string description;  // one line on what the report prints, for lists of reports
   std::string plugin;   // library that prints it (stockItems ...), empty for none
   PageDef page;
   // The character grid of a text page, over the printable area: from the definition's "text"

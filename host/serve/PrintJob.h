@@ -1,0 +1,113 @@
+#pragma once
+// PrintJob: one print started from a parameter screen, shared between the platform thread
+// that runs it and the web requests that watch it, stop it and answer its questions.
+//
+// The print runs on the platform thread (Run). Its progress display records pages and rows and
+// answers "stop" once RequestStop was called; a question the report asks (nMessageDlg) waits
+// there until the browser answers it (Answer), the print is stopped (the question gets the
+// "Não"/"Cancelar" answer). The job's files (the PDF and the page
+// previews) live in its own private folder, removed with the job.
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "basekit/MessageDlg.h"
+#include "host/serve/RunFolder.h"
+
+namespace stock::serve {
+
+class PlatformThread;
+
+enum class JobState {
+  Waiting,  // in line behind another print
+  Running,
+  Asking,   // a question waits for the browser's answer
+  Done,     // printed: the PDF and the previews are there
+  Stopped,  // stopped by the user; nothing was published
+  Empty,    // ran to its end and printed nothing
+  Failed,   // the report raised an error
+};
+
+struct JobDialog {
+  int id = 0;  // increases with every question of the job
+  std::string text;
+  TMsgDlgType type = mtInformation;
+  std::vector<std::string> buttons;
+};
+
+// What the browser is shown of a job.
+struct JobView {
+  JobState state = JobState::Waiting;
+  int done = 0, total = 0;  // the report's own progress (rows)
+  int pages = 0;            // pages begun so far, or printed in the end
+  int preview_pages = 0;    // pages with a preview image (the first ones)
+  std::optional<JobDialog> dialog;
+  std::vector<std::pair<int, std::string>> messages;  // (kind, text) once the run ended
+  std::string error;
+};
+
+class PrintJob {
+ public:
+  using Values = std::vector<std::pair<std::string, std::string>>;
+
+  // A job printing `report` with the input parameter values `values`. Creates its folder
+  // (raises Exception when it cannot).
+  PrintJob(std::string report, Values values);
+  ~PrintJob();
+  PrintJob(const PrintJob&) = delete;
+  PrintJob& operator=(const PrintJob&) = delete;
+
+  const std::string& Report() const { return report_; }
+
+  // Prints on the calling thread, the platform thread: installs the job's dialog handler,
+  // runs the report into the PDF and the previews and records how it ended. `between_rows`,
+  // when given, runs the platform's pending tasks from the progress display. Never raises.
+  void Run(PlatformThread* between_rows);
+
+  // Asks the print to stop (a job still in line ends at once); a question waiting is
+  // answered "Não"/"Cancelar".
+  void RequestStop();
+  // Answers question `dialog_id` with button `button` (0-based). Returns false when that
+  // question is not waiting or the button does not exist.
+  bool Answer(int dialog_id, int button);
+
+  JobView View() const;
+  bool Ended() const;
+  // When the run ended (only meaningful once Ended()).
+  std::chrono::steady_clock::time_point EndedAt() const;
+
+  // The PDF once Done, else nullopt.
+  std::optional<std::filesystem::path> Pdf() const;
+  // The preview of page n (1-based) once Done and when it was drawn, else nullopt.
+  std::optional<std::filesystem::path> Preview(int n) const;
+
+ private:
+  bool OnProgress(int done, int total);
+  int OnDialog(const DialogRequest& request);
+  void End(JobState state);
+
+  const std::string report_;
+  const Values values_;
+  RunFolder folder_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable answered_;
+  JobView view_;
+  bool stop_ = false;
+  std::optional<int> answer_;
+  int questions_ = 0;
+  PlatformThread* between_rows_ = nullptr;  // set by Run, on the platform thread
+  std::chrono::steady_clock::time_point ended_at_;
+};
+
+// "fila", "imprimindo" ... the names the page knows the states by.
+const char* JobStateName(JobState state);
+
+}  // namespace stock::serve

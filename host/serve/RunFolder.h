@@ -1,0 +1,23 @@
+#pragma once
+// RunFolder: a private temporary folder (mode 0700) for one print's files, removed with
+// everything in it when the object is destroyed.
+
+#include <filesystem>
+
+namespace stock::serve {
+
+class RunFolder {
+ public:
+  // Creates "<temp>/stockreports-XXXXXX". Raises Exception when it cannot.
+  RunFolder();
+  ~RunFolder();
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace stock::serve

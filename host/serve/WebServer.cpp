@@ -1,0 +1,360 @@
+#include "host/serve/WebServer.h"
+
+#include <httplib.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "host/Commands.h"
+#include "host/serve/PlatformThread.h"
+#include "host/serve/ScreenSessions.h"
+#include "host/serve/WebPages.h"
+#include "reportkit/DMReport.h"
+#include "reportkit/ReportDefinition.h"
+#include "rtl/Exception.h"
+
+namespace stock::serve {
+
+namespace {
+
+using json = nlohmann::json;
+
+const char* TypeName(TnParamType type) {
+  switch (type) {
+    case TnParamType::Text: return "texto";
+    case TnParamType::Integer: return "inteiro";
+    case TnParamType::Float: return "numero";
+    case TnParamType::Date: return "data";
+    case TnParamType::Flag: return "indicador";
+    case TnParamType::Interval: return "intervalo";
+  }
+  return "texto";
+}
+
+json ToJson(const ScreenView& view) {
+  json fields = json::array();
+  for (const ScreenField& f : view.fields) {
+    fields.push_back({{"nome", f.name}, {"tipo", TypeName(f.type)}, {"rotulo", f.caption}, {"valor", f.value}});
+  }
+  return {{"relatorio", view.report}, {"titulo", view.title}, {"campos", fields}, {"erros", view.errors}};
+}
+
+json ToJson(const PrintView& view) {
+  if (!view.exists) return {{"estado", "nenhuma"}};
+  const JobView& job = view.job;
+  json messages = json::array();
+  for (const auto& [kind, text] : job.messages) messages.push_back({{"tipo", kind}, {"texto", text}});
+  json out = {{"estado", JobStateName(job.state)}, {"aFrente", view.ahead},  {"feitos", job.done},
+              {"total", job.total},                 {"paginas", job.pages}, {"previas", job.preview_pages},
+              {"mensagens", messages},              {"erro", job.error},    {"campoErro", view.error_field}};
+  if (job.dialog) {
+    out["pergunta"] = {{"id", job.dialog->id}, {"texto", job.dialog->text}, {"botoes", job.dialog->buttons}};
+  }
+  return out;
+}
+
+void SendJson(httplib::Response& res, const json& body, int status = 200) {
+  res.status = status;
+  res.set_content(body.dump(), "application/json; charset=utf-8");
+}
+
+void SendError(httplib::Response& res, int status, const std::string& text) {
+  SendJson(res, {{"erro", text}}, status);
+}
+
+// The body of a POST as a JSON object; raises Exception for anything else.
+json Body(const httplib::Request& req) {
+  if (req.body.empty()) return json::object();
+  json body = json::parse(req.body, nullptr, false);
+  if (!body.is_object()) throw Exception("Requisição inválida: o corpo deve ser um objeto JSON.");
+  return body;
+}
+
+std::string TextOf(const json& body, const char* key) {
+  auto it = body.find(key);
+  if (it == body.end()) return {};
+  if (!it->is_string()) throw Exception(std::string("Requisição inválida: '") + key + "' deve ser um texto.");
+  return it->get<std::string>();
+}
+
+int IntOf(const json& body, const char* key) {
+  auto it = body.find(key);
+  if (it == body.end() || !it->is_number_integer()) {
+    throw Exception(std::string("Requisição inválida: '") + key + "' deve ser um número inteiro.");
+  }
+  return it->get<int>();
+}
+
+bool IsLoopback(const std::string& address) {
+  return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
+}
+
+// "host" of a Host header "host:port" ("[::1]:8080" gives "[::1]").
+std::string HostName(const std::string& header) {
+  if (!header.empty() && header[0] == '[') return header.substr(0, header.find(']') + 1);
+  return header.substr(0, header.find(':'));
+}
+
+// The reports that have a screen, for the list page.
+std::vector<ReportEntry> ReportList() {
+  std::vector<ReportEntry> list;
+  for (const std::string& name : host::KnownReports()) {
+    try {
+      auto def = LoadReportDefinition(DefinitionPath(name));
+      if (def->plugin.empty()) continue;
+      list.push_back({name, def->title, def->description});
+    } catch (const Exception&) {
+      list.push_back({name, name, "Definição com erro: este relatório não pode ser aberto."});
+    }
+  }
+  return list;
+}
+
+}  // namespace
+
+struct WebServer::Impl {
+  PlatformThread platform;
+  ScreenSessions sessions{platform};
+  httplib::Server http;
+  std::string bound_address;
+  int bound_port = 0;
+
+  std::mutex sweep_mutex;
+  std::condition_variable sweep_wake;
+  bool quitting = false;
+  std::thread sweeper;
+
+  Impl();
+  ~Impl();
+  bool Allowed(const httplib::Request& req, httplib::Response& res) const;
+  void Routes();
+  // Runs `action` for the screen in the request's path, answering errors as JSON.
+  template <class F>
+  void WithScreen(const httplib::Request& req, httplib::Response& res, F action);
+};
+
+WebServer::Impl::Impl() {
+  http.set_payload_max_length(kMaxBody);
+  http.set_read_timeout(10);
+  http.set_default_headers({
+      {"Content-Security-Policy",
+       "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "
+       "frame-ancestors 'none'; base-uri 'none'; form-action 'none'"},
+      {"X-Content-Type-Options", "nosniff"},
+      {"X-Frame-Options", "DENY"},
+      {"Referrer-Policy", "no-referrer"},
+      {"Cache-Control", "no-store"},
+  });
+  http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    return Allowed(req, res) ? httplib::Server::HandlerResponse::Unhandled
+                             : httplib::Server::HandlerResponse::Handled;
+  });
+  http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+    if (!res.body.empty()) return;
+    if (res.status == 413) {
+      SendError(res, 413, "Requisição grande demais.");
+    } else if (res.status == 404) {
+      SendError(res, 404, "Endereço não encontrado.");
+    }
+  });
+  http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+    SendError(res, 500, "Erro interno do servidor.");
+  });
+  Routes();
+  sweeper = std::thread([this] {
+    std::unique_lock lock(sweep_mutex);
+    while (!sweep_wake.wait_for(lock, std::chrono::minutes(1), [this] { return quitting; })) {
+      lock.unlock();
+      sessions.Sweep(std::chrono::steady_clock::now());
+      lock.lock();
+    }
+  });
+}
+
+WebServer::Impl::~Impl() {
+  {
+    std::lock_guard lock(sweep_mutex);
+    quitting = true;
+  }
+  sweep_wake.notify_all();
+  sweeper.join();
+}
+
+bool WebServer::Impl::Allowed(const httplib::Request& req, httplib::Response& res) const {
+  // Another name pointed at this machine (DNS rebinding) must not reach a loopback server.
+  const std::string host = req.get_header_value("Host");
+  if (IsLoopback(bound_address)) {
+    const std::string name = HostName(host);
+    const std::string port = host.substr(name.size());
+    const bool ok = (name == "localhost" || name == "[::1]" || name.rfind("127.", 0) == 0) &&
+                    port.size() > 1 && port[0] == ':' && port.substr(1) == std::to_string(bound_port);
+    if (!ok) {
+      SendError(res, 403, "Endereço do servidor não reconhecido: use http://127.0.0.1:" +
+                              std::to_string(bound_port) + "/");
+      return false;
+    }
+  }
+  const std::string origin = req.get_header_value("Origin");
+  if (!origin.empty() && origin != "http://" + host) {
+    SendError(res, 403, "Requisição de outro site recusada.");
+    return false;
+  }
+  // Browsers tell where a request comes from; only the list of reports may be reached from a
+  // link on another site.
+  const std::string site = req.get_header_value("Sec-Fetch-Site");
+  if ((site == "cross-site" || site == "same-site") && req.path != "/") {
+    SendError(res, 403, "Requisição de outro site recusada.");
+    return false;
+  }
+  return true;
+}
+
+template <class F>
+void WebServer::Impl::WithScreen(const httplib::Request& req, httplib::Response& res, F action) {
+  try {
+    std::string token = req.get_header_value("X-Token");
+    if (token.empty()) token = req.get_param_value("t");
+    action(req.matches[1].str(), token);
+  } catch (const ScreenNotFound& e) {
+    SendError(res, 404, e.what());
+  } catch (const ScreenForbidden& e) {
+    SendError(res, 403, e.what());
+  } catch (const std::exception& e) {
+    SendError(res, 409, e.what());
+  }
+}
+
+void WebServer::Impl::Routes() {
+  http.Get("/", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(ListPage(ReportList()), "text/html; charset=utf-8");
+  });
+  http.Get("/app.js", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(ScriptText(), "text/javascript; charset=utf-8");
+  });
+  http.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
+  http.Get("/app.css", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(StyleText(), "text/css; charset=utf-8");
+  });
+  http.Get(R"(/relatorio/([A-Za-z0-9_]{1,64}))", [this](const httplib::Request& req, httplib::Response& res) {
+    const std::string report = req.matches[1].str();
+    std::vector<ReportEntry> list = ReportList();
+    auto it = std::find_if(list.begin(), list.end(), [&](const ReportEntry& e) { return e.name == report; });
+    if (it == list.end()) {
+      res.status = 404;
+      res.set_content(MessagePage("Relatório desconhecido", "Não há relatório chamado '" + report + "'."),
+                      "text/html; charset=utf-8");
+      return;
+    }
+    try {
+      const ScreenSessions::Opened opened = sessions.Open(report);
+      res.set_content(ScreenPage(*it, opened.id, opened.token), "text/html; charset=utf-8");
+    } catch (const std::exception& e) {
+      res.status = 503;
+      res.set_content(MessagePage("Não foi possível abrir o relatório", e.what()), "text/html; charset=utf-8");
+    }
+  });
+
+  const std::string screen = R"(/api/tela/([0-9a-f]{32}))";
+  http.Get(screen, [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      SendJson(res, ToJson(sessions.View(id, token)));
+    });
+  });
+  http.Post(screen + "/evento", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      const json body = Body(req);
+      SendJson(res, ToJson(sessions.Event(id, token, TextOf(body, "tipo"), TextOf(body, "campo"),
+                                          TextOf(body, "valor"))));
+    });
+  });
+  http.Post(screen + "/imprimir", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      sessions.Print(id, token);
+      SendJson(res, ToJson(sessions.Status(id, token)));
+    });
+  });
+  http.Get(screen + "/impressao", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      SendJson(res, ToJson(sessions.Status(id, token)));
+    });
+  });
+  http.Post(screen + "/parar", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      sessions.Stop(id, token);
+      SendJson(res, ToJson(sessions.Status(id, token)));
+    });
+  });
+  http.Post(screen + "/responder", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      const json body = Body(req);
+      if (!sessions.Answer(id, token, IntOf(body, "pergunta"), IntOf(body, "botao"))) {
+        throw Exception("Esta pergunta não está mais esperando resposta.");
+      }
+      SendJson(res, ToJson(sessions.Status(id, token)));
+    });
+  });
+  http.Post(screen + "/fechar", [this](const httplib::Request& req, httplib::Response& res) {
+    // Sent as the page goes away (navigator.sendBeacon): the token comes as the body.
+    httplib::Request with_token = req;
+    if (!req.has_header("X-Token")) with_token.set_header("X-Token", req.body);
+    WithScreen(with_token, res, [&](const std::string& id, const std::string& token) {
+      sessions.Close(id, token);
+      SendJson(res, {{"fechada", true}});
+    });
+  });
+  http.Get(screen + R"(/pagina/([0-9]{1,4}))", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      std::shared_ptr<PrintJob> job = sessions.Job(id, token);
+      const int page = std::stoi(req.matches[2].str());
+      const auto path = job ? job->Preview(page) : std::nullopt;
+      if (!path) return SendError(res, 404, "Não há prévia desta página.");
+      std::ifstream in(*path, std::ios::binary);
+      std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      res.set_content(std::move(png), "image/png");
+    });
+  });
+  http.Get(screen + "/pdf", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      std::shared_ptr<PrintJob> job = sessions.Job(id, token);
+      const auto path = job ? job->Pdf() : std::nullopt;
+      if (!path) return SendError(res, 404, "Não há PDF desta tela: imprima o relatório primeiro.");
+      auto file = std::make_shared<std::ifstream>(*path, std::ios::binary);
+      const auto size = static_cast<size_t>(std::filesystem::file_size(*path));
+      res.set_header("Content-Disposition", "attachment; filename=\"" + job->Report() + ".pdf\"");
+      // The job (and so its folder) lives until the file has been sent.
+      res.set_content_provider(size, "application/pdf",
+                               [job, file](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 std::vector<char> buffer(std::min<size_t>(length, 64 * 1024));
+                                 file->seekg(static_cast<std::streamoff>(offset));
+                                 file->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+                                 const auto n = file->gcount();
+                                 if (n <= 0) return false;
+                                 sink.write(buffer.data(), static_cast<size_t>(n));
+                                 return true;
+                               });
+    });
+  });
+}
+
+WebServer::WebServer() : impl_(std::make_unique<Impl>()) {}
+
+WebServer::~WebServer() { Stop(); }
+
+int WebServer::Bind(const std::string& address, int port) {
+  const int bound = port == 0 ? impl_->http.bind_to_any_port(address) : (impl_->http.bind_to_port(address, port) ? port : -1);
+  if (bound <= 0) {
+    throw Exception("Não foi possível escutar em " + address + ":" + std::to_string(port) +
+                    " (a porta está em uso ou o endereço não é desta máquina).");
+  }
+  impl_->bound_address = address;
+  impl_->bound_port = bound;
+  return bound;
+}
+
+void WebServer::Listen() { impl_->http.listen_after_bind(); }
+
+void WebServer::Stop() { impl_->http.stop(); }
+
+}  // namespace stock::serve
