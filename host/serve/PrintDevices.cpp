@@ -22,9 +22,9 @@ void PrintDevices::BeginDocument(const DocumentInfo& info) {
   png_->BeginDocument(info);
 }
 
-void PrintDevices::BeginPage(int page_number, double width, double height) {
-  pdf_->BeginPage(page_number, width, height);
-  png_->BeginPage(page_number, width, height);
+void PrintDevices::BeginPage(int page_number, const PageFormat& page) {
+  pdf_->BeginPage(page_number, page);
+  png_->BeginPage(page_number, page);
   if (on_page_) on_page_();
 }
 

@@ -19,7 +19,7 @@ class PrintDevices : public OutputDevice {
   ~PrintDevices() override;
 
   void BeginDocument(const DocumentInfo& info) override;
-  void BeginPage(int page_number, double width, double height) override;
+  void BeginPage(int page_number, const PageFormat& page) override;
   void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align) override;
   void DrawLine(double x1, double y1, double x2, double y2, double thickness) override;
   void EndPage() override;
