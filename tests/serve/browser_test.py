@@ -18,6 +18,7 @@ try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
     from selenium.webdriver.support.ui import Select, WebDriverWait
 except ImportError:
     print("selenium not installed: skipped")
@@ -50,8 +51,11 @@ def field(driver, name):
 
 
 def type_into(driver, name, text):
+    # As a clerk does: into the field, select what it holds, type over it. The field has the
+    # focus throughout, so no answer still on its way from the server rewrites it.
     f = field(driver, name)
-    f.clear()
+    f.click()
+    f.send_keys(Keys.CONTROL, "a")
     f.send_keys(text)
 
 
