@@ -1,5 +1,5 @@
 # The project's two commands: `make test` and `make demo`. Both install what is missing first.
-PACKAGES := build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
+PACKAGES := build-essential cmake ninja-build ccache pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
             libharfbuzz-dev libcairo2-dev nlohmann-json3-dev libcli11-dev libutf8proc-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils \
             libpq-dev postgresql libcpp-httplib-dev chromium chromium-driver python3-selenium
