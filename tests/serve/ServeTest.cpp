@@ -98,10 +98,12 @@ std::string ValueOf(const ScreenView& view, const std::string& name) {
 }
 
 TEST_F(Serve, PlatformThreadRunsEventsBetweenTheRowsOfAPrintAndKeepsPrintsInLine) {
-  PlatformThread platform;
+  // The promises outlive the platform thread, which may still be inside the print when the
+  // test ends.
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::promise<void> started;
+  PlatformThread platform;
   const uint64_t first = platform.QueuePrint([&] {
     started.set_value();
     while (released.wait_for(1ms) != std::future_status::ready) platform.RunPendingTasks();
@@ -121,12 +123,13 @@ TEST_F(Serve, PlatformThreadRunsEventsBetweenTheRowsOfAPrintAndKeepsPrintsInLine
 }
 
 TEST_F(Serve, PlatformThreadCallGivesUpWhenAPrintDoesNotLetEventsIn) {
-  PlatformThread platform;
   std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
   std::promise<void> started;
+  PlatformThread platform;
   platform.QueuePrint([&] {
     started.set_value();
-    release.get_future().wait();
+    released.wait();
   });
   started.get_future().wait();
   EXPECT_THROW(platform.Call([] { return 1; }, 50ms), Exception);
