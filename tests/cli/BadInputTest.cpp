@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/CommandRun.h"
+#include "support/CommandRun.h"
 #include "output/OutputTestSupport.h"
 
 namespace {

@@ -12,36 +12,21 @@
 #include <string>
 #include <thread>
 
+#include "support/CommandRun.h"
+
 namespace {
 
+using stock::test::CommandResult;
+using stock::test::RunStockreportsShell;
+
 namespace fs = std::filesystem;
-
-struct Result {
-  int status = -1;
-  std::string output;  // stdout and stderr together
-};
-
-// Runs the command with `args` (already quoted for the shell).
-Result Stockreports(const std::string& args) {
-  // The program finds its plug-ins and definitions next to itself.
-  const std::string command = "env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " +
-                              std::string(STOCKREPORTS_EXE) + " " + args + " 2>&1";
-  Result r;
-  FILE* pipe = popen(command.c_str(), "r");
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
 
 class Cli : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     char pattern[] = "/tmp/clitest-XXXXXX";
     dir_ = mkdtemp(pattern);
-    ASSERT_EQ(Stockreports("demo --db " + dir_ + "/demo.db").status, 0);
+    ASSERT_EQ(RunStockreportsShell("demo --db " + dir_ + "/demo.db").status, 0);
   }
   static void TearDownTestSuite() { fs::remove_all(dir_); }
   static std::string Db() { return " --db " + dir_ + "/demo.db"; }
@@ -52,7 +37,7 @@ std::string Cli::dir_;
 TEST_F(Cli, PrintsTheProductListToEveryFormat) {
   for (const char* ext : {"pdf", "txt", "trace", "png"}) {
     const std::string out = dir_ + "/itens." + ext;
-    Result r = Stockreports("print stockItems" + Db() + " --out " + out);
+    CommandResult r = RunStockreportsShell("print stockItems" + Db() + " --out " + out);
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_NE(r.output.find("páginas"), std::string::npos) << r.output;
     EXPECT_TRUE(fs::exists(out)) << out;
@@ -60,7 +45,7 @@ TEST_F(Cli, PrintsTheProductListToEveryFormat) {
 }
 
 TEST_F(Cli, ListShowsReportsWithTheirParameters) {
-  Result r = Stockreports("list");
+  CommandResult r = RunStockreportsShell("list");
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("stockItems - Relação de Produtos"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("pQuebra (inteiro)"), std::string::npos) << r.output;
@@ -94,7 +79,7 @@ TEST_F(Cli, ErrorsAndUsageHaveTheirExitCodes) {
       {"print stockItems" + Db() + " -p pCodigoEmpresa=99" + out, 3, "Nada foi impresso"},
   };
   for (const Case& c : cases) {
-    Result r = Stockreports(c.args);
+    CommandResult r = RunStockreportsShell(c.args);
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
     EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
   }
@@ -102,7 +87,7 @@ TEST_F(Cli, ErrorsAndUsageHaveTheirExitCodes) {
 }
 
 TEST_F(Cli, OutputInAMissingFolderLeavesNoFile) {
-  Result r = Stockreports("print stockItems" + Db() + " --out " + dir_ + "/falta/itens.pdf");
+  CommandResult r = RunStockreportsShell("print stockItems" + Db() + " --out " + dir_ + "/falta/itens.pdf");
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("falta/itens.pdf"), std::string::npos) << r.output;
   EXPECT_FALSE(fs::exists(dir_ + "/falta"));
@@ -110,7 +95,7 @@ TEST_F(Cli, OutputInAMissingFolderLeavesNoFile) {
 
 TEST_F(Cli, HelpOnEveryCommandInPortuguese) {
   for (const char* cmd : {"--help", "demo --help", "list --help", "print --help"}) {
-    Result r = Stockreports(cmd);
+    CommandResult r = RunStockreportsShell(cmd);
     EXPECT_EQ(r.status, 0) << cmd;
     EXPECT_NE(r.output.find("Uso: stockreports"), std::string::npos) << cmd << r.output;
     EXPECT_NE(r.output.find("Opções:"), std::string::npos) << cmd << r.output;
@@ -120,26 +105,26 @@ TEST_F(Cli, HelpOnEveryCommandInPortuguese) {
 }
 
 TEST_F(Cli, PrintHelpOfAReportListsItsParameters) {
-  Result r = Stockreports("print stockListing --help");
+  CommandResult r = RunStockreportsShell("print stockListing --help");
   EXPECT_EQ(r.status, 0) << r.output;
   for (const char* expected :
        {"Uso: stockreports print", "Parâmetros de stockListing", "pDataInicial (data)",
         "[padrão: 01/01/2026]", "ex.: -p pModelo=1", "ex.: -p pCodigoEmpresa=\"1;3;5..9\""}) {
     EXPECT_NE(r.output.find(expected), std::string::npos) << expected << "\n" << r.output;
   }
-  r = Stockreports("print naoExiste --help");
+  r = RunStockreportsShell("print naoExiste --help");
   EXPECT_EQ(r.status, 2) << r.output;
   EXPECT_NE(r.output.find("Relatório desconhecido"), std::string::npos) << r.output;
 }
 
 TEST_F(Cli, ParametersAreNamedWhateverTheirCaseAndCheckedBeforeTheRun) {
   const std::string out = dir_ + "/caixa.trace";
-  Result r = Stockreports("print stockItems" + Db() + " -p PQUEBRA=0 -p pcodigoempresa=1 --out " + out);
+  CommandResult r = RunStockreportsShell("print stockItems" + Db() + " -p PQUEBRA=0 -p pcodigoempresa=1 --out " + out);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(fs::exists(out));
 
   // A value that does not convert names the parameter, its label and what it accepts.
-  r = Stockreports("print stockListing" + Db() + " -p pdatainicial=32/01/2026 --out " + out);
+  r = RunStockreportsShell("print stockListing" + Db() + " -p pdatainicial=32/01/2026 --out " + out);
   EXPECT_EQ(r.status, 1) << r.output;
   for (const char* expected : {"pDataInicial (Data inicial)", "'32/01/2026'", "dd/mm/aaaa"}) {
     EXPECT_NE(r.output.find(expected), std::string::npos) << expected << "\n" << r.output;
@@ -147,9 +132,9 @@ TEST_F(Cli, ParametersAreNamedWhateverTheirCaseAndCheckedBeforeTheRun) {
 }
 
 TEST_F(Cli, RequiredParameterIsMarkedInTheListAndNamedWhenMissing) {
-  Result r = Stockreports("list");
+  CommandResult r = RunStockreportsShell("list");
   EXPECT_NE(r.output.find("pDataInicial (data) [obrigatório]"), std::string::npos) << r.output;
-  r = Stockreports("print stockBalances" + Db() + " --out " + dir_ + "/saldos.pdf");
+  r = RunStockreportsShell("print stockBalances" + Db() + " --out " + dir_ + "/saldos.pdf");
   EXPECT_EQ(r.status, 2) << r.output;
   EXPECT_NE(r.output.find("Falta o parâmetro obrigatório pDataInicial"), std::string::npos)
       << r.output;
@@ -158,17 +143,17 @@ TEST_F(Cli, RequiredParameterIsMarkedInTheListAndNamedWhenMissing) {
 
 TEST_F(Cli, PlaceOptionsGoBeforeOrAfterTheCommand) {
   const std::string out = dir_ + "/antes.txt";
-  Result r = Stockreports("--db " + dir_ + "/demo.db --definitions " + std::string(STOCK_DEFINITIONS) +
+  CommandResult r = RunStockreportsShell("--db " + dir_ + "/demo.db --definitions " + std::string(STOCK_DEFINITIONS) +
                           " print stockItems --out " + out);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(fs::exists(out));
-  r = Stockreports("list --definitions " + dir_);  // a folder without definitions
+  r = RunStockreportsShell("list --definitions " + dir_);  // a folder without definitions
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("Nenhum relatório encontrado em " + dir_), std::string::npos) << r.output;
 }
 
 TEST_F(Cli, DemoOntoAnExistingFileSaysHowToReplaceIt) {
-  Result r = Stockreports("demo --db " + dir_ + "/demo.db");
+  CommandResult r = RunStockreportsShell("demo --db " + dir_ + "/demo.db");
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("--force"), std::string::npos) << r.output;
 }
@@ -177,7 +162,7 @@ TEST_F(Cli, DemoOntoAnExistingFileSaysHowToReplaceIt) {
 // finished first, 0 with the whole file. Never a partial file.
 TEST_F(Cli, InterruptLeavesNoPartialFile) {
   const std::string db = dir_ + "/grande.db";
-  ASSERT_EQ(Stockreports("demo --products 60000 --months 1 --db " + db).status, 0);
+  ASSERT_EQ(RunStockreportsShell("demo --products 60000 --months 1 --db " + db).status, 0);
   const std::string out = dir_ + "/grande.txt";
   const pid_t pid = fork();
   if (pid == 0) {

@@ -15,7 +15,7 @@
 #include <random>
 #include <thread>
 
-#include "cli/CommandRun.h"
+#include "support/CommandRun.h"
 #include "output/OutputTestSupport.h"
 
 namespace {

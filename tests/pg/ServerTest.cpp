@@ -19,29 +19,14 @@
 #include "datakit/ClientDataSet.h"
 #include "demo/DemoDatabase.h"
 #include "rtl/Exception.h"
+#include "support/CommandRun.h"
 
 namespace {
 
+using stock::test::CommandResult;
+using stock::test::RunStockreportsShell;
+
 namespace fs = std::filesystem;
-
-struct Result {
-  int status = -1;
-  std::string output;
-};
-
-// Runs the command with `args` (quoted for the shell) and the variables `env` ("A=1 B=2").
-Result Stockreports(const std::string& args, const std::string& env = "") {
-  const std::string command = "env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " + env + " " +
-                              std::string(STOCKREPORTS_EXE) + " " + args + " 2>&1";
-  Result r;
-  FILE* pipe = popen(command.c_str(), "r");
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
 
 std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
@@ -114,10 +99,10 @@ TEST_F(Server, EveryReportPrintsTheSameAsFromSqlite) {
       SCOPED_TRACE(report + " " + params + " " + ext);
       const std::string from_server = dir_ + "/server" + ext;
       const std::string from_file = dir_ + "/file" + ext;
-      Result server = Stockreports("print " + report + " --db " + Quote(server_) + " " + params +
+      CommandResult server = RunStockreportsShell("print " + report + " --db " + Quote(server_) + " " + params +
                                    " --out " + from_server + " -q");
       ASSERT_EQ(server.status, 0) << server.output;
-      Result file = Stockreports("print " + report + " --db " + dir_ + "/demo.db " + params +
+      CommandResult file = RunStockreportsShell("print " + report + " --db " + dir_ + "/demo.db " + params +
                                  " --out " + from_file + " -q");
       ASSERT_EQ(file.status, 0) << file.output;
       const std::string expected = ReadFile(from_file);
@@ -214,7 +199,7 @@ TEST_F(Server, BadServersFailWithExitOneAndNoFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Result r = Stockreports("print stockItems --db " + Quote(c.db) + " --out " + out + " -q", c.env);
+    CommandResult r = RunStockreportsShell("print stockItems --db " + Quote(c.db) + " --out " + out + " -q", c.env);
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find(c.expected), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("certa"), std::string::npos) << r.output;
@@ -229,7 +214,7 @@ TEST_F(Server, BadServersFailWithExitOneAndNoFile) {
 TEST_F(Server, TwoRegisterRunsOnOneBookDoNotInterleaveTheirNumbering) {
   const std::string common = "print stockRegister --db " + Quote(server_) +
                              " -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pAtualizarControleLivro=1 --yes -q";
-  Result first = Stockreports(common + " -p pCompetInicial=01/01/2026 -p pCompetFinal=30/06/2026" +
+  CommandResult first = RunStockreportsShell(common + " -p pCompetInicial=01/01/2026 -p pCompetFinal=30/06/2026" +
                               " --out " + dir_ + "/first.txt");
   ASSERT_EQ(first.status, 0) << first.output;
   for (int round = 0; round < 2; ++round) {

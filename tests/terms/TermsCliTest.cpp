@@ -8,34 +8,21 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "support/CommandRun.h"
+
 namespace {
 
+using stock::test::CommandResult;
+using stock::test::RunStockreportsShell;
+
 namespace fs = std::filesystem;
-
-struct Result {
-  int status = -1;
-  std::string output;
-};
-
-Result Stockreports(const std::string& args) {
-  const std::string command = "env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " +
-                              std::string(STOCKREPORTS_EXE) + " " + args + " 2>&1";
-  Result r;
-  FILE* pipe = popen(command.c_str(), "r");
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
 
 class TermsCli : public ::testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/termscli-XXXXXX";
     dir_ = mkdtemp(pattern);
-    ASSERT_EQ(Stockreports("demo --months 1 --products 20 --db " + dir_ + "/demo.db").status, 0);
+    ASSERT_EQ(RunStockreportsShell("demo --months 1 --products 20 --db " + dir_ + "/demo.db").status, 0);
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string Print(const std::string& extra, const std::string& out) {
@@ -46,28 +33,28 @@ class TermsCli : public ::testing::Test {
 };
 
 TEST_F(TermsCli, PortraitByDefaultLandscapeByDefinition) {
-  Result r = Stockreports(Print("-p pCodigoEmpresa=1", "retrato.trace"));
+  CommandResult r = RunStockreportsShell(Print("-p pCodigoEmpresa=1", "retrato.trace"));
   ASSERT_EQ(r.status, 0) << r.output;
   // Company 1's head office is printed on one side: opening and closing terms.
   EXPECT_NE(r.output.find("2 páginas"), std::string::npos) << r.output;
 
-  r = Stockreports(Print("--definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2",
+  r = RunStockreportsShell(Print("--definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2",
                          "paisagem.pdf"));
   ASSERT_EQ(r.status, 0) << r.output;
   // Company 2's book is front and back: the opening term's verso is blank.
   EXPECT_NE(r.output.find("3 páginas"), std::string::npos) << r.output;
   EXPECT_TRUE(fs::exists(dir_ + "/paisagem.pdf"));
 
-  r = Stockreports(Print("--definition stockItems", "x.pdf"));
+  r = RunStockreportsShell(Print("--definition stockItems", "x.pdf"));
   EXPECT_EQ(r.status, 2) << r.output;
   EXPECT_NE(r.output.find("taxBookTermsGraphicP1"), std::string::npos) << r.output;
 
-  r = Stockreports(Print("-p pNumeroLivro=dez", "erro.pdf"));
+  r = RunStockreportsShell(Print("-p pNumeroLivro=dez", "erro.pdf"));
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("pNumeroLivro"), std::string::npos) << r.output;
   EXPECT_FALSE(fs::exists(dir_ + "/erro.pdf"));
 
-  r = Stockreports("list");
+  r = RunStockreportsShell("list");
   EXPECT_NE(r.output.find("stockreports print stockBookTerms --definition taxBookTermsGraphicP1"),
             std::string::npos) << r.output;
 }

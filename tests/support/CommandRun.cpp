@@ -1,4 +1,4 @@
-#include "cli/CommandRun.h"
+#include "support/CommandRun.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace stock::test {
@@ -57,6 +58,19 @@ CommandResult RunStockreports(const std::vector<std::string>& args, long file_si
   int status = 0;
   waitpid(pid, &status, 0);
   Decode(status, result);
+  return result;
+}
+
+CommandResult RunStockreportsShell(const std::string& args, const std::string& env) {
+  const std::string command = "env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " + env + " " +
+                              std::string(STOCKREPORTS_EXE) + " " + args + " 2>&1";
+  CommandResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  Decode(pclose(pipe), result);
   return result;
 }
 

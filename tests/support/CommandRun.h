@@ -20,6 +20,10 @@ struct CommandResult {
 // so a write past the limit fails with EFBIG, as on a full disk.
 CommandResult RunStockreports(const std::vector<std::string>& args, long file_size_limit = 0);
 
+// Runs STOCKREPORTS_EXE through the shell: `args` already quoted for it, `env` a list of
+// assignments ("A=1 B=2") for the run. Plug-ins and definitions are found next to the program.
+CommandResult RunStockreportsShell(const std::string& args, const std::string& env = "");
+
 // Starts the command in the background, its output discarded; returns the process id.
 pid_t StartStockreports(const std::vector<std::string>& args);
 
