@@ -188,6 +188,8 @@ TEST(TextDeviceTest, DegenerateInputStaysInsideTheGrid) {
   text.DrawText({nan, nan, nan, nan}, "x", FontSpec{}, TextAlign::Right);
   text.DrawText({1e300, 1e300, 1e300, 10}, "y", FontSpec{}, TextAlign::Center);
   text.DrawText({-inf, 10, inf, 10}, "z", FontSpec{}, TextAlign::Left);
+  text.DrawWrappedText({nan, nan, nan, nan}, "w w", FontSpec{}, TextAlign::Left);
+  text.DrawWrappedText({0, 0, 1e300, 1e300}, "v v", FontSpec{}, TextAlign::Right);
   text.DrawLine(nan, 0, 1e300, 0, 1);
   text.DrawLine(5, -1e300, 5, 1e300, 1);
   text.Finish();
