@@ -9,7 +9,6 @@
 #include "datakit/FilterInterval.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginRun.h"
-#include "reportkit/WordWrap.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -449,20 +448,16 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
     std::string text = TextOf(b);
-    if (l.GetWordWrap() && !text.empty()) {
-      if (document_->draw_normal) DrawWrapped(l, x0, y0, text);
-      if (record) shown.emplace_back(l.GetName(), std::move(text));
-      continue;
-    }
-    if (!l.GetAutoSize() && !text.empty()) CutToWidth(text, l.Font().Spec(), l.GetWidth());
+    const bool wrap = l.GetWordWrap();
+    if (!wrap && !l.GetAutoSize() && !text.empty()) CutToWidth(text, l.Font().Spec(), l.GetWidth());
     if (document_->draw_normal && !text.empty()) {
       const stock::TextBox box{x0 + l.GetLeft() * k, y0 + l.GetTop() * k, l.GetWidth() * k,
                                l.GetHeight() * k};
-      if (k == 1) {
-        device.DrawText(box, text, l.Font().Spec(), l.GetAlignment());
+      stock::FontSpec font = l.Font().Spec();
+      font.size *= k;
+      if (wrap) {
+        device.DrawWrappedText(box, text, font, l.GetAlignment());
       } else {
-        stock::FontSpec font = l.Font().Spec();
-        font.size *= k;
         device.DrawText(box, text, font, l.GetAlignment());
       }
     }
@@ -475,20 +470,6 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
     }
   }
   if (record) device.OnSection(section.def->number, shown);
-}
-
-void TnrwReport::DrawWrapped(const TnLabel& l, double x0, double y0, const std::string& text) {
-  const stock::FontSpec& font = l.Font().Spec();
-  const double step = stock::LineHeight(font);
-  double top = l.GetTop();
-  for (const std::string& line : stock::WrapText(text, font, l.GetWidth())) {
-    if (top > l.GetTop() && top + step > l.GetTop() + l.GetHeight() + 0.5) break;  // no room left
-    if (!line.empty()) {
-      document_->device->DrawText({x0 + l.GetLeft(), y0 + top, static_cast<double>(l.GetWidth()), step},
-                                  line, font, l.GetAlignment());
-    }
-    top += step;
-  }
 }
 
 void TnrwReport::PrintInternal(TnDMReport* dm) {

@@ -124,8 +124,6 @@ class TnrwReport : public TnpqPowerQuery {
   void OpenPage();
   void PrintNow(const BoundSection& section);
   void Draw(const BoundSection& section, int top);
-  // Draws a WordWrap label's text as lines under one another inside the label's box.
-  void DrawWrapped(const TnLabel& label, double x0, double y0, const std::string& text);
   std::string TextOf(const BoundLabel& bound) const;
   void BindColumns();
 

@@ -1,7 +1,8 @@
 // Every print of `make demo`, read from the Makefile, printed as text over a fresh demo
 // database: each value a label shows (as the trace records it) stands whole in the label's
-// own columns of the text page, no two labels' characters share a cell, and every page keeps
-// within its grid and ends with a form feed.
+// own columns of the text page (a wrapped label's words in order, over consecutive rows), no
+// two labels' characters share a cell, and every page keeps within its grid and ends with a
+// form feed.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -73,6 +74,7 @@ struct Drawn {
   std::string name, text;
   TextBox box;
   TextAlign align;
+  bool wrapped = false;
 };
 
 // The definition a print uses, as the command chooses it: the one named with --definition,
@@ -110,6 +112,11 @@ class Recorder : public OutputDevice {
                 TextAlign align) override {
     pending_.push_back({"", std::string(text), box, align});
     text_.DrawText(box, text, font, align);
+  }
+  void DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
+                       TextAlign align) override {
+    pending_.push_back({"", std::string(text), box, align, true});
+    text_.DrawWrappedText(box, text, font, align);
   }
   void DrawLine(double x1, double y1, double x2, double y2, double thickness) override {
     text_.DrawLine(x1, y1, x2, y2, thickness);
@@ -160,6 +167,28 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
+bool IsBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r'; }
+
+// The words of `text`: its runs of characters other than blanks and line breaks.
+std::vector<std::u32string> Words(const std::u32string& text) {
+  std::vector<std::u32string> words;
+  for (size_t i = 0; i < text.size();) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    const size_t start = i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+// A caption padded with a dotted leader ("Nome fantasia . . . . ."): the dots only lead the
+// eye to the value printed after the box, and the PDF cuts them at the box too, so losing
+// some of them to a narrower box loses nothing the reader needs. True when `lost` (what does
+// not fit) is nothing but such padding.
+bool IsLeaderPadding(const std::u32string& lost) {
+  return std::all_of(lost.begin(), lost.end(), [](char32_t c) { return c == U'.' || c == U' '; });
+}
+
 // Checks one text page against the labels drawn on it; appends what is wrong to `problems`
 // and the labels cut at their box to `cut`.
 void CheckPage(const std::string& where, const std::string& page_text, const Recorder::Page& page,
@@ -193,6 +222,88 @@ void CheckPage(const std::string& where, const std::string& page_text, const Rec
   auto cell = [&](size_t r, int c) -> char32_t {
     return c < static_cast<int>(rows[r].size()) ? rows[r][static_cast<size_t>(c)] : U' ';
   };
+  auto free = [&](size_t r, int c) {
+    return !(c < static_cast<int>(claimed[r].size()) && claimed[r][static_cast<size_t>(c)]);
+  };
+  auto claim = [&](size_t r, int from, int n) {
+    for (int c = from; c < from + n; ++c) {
+      if (c < static_cast<int>(claimed[r].size())) claimed[r][static_cast<size_t>(c)] = true;
+    }
+  };
+
+  // A one-line label: its text (or what of it fits, or '#'s for a figure) where its alignment
+  // puts it in the box, on some row from `floor` down. Returns the row, or -1.
+  auto find_line = [&](const Drawn& label, int first, int end, size_t floor) -> long {
+    const int room = end - first;
+    const std::u32string value = Decode(label.text);
+    std::vector<std::u32string> accepted = {value};
+    if (static_cast<int>(value.size()) > room) {
+      const size_t kept = static_cast<size_t>(std::max(room, 0));
+      if (!IsLeaderPadding(value.substr(kept))) {
+        cut.push_back(where + ": " + label.name + " '" + label.text + "' em " +
+                      std::to_string(room) + " colunas");
+      }
+      accepted = {value.substr(0, kept), std::u32string(kept, U'#')};
+    }
+    const int n = static_cast<int>(accepted[0].size());
+    const int start = label.align == TextAlign::Left    ? first
+                      : label.align == TextAlign::Right ? end - n
+                                                        : first + (room - n) / 2;
+    for (size_t r = floor; r < rows.size(); ++r) {
+      for (const std::u32string& shown : accepted) {
+        bool here = true;
+        for (int i = 0; i < n && here; ++i) {
+          here = cell(r, start + i) == shown[static_cast<size_t>(i)] && free(r, start + i);
+        }
+        if (!here) continue;
+        claim(r, start, n);
+        return static_cast<long>(r);
+      }
+    }
+    return -1;
+  };
+
+  // A wrapped label: its words, in order and whole, fill the box's columns of consecutive rows
+  // from some row from `floor` down, each row starting on the box's first column (left
+  // alignment) or ending on its last (right alignment). Returns the first row, or -1.
+  auto find_wrapped = [&](const Drawn& label, int first, int end, size_t floor) -> long {
+    const std::vector<std::u32string> words = Words(Decode(label.text));
+    struct Placed {
+      size_t row;
+      int column, length;
+    };
+    for (size_t r = floor; r < rows.size(); ++r) {
+      std::vector<Placed> placed;
+      size_t next = 0;
+      bool ok = true;
+      for (size_t row = r; ok && next < words.size() && row < rows.size(); ++row) {
+        int c = first, line_first = -1, line_last = -1;
+        while (ok) {
+          while (c < end && IsBlank(cell(row, c))) ++c;
+          if (c >= end) break;
+          const std::u32string& word = next < words.size() ? words[next] : std::u32string();
+          const int n = static_cast<int>(word.size());
+          ok = n > 0 && c + n <= end && (c + n == end || IsBlank(cell(row, c + n)));
+          for (int i = 0; i < n && ok; ++i) {
+            ok = cell(row, c + i) == word[static_cast<size_t>(i)] && free(row, c + i);
+          }
+          if (!ok) break;
+          placed.push_back({row, c, n});
+          if (line_first < 0) line_first = c;
+          line_last = c + n - 1;
+          ++next;
+          c += n;
+        }
+        ok = ok && line_first >= 0 &&
+             !(label.align == TextAlign::Left && line_first != first) &&
+             !(label.align == TextAlign::Right && line_last != end - 1);
+      }
+      if (!ok || next < words.size()) continue;
+      for (const Placed& p : placed) claim(p.row, p.column, p.length);
+      return static_cast<long>(r);
+    }
+    return -1;
+  };
 
   std::vector<Drawn> labels = page.labels;
   std::stable_sort(labels.begin(), labels.end(),
@@ -202,43 +313,15 @@ void CheckPage(const std::string& where, const std::string& page_text, const Rec
     const int first = column(label.box.left);
     int end = column(label.box.left + label.box.width);
     if (end == first && first < f.columns) ++end;
-    const int room = end - first;
-    const std::u32string value = Decode(label.text);
-    std::vector<std::u32string> accepted = {value};
-    if (static_cast<int>(value.size()) > room) {
-      cut.push_back(where + ": " + label.name + " '" + label.text + "' em " +
-                    std::to_string(room) + " colunas");
-      accepted = {value.substr(0, static_cast<size_t>(std::max(room, 0))),
-                  std::u32string(static_cast<size_t>(std::max(room, 0)), U'#')};
-    }
-    const int n = static_cast<int>(accepted[0].size());
-    const int start = label.align == TextAlign::Left    ? first
-                      : label.align == TextAlign::Right ? end - n
-                                                        : first + (room - n) / 2;
-    bool found = false;
-    for (size_t r = floor; r < rows.size() && !found; ++r) {
-      for (const std::u32string& shown : accepted) {
-        bool here = true;
-        for (int i = 0; i < n && here; ++i) {
-          const int c = start + i;
-          here = cell(r, c) == shown[static_cast<size_t>(i)] &&
-                 !(c < static_cast<int>(claimed[r].size()) && claimed[r][static_cast<size_t>(c)]);
-        }
-        if (!here) continue;
-        for (int i = 0; i < n; ++i) {
-          const size_t c = static_cast<size_t>(start + i);
-          if (c < claimed[r].size()) claimed[r][c] = true;
-        }
-        floor = r;
-        found = true;
-        break;
-      }
-    }
-    if (!found) {
-      problems.push_back(where + ": " + label.name + " '" + label.text +
-                         "' não está nas colunas " + std::to_string(first + 1) + " a " +
-                         std::to_string(end) + " de nenhuma linha a partir da " +
-                         std::to_string(floor + 1));
+    const long row = label.wrapped ? find_wrapped(label, first, end, floor)
+                                   : find_line(label, first, end, floor);
+    if (row >= 0) {
+      floor = static_cast<size_t>(row);
+    } else {
+      problems.push_back(where + ": " + label.name + " '" + label.text + "' não está " +
+                         (label.wrapped ? "inteiro, palavra por palavra, " : "") + "nas colunas " +
+                         std::to_string(first + 1) + " a " + std::to_string(end) +
+                         " de nenhuma linha a partir da " + std::to_string(floor + 1));
     }
   }
 }

@@ -151,6 +151,28 @@ TEST(TextDeviceTest, RulesKeepTheirOwnRowsAndPagesEndWithAFormFeed) {
             "\f\f");
 }
 
+TEST(TextDeviceTest, WrappedTextFillsTheRowsOfItsBoxBreakingAtBlanks) {
+  TextDevice text;
+  text.BeginPage(1, SmallPage());
+  // Columns 0-9, three rows: the lines that do not fit in them are left out.
+  text.DrawWrappedText({10, 10, 100, 36}, "um dois três quatro cinco seis", FontSpec{},
+                       TextAlign::Left);
+  // Columns 10-19, rows of its own, right-aligned line by line.
+  text.DrawWrappedText({110, 10, 100, 24}, "Ação  e  reação", FontSpec{}, TextAlign::Right);
+  text.DrawText({10, 46, 60, 10}, "abaixo", FontSpec{}, TextAlign::Left);  // the row below
+  // A word longer than the box takes its line, cut at the box; no height still gets a line.
+  text.DrawWrappedText({10, 70, 40, 0}, "Inconstitucional sim", FontSpec{}, TextAlign::Left);
+  text.EndPage();
+  EXPECT_EQ(text.Text(),
+            "um dois      Ação  e\n"
+            "três          reação\n"
+            "quatro\n"
+            "abaixo\n"
+            "\n"
+            "Inco\n"
+            "\f");
+}
+
 // Odd input never crashes and never blows the grid up: coordinates that are not numbers or
 // are huge, a page without size, a grid beyond the limits, text before any page.
 TEST(TextDeviceTest, DegenerateInputStaysInsideTheGrid) {
@@ -166,6 +188,8 @@ TEST(TextDeviceTest, DegenerateInputStaysInsideTheGrid) {
   text.DrawText({nan, nan, nan, nan}, "x", FontSpec{}, TextAlign::Right);
   text.DrawText({1e300, 1e300, 1e300, 10}, "y", FontSpec{}, TextAlign::Center);
   text.DrawText({-inf, 10, inf, 10}, "z", FontSpec{}, TextAlign::Left);
+  text.DrawWrappedText({nan, nan, nan, nan}, "w w", FontSpec{}, TextAlign::Left);
+  text.DrawWrappedText({0, 0, 1e300, 1e300}, "v v", FontSpec{}, TextAlign::Right);
   text.DrawLine(nan, 0, 1e300, 0, 1);
   text.DrawLine(5, -1e300, 5, 1e300, 1);
   text.Finish();

@@ -6,6 +6,7 @@
 
 #include "ReportFixture.h"
 #include "datakit/ClientDataSet.h"
+#include "reportkit/output/WordWrap.h"
 #include "rtl/Exception.h"
 
 namespace stock::test {
@@ -208,6 +209,60 @@ TEST_F(Engine, ScaledLayoutFitsMoreSectionsOnAPage) {
     EXPECT_EQ(std::count(events.begin(), end, "section 8"), first_page) << scale;
   }
   EXPECT_THROW(StartReport(definition("0")), Exception);
+}
+
+// Records the lines of text drawn, leaving the wrapping of labels to the device's default.
+class DrawnLines : public OutputDevice {
+ public:
+  struct Line {
+    TextBox box;
+    std::string text;
+    double size;
+  };
+  std::vector<Line> lines;
+
+  void BeginDocument(const DocumentInfo&) override {}
+  void BeginPage(int, const PageFormat&) override {}
+  void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign) override {
+    lines.push_back({box, std::string(text), font.size});
+  }
+  void DrawLine(double, double, double, double, double) override {}
+  void EndPage() override {}
+  void Finish() override {}
+  void Abort() noexcept override {}
+};
+
+// A wrapped label in a scaled layout: its lines fit the label's scaled width in the scaled
+// font, one under the other from its scaled top, as many as its scaled height holds.
+TEST_F(Engine, WrappedLabelBreaksIntoLinesInsideItsScaledBox) {
+  TnrwReport& r = StartReport(R"({"name": "termo", "page": {"size": "A4", "scale": 0.5},
+    "parameters": [{"name": "pTexto", "input": false}],
+    "sections": [{"number": 1, "height": 10},
+      {"number": 8, "height": 200, "labels": [{"name": "Texto", "param": "pTexto", "left": 40,
+        "top": 20, "width": 300, "height": 90, "wordWrap": true, "font": {"size": 10}}]}]})");
+  DrawnLines drawn;
+  document_.device = &drawn;
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "palavra" + std::to_string(i) + " ";
+  r.GetParams()->SetValues("pTexto", text);
+  r.RepPrintSection(8);
+
+  const FontSpec font{5};  // the label's 10 points at half scale
+  const double step = LineHeight(font);
+  ASSERT_EQ(drawn.lines.size(), 5u);  // 45 units (and half a unit) hold five lines of 8.3
+  const double left = 38 + 40 * 0.5, top = 38 + (10 + 20) * 0.5;
+  std::string shown;
+  for (size_t i = 0; i < drawn.lines.size(); ++i) {
+    const DrawnLines::Line& line = drawn.lines[i];
+    EXPECT_DOUBLE_EQ(line.box.left, left);
+    EXPECT_DOUBLE_EQ(line.box.width, 150);
+    EXPECT_NEAR(line.box.top, top + step * static_cast<double>(i), 1e-9);
+    EXPECT_DOUBLE_EQ(line.size, 5);
+    EXPECT_LE(MeasureText(line.text, font), 150) << line.text;
+    shown += line.text + " ";
+  }
+  EXPECT_EQ(text.rfind(shown, 0), 0u) << "the first words, in order, none left out between";
+  EXPECT_GT(MeasureText(drawn.lines[0].text + " palavra", font), 150) << "lines are filled";
 }
 
 TEST_F(Engine, LabelShowsAParameterFollowedByAColumn) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "reportkit/EspacosEntrePalavras.h"
-#include "reportkit/WordWrap.h"
+#include "reportkit/output/WordWrap.h"
 
 namespace {
 
@@ -40,6 +40,15 @@ TEST(WrapText, BreaksAtBlanksKeepingWordsWholeAndTheirSpacing) {
             (std::vector<std::string>{"a", "Inconstitucionalissimamente", "b"}));
   EXPECT_EQ(stock::WrapText("um\r\ndois", font, 500), (std::vector<std::string>{"um", "dois"}));
   EXPECT_TRUE(stock::WrapText("", font, 500).empty());
+}
+
+// On a grid of characters a line holds `columns` characters, not bytes: "número" is six.
+TEST(WrapColumns, BreaksLikeWrapTextCountingCharacters) {
+  EXPECT_EQ(stock::WrapColumns("Livro  número  4  de  2026", 14),
+            (std::vector<std::string>{"Livro  número", "4  de  2026"}));
+  EXPECT_EQ(stock::WrapColumns("Livro  número  4", 16), (std::vector<std::string>{"Livro  número  4"}));
+  EXPECT_EQ(stock::WrapColumns("a Inconstitucional b\nc", 5),
+            (std::vector<std::string>{"a", "Inconstitucional", "b", "c"}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "reportkit/output/PngDevice.h"
 #include "reportkit/output/TextDevice.h"
 #include "reportkit/output/TraceDevice.h"
+#include "reportkit/output/WordWrap.h"
 #include "rtl/Exception.h"
 
 namespace stock {
@@ -18,6 +19,7 @@ class NullDevice : public OutputDevice {
   void BeginDocument(const DocumentInfo&) override {}
   void BeginPage(int, const PageFormat&) override {}
   void DrawText(const TextBox&, std::string_view, const FontSpec&, TextAlign) override {}
+  void DrawWrappedText(const TextBox&, std::string_view, const FontSpec&, TextAlign) override {}
   void DrawLine(double, double, double, double, double) override {}
   void EndPage() override {}
   void Finish() override {}
@@ -37,6 +39,17 @@ std::string LowerExtension(const std::string& path) {
 }  // namespace
 
 OutputDevice::~OutputDevice() = default;
+
+void OutputDevice::DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
+                                   TextAlign align) {
+  const double step = LineHeight(font);
+  double top = box.top;
+  for (const std::string& line : WrapText(text, font, box.width)) {
+    if (top > box.top && top + step > box.top + box.height + 0.5) break;  // no room left
+    if (!line.empty()) DrawText({box.left, top, box.width, step}, line, font, align);
+    top += step;
+  }
+}
 
 std::unique_ptr<OutputDevice> CreateOutputDevice(const std::string& path) {
   const std::string ext = LowerExtension(path);

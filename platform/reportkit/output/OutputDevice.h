@@ -70,6 +70,13 @@ class OutputDevice {
   virtual void DrawText(const TextBox& box, std::string_view text, const FontSpec& font,
                         TextAlign align) = 0;
 
+  // Draws `text` broken at blanks into lines under one another inside `box`, each aligned like
+  // DrawText's, from the box's top down, as many lines as fit in its height (the first always).
+  // A device lays the lines out on its own measure; by default they are those of WrapText for
+  // the box's width in `font`, LineHeight apart, each drawn with DrawText.
+  virtual void DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
+                               TextAlign align);
+
   // A straight line of the given thickness (layout units).
   virtual void DrawLine(double x1, double y1, double x2, double y2, double thickness) = 0;
 

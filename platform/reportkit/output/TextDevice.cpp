@@ -6,6 +6,7 @@
 
 #include "reportkit/output/TempFile.h"
 #include "reportkit/output/Utf8.h"
+#include "reportkit/output/WordWrap.h"
 
 namespace stock {
 
@@ -146,6 +147,23 @@ struct TextDevice::Impl {
     items.push_back({Item::kText, y, y, start, 0, offset, scratch.size()});
   }
 
+  // Lays `text` out in the columns of `box`, one line per row from the box's top (see the
+  // header).
+  void AddWrappedText(const TextBox& box, std::string_view text, TextAlign align) {
+    const int first = Column(box.left);
+    int end = Column(box.left + (box.width > 0 ? box.width : 0));
+    if (end == first && first < columns) ++end;
+    if (end <= first) return;
+    const double height = box.height > 0 ? box.height : 0;
+    const size_t rows = static_cast<size_t>(std::max(1, ToCell(height / row_height, lines)));
+    const std::vector<std::string> wrapped = WrapColumns(text, end - first);
+    for (size_t i = 0; i < wrapped.size() && i < rows; ++i) {
+      const TextBox line{box.left, box.top + static_cast<double>(i) * row_height, box.width,
+                         row_height};
+      AddText(line, wrapped[i], align);
+    }
+  }
+
   // Row tops: the sorted item tops, merging those closer than half a line to the row's first.
   // A horizontal rule keeps a row of its own: merged with the text below it, it would strike
   // that text out. Each row then gets its line (see the header).
@@ -259,6 +277,12 @@ void TextDevice::DrawText(const TextBox& box, std::string_view text, const FontS
                           TextAlign align) {
   if (!impl_->page_open) impl_->BeginPage(PageFormat{});
   impl_->AddText(box, text, align);
+}
+
+void TextDevice::DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec&,
+                                 TextAlign align) {
+  if (!impl_->page_open) impl_->BeginPage(PageFormat{});
+  impl_->AddWrappedText(box, text, align);
 }
 
 void TextDevice::DrawLine(double x1, double y1, double x2, double y2, double) {

@@ -14,6 +14,12 @@
 // label: where two overlap, the one printed first keeps its characters. Nothing is written
 // outside the grid.
 //
+// Wrapped text (DrawWrappedText) is broken at blanks into lines of at most the box's columns
+// (WrapColumns), each placed like a text of its own, one row under the other from the box's
+// top: as many lines as the rows the box's height rounds to (one at least). The printer's
+// font plays no part, so a text that fills two lines of the PDF may take one of the page, or
+// three.
+//
 // Rows: items whose tops are less than half a line apart share a row; the first row sits on
 // the line nearest its top, each further one as many lines below the row above as the distance
 // between their tops rounds to, at least one (so bands printed one under the other take
@@ -61,6 +67,8 @@ class TextDevice : public OutputDevice {
   void BeginPage(int page_number, const PageFormat& page) override;
   void DrawText(const TextBox& box, std::string_view text, const FontSpec& font,
                 TextAlign align) override;
+  void DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
+                       TextAlign align) override;
   void DrawLine(double x1, double y1, double x2, double y2, double thickness) override;
   void EndPage() override;
   void Finish() override;

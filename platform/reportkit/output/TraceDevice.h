@@ -37,6 +37,7 @@ class TraceDevice : public OutputDevice {
   void BeginDocument(const DocumentInfo& info) override;
   void BeginPage(int page_number, const PageFormat& page) override;
   void DrawText(const TextBox&, std::string_view, const FontSpec&, TextAlign) override {}
+  void DrawWrappedText(const TextBox&, std::string_view, const FontSpec&, TextAlign) override {}
   void DrawLine(double, double, double, double, double) override {}
   bool WantsSections() const override { return true; }
   void OnSection(int section, const ShownValues& shown) override;

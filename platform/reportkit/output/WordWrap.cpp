@@ -1,4 +1,6 @@
-#include "reportkit/WordWrap.h"
+#include "reportkit/output/WordWrap.h"
+
+#include "reportkit/output/Utf8.h"
 
 namespace stock {
 
@@ -6,8 +8,10 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Appends to `lines` the lines of one paragraph (a text without line breaks).
-void WrapParagraph(std::string_view text, const FontSpec& font, double width,
+// Appends to `lines` the lines of one paragraph (a text without line breaks) that fit `width`
+// as `measure` (a piece of text's width) tells it.
+template <typename Measure>
+void WrapParagraph(std::string_view text, const Measure& measure, double width,
                    std::vector<std::string>& lines) {
   std::string line;
   double line_width = 0;
@@ -22,8 +26,8 @@ void WrapParagraph(std::string_view text, const FontSpec& font, double width,
     const std::string_view gap = text.substr(i, gap_end - i);
     const std::string_view word = text.substr(gap_end, word_end - gap_end);
     // No kerning: widths add up, so each piece is measured once.
-    const double word_width = MeasureText(word, font);
-    const double gap_width = gap.empty() ? 0 : MeasureText(gap, font);
+    const double word_width = measure(word);
+    const double gap_width = gap.empty() ? 0 : measure(gap);
     if (line.empty()) {
       line.assign(word);
       line_width = word_width;
@@ -40,9 +44,8 @@ void WrapParagraph(std::string_view text, const FontSpec& font, double width,
   lines.push_back(std::move(line));
 }
 
-}  // namespace
-
-std::vector<std::string> WrapText(std::string_view text, const FontSpec& font, double width) {
+template <typename Measure>
+std::vector<std::string> Wrap(std::string_view text, const Measure& measure, double width) {
   std::vector<std::string> lines;
   if (text.empty()) return lines;
   size_t start = 0;
@@ -50,11 +53,26 @@ std::vector<std::string> WrapText(std::string_view text, const FontSpec& font, d
     const size_t end = text.find('\n', start);
     std::string_view paragraph = text.substr(start, end == std::string_view::npos ? end : end - start);
     if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
-    WrapParagraph(paragraph, font, width, lines);
+    WrapParagraph(paragraph, measure, width, lines);
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
   return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> WrapText(std::string_view text, const FontSpec& font, double width) {
+  return Wrap(text, [&font](std::string_view piece) { return MeasureText(piece, font); }, width);
+}
+
+std::vector<std::string> WrapColumns(std::string_view text, int columns) {
+  const auto count = [](std::string_view piece) {
+    double n = 0;
+    for (size_t i = 0; i < piece.size(); ++n) NextCodePoint(piece, i);
+    return n;
+  };
+  return Wrap(text, count, columns);
 }
 
 double LineHeight(const FontSpec& font) { return font.size * 96.0 / 72.0 * 1.25; }

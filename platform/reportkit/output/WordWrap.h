@@ -15,6 +15,10 @@ namespace stock {
 // own. An empty text gives no lines.
 std::vector<std::string> WrapText(std::string_view text, const FontSpec& font, double width);
 
+// The same lines for a grid of characters: every character is one column wide and a line holds
+// at most `columns` of them (but for a word longer than that, alone on its line).
+std::vector<std::string> WrapColumns(std::string_view text, int columns);
+
 // Distance between the tops of two wrapped lines of `font`, in layout units.
 double LineHeight(const FontSpec& font);
 
