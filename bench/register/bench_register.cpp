@@ -111,7 +111,8 @@ int main(int argc, char** argv) {
     stock::bench::UseBuildFolders(stock::SetPluginDirectory, stock::SetDefinitionDirectory);
     Stopwatch clock;
     CreateDatabase(db, products);
-    std::printf("database: %d products x 12 months (%.1f s)\n", products, clock.Seconds());
+    std::printf("database: %d products x 12 months (%.1f s)  peak RSS %.0f MB\n", products, clock.Seconds(),
+                PeakRssMb());
     SetConexaoPadrao(std::make_unique<TnConexao>(db, TnModoAbertura::SomenteLeitura));
 
     {

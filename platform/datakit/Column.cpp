@@ -36,11 +36,11 @@ void Column::Retype(TFieldType type_) {
 }
 
 void Column::Reserve(size_t rows) {
-  nulls.reserve(rows);
+  if (!nulls_.empty()) nulls_.reserve(rows);
   switch (storage) {
     case Storage::Integer: ints.reserve(rows); break;
     case Storage::Real: reals.reserve(rows); break;
-    case Storage::Text: text_ref.reserve(rows); text_len.reserve(rows); break;
+    case Storage::Text: text_ref.reserve(rows); break;
   }
 }
 
@@ -52,21 +52,32 @@ void Shrink(std::vector<T>& values) {
 }  // namespace
 
 void Column::ShrinkToFit() {
-  Shrink(nulls);
+  Shrink(nulls_);
   Shrink(ints);
   Shrink(reals);
   Shrink(text_ref);
-  Shrink(text_len);
 }
 
 uint64_t Column::StoreText(std::string_view value) {
   if (value.empty()) return 0;
+  if (value.size() >= kLongText) {
+    // A block of its own, the length in its first bytes; the next short text opens a new block.
+    const uint64_t length = value.size();
+    auto block = std::make_unique_for_overwrite<char[]>(sizeof length + value.size());
+    std::memcpy(block.get(), &length, sizeof length);
+    std::memcpy(block.get() + sizeof length, value.data(), value.size());
+    blocks_.push_back(std::move(block));
+    block_size_ = block_used_ = 0;
+    return (static_cast<uint64_t>(blocks_.size() - 1) << 40) | kLongText;
+  }
   if (blocks_.empty() || block_used_ + value.size() > block_size_) {
-    block_size_ = std::max(kBlockSize, value.size());
+    block_size_ = kBlockSize;
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size_));  // pages untouched until written
     block_used_ = 0;
   }
-  uint64_t ref = (static_cast<uint64_t>(blocks_.size() - 1) << 32) | block_used_;
+  // kBlockSize is 2^20: a position inside a block and a short length take 20 bits each.
+  const uint64_t ref = (static_cast<uint64_t>(blocks_.size() - 1) << 40) |
+                       (static_cast<uint64_t>(block_used_) << 20) | value.size();
   std::memcpy(blocks_.back().get() + block_used_, value.data(), value.size());
   block_used_ += value.size();
   return ref;
@@ -74,34 +85,40 @@ uint64_t Column::StoreText(std::string_view value) {
 
 void Column::PushNull() {
   if (type == ftUnknown) pending_kinds_.push_back(kPendingNull);
-  nulls.push_back(1);
+  PushFlag(1);
   switch (storage) {
     case Storage::Integer: ints.push_back(0); break;
     case Storage::Real: reals.push_back(0); break;
     case Storage::Text:
       text_ref.push_back(0);
-      text_len.push_back(0);
       if (blocks_.empty()) StoreText(std::string_view("\0", 1));  // keeps Text(row) valid
       break;
   }
 }
 
 void Column::PushInteger(int64_t value) {
-  nulls.push_back(0);
+  PushFlag(0);
   ints.push_back(value);
 }
 
 void Column::PushReal(double value) {
-  nulls.push_back(0);
+  PushFlag(0);
   reals.push_back(value);
 }
 
 void Column::PushText(std::string_view value) {
   if (type == ftUnknown) pending_kinds_.push_back(kPendingText);
   if (blocks_.empty()) StoreText(std::string_view("\0", 1));
-  text_ref.push_back(StoreText(value));
-  text_len.push_back(static_cast<uint32_t>(value.size()));
-  nulls.push_back(0);
+  // A text equal to the row above's shares its bytes: a result sorted by a column, or joined to
+  // a parent row, repeats the same text row after row. Stored texts never change in place
+  // (SetText stores anew), so sharing is safe.
+  const size_t above = rows_;
+  if (above > 0 && !IsNull(above - 1) && !value.empty() && Text(above - 1) == value) {
+    text_ref.push_back(text_ref[above - 1]);
+  } else {
+    text_ref.push_back(StoreText(value));
+  }
+  PushFlag(0);
 }
 
 void Column::PushPendingInteger(int64_t value) {
@@ -151,9 +168,10 @@ void Column::SettleType(TFieldType fallback) {
       }
       if (all_dates) {
         settled = any_time ? ftDateTime : ftDate;
-        std::vector<uint8_t> flags = std::move(nulls);
+        std::vector<uint8_t> flags = std::move(nulls_);
         Retype(settled);
-        nulls = std::move(flags);
+        rows_ = rows;
+        nulls_ = std::move(flags);
         reals = std::move(dates);
         return;
       }
@@ -173,21 +191,21 @@ void Column::SettleType(TFieldType fallback) {
       break;
     case Storage::Integer:  // integers only (or nulls only)
       text_ref = {};
-      text_len = {};
       blocks_.clear();
       block_size_ = block_used_ = 0;
-      for (size_t row = 0; row < rows; ++row) nulls[row] = kinds[row] == kPendingInteger ? 0 : 1;
+      KeepNulls();
+      for (size_t row = 0; row < rows; ++row) nulls_[row] = kinds[row] == kPendingInteger ? 0 : 1;
       break;
     case Storage::Real:
       reals.assign(rows, 0.0);
+      KeepNulls();
       for (size_t row = 0; row < rows; ++row) {
         if (kinds[row] == kPendingInteger) reals[row] = static_cast<double>(ints[row]);
         if (kinds[row] == kPendingReal) reals[row] = std::bit_cast<double>(ints[row]);
-        nulls[row] = kinds[row] == kPendingInteger || kinds[row] == kPendingReal ? 0 : 1;
+        nulls_[row] = kinds[row] == kPendingInteger || kinds[row] == kPendingReal ? 0 : 1;
       }
       ints = {};
       text_ref = {};
-      text_len = {};
       blocks_.clear();
       block_size_ = block_used_ = 0;
       break;
@@ -201,42 +219,55 @@ void Column::PopBack() {
     }
     pending_kinds_.pop_back();
   }
-  nulls.pop_back();
+  if (!nulls_.empty()) nulls_.pop_back();
+  --rows_;
   switch (storage) {
     case Storage::Integer: ints.pop_back(); break;
     case Storage::Real: reals.pop_back(); break;
-    case Storage::Text: text_ref.pop_back(); text_len.pop_back(); break;
+    case Storage::Text: text_ref.pop_back(); break;
   }
 }
 
 void Column::Clear() {
   pending_kinds_ = {};
-  nulls = {};
+  rows_ = 0;
+  nulls_ = {};
   ints = {};
   reals = {};
   text_ref = {};
-  text_len = {};
   blocks_.clear();
   block_size_ = block_used_ = 0;
 }
 
-void Column::SetNull(size_t row) { nulls[row] = 1; }
+void Column::SetNull(size_t row) {
+  KeepNulls();
+  nulls_[row] = 1;
+}
+
+void Column::KeepNulls() {
+  if (nulls_.size() < rows_) nulls_.resize(rows_, 0);
+}
+
+void Column::PushFlag(uint8_t null) {
+  if (null != 0) KeepNulls();
+  if (null != 0 || !nulls_.empty()) nulls_.push_back(null);
+  ++rows_;
+}
 
 void Column::SetInteger(size_t row, int64_t value) {
   ints[row] = value;
-  nulls[row] = 0;
+  if (!nulls_.empty()) nulls_[row] = 0;
 }
 
 void Column::SetReal(size_t row, double value) {
   reals[row] = value;
-  nulls[row] = 0;
+  if (!nulls_.empty()) nulls_[row] = 0;
 }
 
 void Column::SetText(size_t row, std::string_view value) {
   if (blocks_.empty()) StoreText(std::string_view("\0", 1));
   text_ref[row] = StoreText(value);
-  text_len[row] = static_cast<uint32_t>(value.size());
-  nulls[row] = 0;
+  if (!nulls_.empty()) nulls_[row] = 0;
 }
 
 int CompareCells(const Column& column, size_t a, size_t b) {

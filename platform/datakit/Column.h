@@ -1,10 +1,12 @@
 #pragma once
 // Column storage of TnClientDataSet (internal to datakit): one typed array per column plus a
-// null flag per row. Integers and booleans are int64, floats and dates double; texts live in
-// an arena of large blocks, each row keeping a (block, position) reference and a length, so a
-// million short texts cost their bytes plus 12 bytes each and never move once written.
+// null flag per row, kept only once the column holds a null. Integers and booleans are int64, floats and dates double; texts live in
+// an arena of large blocks, each row keeping one 64-bit cell (block, position, length), so a
+// million short texts cost their bytes plus 8 bytes each and never move once written. A text
+// equal to the one of the row above shares its bytes.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,17 +29,23 @@ struct Column {
   TFieldType type;
   Storage storage;
 
-  std::vector<uint8_t> nulls;
   std::vector<int64_t> ints;    // Storage::Integer
   std::vector<double> reals;    // Storage::Real
-  std::vector<uint64_t> text_ref;   // Storage::Text: block << 32 | position
-  std::vector<uint32_t> text_len;
+  // Storage::Text: block << 40 | position << 20 | length. A text of kLongText bytes or more
+  // has a block of its own, its length in the block's first 8 bytes and kLongText here.
+  std::vector<uint64_t> text_ref;
+  static constexpr uint64_t kLongText = (uint64_t{1} << 20) - 1;
 
-  size_t size() const { return nulls.size(); }
-  bool IsNull(size_t row) const { return nulls[row] != 0; }
+  size_t size() const { return rows_; }
+  bool IsNull(size_t row) const { return !nulls_.empty() && nulls_[row] != 0; }
   std::string_view Text(size_t row) const {
-    uint64_t ref = text_ref[row];
-    return {blocks_[ref >> 32].get() + (ref & 0xffffffffu), text_len[row]};
+    const uint64_t ref = text_ref[row];
+    const char* at = blocks_[ref >> 40].get() + ((ref >> 20) & kLongText);
+    const uint64_t length = ref & kLongText;
+    if (length != kLongText) return {at, length};
+    uint64_t long_length;
+    std::memcpy(&long_length, at, sizeof long_length);
+    return {at + sizeof long_length, long_length};
   }
 
   void Reserve(size_t rows);
@@ -69,6 +77,12 @@ struct Column {
 
  private:
   uint64_t StoreText(std::string_view value);
+  // The null flags of every row so far, from the first null on; before it, none are kept.
+  void KeepNulls();
+  void PushFlag(uint8_t null);
+
+  size_t rows_ = 0;
+  std::vector<uint8_t> nulls_;  // empty while no row is null
 
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t block_size_ = 0;  // capacity of the last block
