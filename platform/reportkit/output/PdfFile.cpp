@@ -47,6 +47,13 @@ char* PutFixed2(char* p, int64_t hundredths) {
   return p;
 }
 
+namespace {
+// The writer may fall this many batches (pages) behind before the caller waits for it.
+constexpr size_t kMaxQueued = 64;
+// A batch is handed over at the end of a page, or once it holds this many bytes.
+constexpr size_t kBatchBytes = size_t{1} << 20;
+}  // namespace
+
 PdfFile::PdfFile(const std::string& path, uint32_t first_free)
     : file_(path), offsets_(first_free, 0), next_(first_free), zs_(std::make_unique<z_stream>()) {
   std::memset(zs_.get(), 0, sizeof(z_stream));
@@ -55,29 +62,130 @@ PdfFile::PdfFile(const std::string& path, uint32_t first_free)
     throw Exception("Não foi possível iniciar a compressão do arquivo '" + path + "'.");
   }
   // Binary comment: marks the file as binary for transfer programs.
-  Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+  file_.Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+  try {
+    writer_ = std::thread([this] { Run(); });
+  } catch (const std::exception& e) {
+    deflateEnd(zs_.get());
+    file_.Discard();
+    throw Exception("Não foi possível iniciar a gravação do arquivo '" + path + "': " + e.what());
+  }
 }
 
-PdfFile::~PdfFile() { deflateEnd(zs_.get()); }
+PdfFile::~PdfFile() {
+  Stop(true);
+  deflateEnd(zs_.get());
+}
 
-void PdfFile::BeginObject(uint32_t number) {
-  if (offsets_.size() <= number) offsets_.resize(number + 1, 0);
-  offsets_[number] = file_.Position();
-  char head[32];
-  char* p = PutInt(head, number);
-  std::memcpy(p, " 0 obj\n", 7);
-  file_.Write(head, static_cast<size_t>(p + 7 - head));
+void PdfFile::Queue(Op op) {
+  filling_bytes_ += op.bytes.size() + op.extra.size() + 16;
+  filling_.push_back(std::move(op));
+  if (filling_bytes_ >= kBatchBytes) Flush();
+}
+
+void PdfFile::BeginObject(uint32_t number) { Queue(Op{Op::kObject, number, {}, {}}); }
+
+void PdfFile::Write(std::string_view text) {
+  if (!filling_.empty() && filling_.back().kind == Op::kBytes) {
+    filling_.back().bytes.append(text);
+    filling_bytes_ += text.size();
+    if (filling_bytes_ >= kBatchBytes) Flush();
+    return;
+  }
+  Queue(Op{Op::kBytes, 0, std::string(text), {}});
 }
 
 void PdfFile::WriteStream(uint32_t number, const char* data, size_t size,
                           std::string_view extra) {
+  Queue(Op{Op::kStream, number, std::string(data, size), std::string(extra)});
+  Flush();  // a stream ends a page's objects: the writer takes them while the next is laid out
+}
+
+void PdfFile::Flush() {
+  std::unique_lock lock(mutex_);
+  if (error_) {
+    filling_.clear();
+    RethrowError();
+  }
+  changed_.wait(lock, [&] { return queue_.size() < kMaxQueued || error_; });
+  if (error_) RethrowError();
+  if (!filling_.empty()) {
+    queue_.push_back(std::move(filling_));
+    filling_ = {};
+    filling_bytes_ = 0;
+    changed_.notify_all();
+  }
+}
+
+void PdfFile::RethrowError() { std::rethrow_exception(error_); }
+
+void PdfFile::Stop(bool drop) noexcept {
+  if (!writer_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    dropping_ = dropping_ || drop;
+    changed_.notify_all();
+  }
+  writer_.join();
+}
+
+void PdfFile::Abort() noexcept {
+  Stop(true);
+  file_.Discard();
+}
+
+void PdfFile::Run() {
+  for (;;) {
+    Batch batch;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return !queue_.empty() || stopping_; });
+      if (dropping_ || error_ || queue_.empty()) return;
+      batch = std::move(queue_.front());
+      queue_.pop_front();
+      changed_.notify_all();
+    }
+    try {
+      for (const Op& op : batch) Execute(op);
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      error_ = std::current_exception();
+      queue_.clear();
+      changed_.notify_all();
+      return;
+    }
+  }
+}
+
+void PdfFile::Execute(const Op& op) {
+  switch (op.kind) {
+    case Op::kBytes:
+      file_.Write(op.bytes);
+      break;
+    case Op::kObject: {
+      if (offsets_.size() <= op.number) offsets_.resize(op.number + 1, 0);
+      offsets_[op.number] = file_.Position();
+      char head[32];
+      char* p = PutInt(head, op.number);
+      std::memcpy(p, " 0 obj\n", 7);
+      file_.Write(head, static_cast<size_t>(p + 7 - head));
+      break;
+    }
+    case Op::kStream:
+      Compress(op);
+      break;
+  }
+}
+
+void PdfFile::Compress(const Op& op) {
   z_stream& zs = *zs_;
   deflateReset(&zs);
-  const size_t bound = deflateBound(&zs, size);
+  const size_t bound = deflateBound(&zs, op.bytes.size());
   compressed_.Clear();
   char* out = compressed_.Reserve(bound);
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-  zs.avail_in = static_cast<uInt>(size);
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(op.bytes.data()));
+  zs.avail_in = static_cast<uInt>(op.bytes.size());
   zs.next_out = reinterpret_cast<Bytef*>(out);
   zs.avail_out = static_cast<uInt>(bound);
   if (deflate(&zs, Z_FINISH) != Z_STREAM_END) {
@@ -85,7 +193,7 @@ void PdfFile::WriteStream(uint32_t number, const char* data, size_t size,
   }
   const size_t length = bound - zs.avail_out;
 
-  BeginObject(number);
+  Execute(Op{Op::kObject, op.number, {}, {}});
   char dict[96];
   char* p = dict;
   std::memcpy(p, "<< /Length ", 11);
@@ -93,13 +201,19 @@ void PdfFile::WriteStream(uint32_t number, const char* data, size_t size,
   std::memcpy(p, " /Filter /FlateDecode ", 22);
   p += 22;
   file_.Write(dict, static_cast<size_t>(p - dict));
-  file_.Write(extra);
+  file_.Write(op.extra);
   file_.Write(">>\nstream\n");
   file_.Write(out, length);
   file_.Write("\nendstream\nendobj\n");
 }
 
 void PdfFile::Finish(uint32_t root, uint32_t info) {
+  Flush();
+  Stop(false);
+  {
+    std::lock_guard lock(mutex_);
+    if (error_) RethrowError();
+  }
   const uint64_t xref = file_.Position();
   const uint32_t size = std::max<uint32_t>(next_, static_cast<uint32_t>(offsets_.size()));
   std::string head = "xref\n0 " + std::to_string(size) + "\n0000000000 65535 f \n";

@@ -2,11 +2,21 @@
 // PdfFile: the object layer under PdfWriter. Numbers objects, records the offset of each one
 // as it is written, compresses streams, and writes the cross-reference table and trailer.
 // Internal to the output component.
+//
+// Compressing and writing run on a thread of the file's own, in the order of the calls, while
+// the caller lays out the next page: the calls below only copy what they are given. An error
+// there (a full disk) is raised by the next call, or by Finish. Finish publishes the file on
+// the caller's thread, so the publication gate of that thread applies.
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "reportkit/output/TempFile.h"
@@ -59,23 +69,56 @@ class PdfFile {
   // Starts object `number`: records its offset and writes "n 0 obj".
   void BeginObject(uint32_t number);
   void EndObject() { Write("\nendobj\n"); }
-  void Write(std::string_view text) { file_.Write(text); }
+  void Write(std::string_view text);
 
   // Writes object `number` as a compressed stream of `data`; `extra` is added to the stream
   // dictionary (e.g. "/Length1 1234").
   void WriteStream(uint32_t number, const char* data, size_t size, std::string_view extra = {});
 
-  // Writes the cross-reference table and trailer and publishes the file. Every number handed
-  // out must have been written.
+  // Waits for what is queued, writes the cross-reference table and trailer and publishes the
+  // file. Every number handed out must have been written. Raises the writer's error, if any.
   void Finish(uint32_t root, uint32_t info);
-  void Abort() noexcept { file_.Discard(); }
+  // Stops the writer and removes the temporary file. Never throws.
+  void Abort() noexcept;
 
  private:
+  // One step of the writer, in call order.
+  struct Op {
+    enum Kind : uint8_t { kBytes, kObject, kStream } kind;
+    uint32_t number = 0;
+    std::string bytes;  // kBytes: the bytes; kStream: the data
+    std::string extra;  // kStream: added to the dictionary
+  };
+  using Batch = std::vector<Op>;
+
+  void Queue(Op op);
+  // Hands the batch being filled to the writer; waits while it is far behind. Raises the
+  // writer's error.
+  void Flush();
+  // Stops the writer after what is queued (or at once, `drop`) and waits for it.
+  void Stop(bool drop) noexcept;
+  void RethrowError();
+
+  // The writer's thread: runs the batches in order until stopped.
+  void Run();
+  void Execute(const Op& op);
+  void Compress(const Op& op);
+
   TempFile file_;
-  std::vector<uint64_t> offsets_;  // by object number; 0 = not written
+  std::vector<uint64_t> offsets_;  // by object number; 0 = not written. The writer's.
   uint32_t next_;
-  std::unique_ptr<z_stream> zs_;
-  ByteBuffer compressed_;
+  std::unique_ptr<z_stream> zs_;    // the writer's
+  ByteBuffer compressed_;           // the writer's
+  Batch filling_;                   // the caller's
+  size_t filling_bytes_ = 0;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> queue_;         // guarded by mutex_
+  bool stopping_ = false;           // guarded by mutex_
+  bool dropping_ = false;           // guarded by mutex_
+  std::exception_ptr error_;        // guarded by mutex_; the writer's first error
+  std::thread writer_;
 };
 
 }  // namespace stock
