@@ -34,6 +34,13 @@ void PrintDevices::DrawText(const TextBox& box, std::string_view text, const Fon
   png_->DrawText(box, text, font, align);
 }
 
+// Each device lays wrapped text out on its own measure.
+void PrintDevices::DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
+                                   TextAlign align) {
+  pdf_->DrawWrappedText(box, text, font, align);
+  png_->DrawWrappedText(box, text, font, align);
+}
+
 void PrintDevices::DrawLine(double x1, double y1, double x2, double y2, double thickness) {
   pdf_->DrawLine(x1, y1, x2, y2, thickness);
   png_->DrawLine(x1, y1, x2, y2, thickness);

@@ -21,6 +21,8 @@ class PrintDevices : public OutputDevice {
   void BeginDocument(const DocumentInfo& info) override;
   void BeginPage(int page_number, const PageFormat& page) override;
   void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align) override;
+  void DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
+                       TextAlign align) override;
   void DrawLine(double x1, double y1, double x2, double y2, double thickness) override;
   void EndPage() override;
   void Finish() override;

@@ -68,8 +68,9 @@ void TnpqParamItem::CheckValue() const {
   if (!ok) {
     throw Exception("Valor inválido para o parâmetro " + name_ +
                     (caption_.empty() ? "" : " (" + caption_ + ")") + ": '" + value_ +
-                    "' não é " + (type_ == TnParamType::Date ? std::string("uma data válida")
-                                                            : std::string("um ") + ParamTypeName(type_) + " válido") +
+                    "' não é " +
+                    (type_ == TnParamType::Date ? std::string("uma data válida")
+                                                : std::string("um ") + ParamTypeName(type_) + " válido") +
                     "; aceita " + ParamTypeAccepts(type_) + ", ex.: " + ParamTypeExample(type_) + ".");
   }
 }

@@ -105,10 +105,10 @@ void PdfFile::Flush() {
   std::unique_lock lock(mutex_);
   if (error_) {
     filling_.clear();
-    RethrowError();
+    std::rethrow_exception(error_);
   }
   changed_.wait(lock, [&] { return queue_.size() < kMaxQueued || error_; });
-  if (error_) RethrowError();
+  if (error_) std::rethrow_exception(error_);
   if (!filling_.empty()) {
     queue_.push_back(std::move(filling_));
     filling_ = {};
@@ -116,8 +116,6 @@ void PdfFile::Flush() {
     changed_.notify_all();
   }
 }
-
-void PdfFile::RethrowError() { std::rethrow_exception(error_); }
 
 void PdfFile::Stop(bool drop) noexcept {
   if (!writer_.joinable()) return;
@@ -212,7 +210,7 @@ void PdfFile::Finish(uint32_t root, uint32_t info) {
   Stop(false);
   {
     std::lock_guard lock(mutex_);
-    if (error_) RethrowError();
+    if (error_) std::rethrow_exception(error_);
   }
   const uint64_t xref = file_.Position();
   const uint32_t size = std::max<uint32_t>(next_, static_cast<uint32_t>(offsets_.size()));

@@ -97,7 +97,6 @@ class PdfFile {
   void Flush();
   // Stops the writer after what is queued (or at once, `drop`) and waits for it.
   void Stop(bool drop) noexcept;
-  void RethrowError();
 
   // The writer's thread: runs the batches in order until stopped.
   void Run();

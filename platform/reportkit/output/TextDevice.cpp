@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "reportkit/output/TempFile.h"
@@ -112,6 +113,15 @@ struct TextDevice::Impl {
 
   int Column(double x) const { return ToCell((x - left) / column_width, columns); }
 
+  // The columns [first, end) that `box` owns: its edges rounded to the nearest column, and one
+  // column for a box narrower than half a column.
+  std::pair<int, int> ColumnsOf(const TextBox& box) const {
+    const int first = Column(box.left);
+    int end = Column(box.left + (box.width > 0 ? box.width : 0));
+    if (end == first && first < columns) ++end;
+    return {first, end};
+  }
+
   // Places `text` in the columns of `box` (see the header).
   void AddText(const TextBox& box, std::string_view text, TextAlign align) {
     scratch.clear();
@@ -121,9 +131,7 @@ struct TextDevice::Impl {
       scratch.push_back(c);
     }
     if (scratch.empty()) return;
-    const int first = Column(box.left);
-    int end = Column(box.left + (box.width > 0 ? box.width : 0));
-    if (end == first && first < columns) ++end;  // a box narrower than half a column gets one
+    const auto [first, end] = ColumnsOf(box);
     const int room = end - first;
     if (room <= 0) return;
     const int n = static_cast<int>(scratch.size());
@@ -150,9 +158,7 @@ struct TextDevice::Impl {
   // Lays `text` out in the columns of `box`, one line per row from the box's top (see the
   // header).
   void AddWrappedText(const TextBox& box, std::string_view text, TextAlign align) {
-    const int first = Column(box.left);
-    int end = Column(box.left + (box.width > 0 ? box.width : 0));
-    if (end == first && first < columns) ++end;
+    const auto [first, end] = ColumnsOf(box);
     if (end <= first) return;
     const double height = box.height > 0 ? box.height : 0;
     const size_t rows = static_cast<size_t>(std::max(1, ToCell(height / row_height, lines)));

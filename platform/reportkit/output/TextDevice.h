@@ -25,8 +25,9 @@
 // between their tops rounds to, at least one (so bands printed one under the other take
 // consecutive lines, with no line skipped where their height drifts from the line's), and no
 // lower than leaves a line for every row below it: a page whose rows fit its lines never runs
-// past them (a page with more distinct rows than lines keeps them all, one per line). A horizontal rule keeps a
-// row of its own and becomes '-', a vertical line '|', both only where no text is.
+// past them (a page with more distinct rows than lines keeps them all, one per line). A
+// horizontal rule keeps a row of its own and becomes '-', a vertical line '|', both only where
+// no text is.
 //
 // Each page's rows are written with trailing blanks and trailing empty rows removed, every row
 // ending in '\n', and the page ends with a form feed ('\f').
