@@ -139,7 +139,8 @@ void TstockRegister::SetTermParameters(int kind, int book, int pages) {
   terms->SetValues("pTipoLivro", "11");
   terms->SetValues("pNumeroLivro", IntToStr(book));
   terms->SetValues("pNumeroFolha", IntToStr(pages));
-  // Term dates left blank are the span the book prints.
+  // Term dates left blank are the span the run prints (the same for every book of the run):
+  // the terms cannot date a term without them.
   const std::string inicio = Trim(RepParam("pDataIniTermo"));
   const std::string fim = Trim(RepParam("pDataFimTermo"));
   terms->SetValues("pDataInicial", inicio.empty() ? DateToStr(FDataInicial) : inicio);
