@@ -31,6 +31,8 @@ void Split(TDateTime value, int64_t& day, int64_t& ms) {
   const int64_t total = static_cast<int64_t>(std::llround(value * static_cast<double>(kMsPerDay)));
   day = total >= 0 ? total / kMsPerDay : -((-total + kMsPerDay - 1) / kMsPerDay);
   ms = total - day * kMsPerDay;
+  // The last millisecond of 31/12/9999 rounds into a day the calendar does not have.
+  if (day >= static_cast<int64_t>(kEndDay)) OutOfRange(value);
 }
 
 }  // namespace

@@ -98,7 +98,9 @@ TEST(DateTime, FloatNoiseBeforeMidnightBelongsToTheNextDay) {
 
 TEST(DateTime, ValuesOutsideTheCalendarRaise) {
   for (double bad : {std::numeric_limits<double>::quiet_NaN(),
-                     std::numeric_limits<double>::infinity(), 1e300, -1e7, 2958466.0}) {
+                     std::numeric_limits<double>::infinity(), 1e300, -1e7, 2958466.0,
+                     // rounds to the millisecond into 1/1/10000
+                     2958466.0 - 1e-9}) {
     EXPECT_THROW(DecodeDate(bad), EConvertError) << bad;
   }
 }
