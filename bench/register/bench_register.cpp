@@ -6,7 +6,7 @@
 //   pdf      the whole register into a PDF file (query included), with pages per second;
 //   terms    the same with opening and closing terms (two passes), when the terms report is
 //            installed;
-// and the peak RSS after each step.
+// and the peak RSS of each step (the memory the earlier steps still hold included).
 //
 //   bench_register [products] [folder]
 // Plug-ins and definitions come from STOCK_PLUGIN_DIR and STOCK_DEFINITION_DIR, else from the
@@ -89,6 +89,7 @@ const Params kParams = {{"pCodigoEmpresa", "1"},      {"pCodigoEstab", "1"},
                         {"pEmitirPeriodo", "1"}};
 
 void PrintTo(const std::string& out, Params params, const char* step) {
+  stock::bench::ResetPeakRss();
   std::unique_ptr<stock::OutputDevice> device = stock::CreateOutputDevice(out);
   Stopwatch clock;
   const double cpu = CpuSeconds();
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
       for (const auto& [name, value] : kParams) report->GetParams()->SetValues(name, value);
       clock = Stopwatch();
       double cpu = CpuSeconds();
+      stock::bench::ResetPeakRss();
       report->OpenMainQuery();
       TnClientDataSet* ds = report->GetDataSet();
       std::printf("query  %7d rows  %6.2f s (CPU %5.2f s)  peak RSS %.0f MB\n", ds->RecordCount(),

@@ -1,5 +1,8 @@
 #include "basekit/SqliteDatabase.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "basekit/ResultLoader.h"
 #include "basekit/SqlParameters.h"
 #include "rtl/Exception.h"
@@ -16,6 +19,10 @@ SqliteDatabase::SqliteDatabase(const std::string& file, int flags) : file_(file)
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, 5000);
+  // A large ORDER BY sorts its runs on helper threads while this one reads: the register's
+  // million lines come sorted about a second sooner on two cores.
+  const unsigned cores = std::thread::hardware_concurrency();
+  sqlite3_limit(db_, SQLITE_LIMIT_WORKER_THREADS, cores > 1 ? static_cast<int>(std::min(cores - 1, 3u)) : 0);
   // The file is only read on first use: read the schema now so that a file that is not a
   // database is reported here, by name.
   char* error = nullptr;
