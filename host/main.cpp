@@ -10,6 +10,7 @@
 #include "host/CliPortuguese.h"
 #include "host/Commands.h"
 #include "reportkit/DMReport.h"
+#include "rtl/LargeAllocations.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ void SetDirectories(const std::string& plugins, const std::string& definitions) 
 
 int main(int argc, char** argv) {
   using namespace stock::host;
+  stock::UseSteadyLargeAllocations();
   CLI::App app{"stockreports: relatórios do inventário de estoque (livro modelo 7, termos, "
                "listagens e relações de produtos) impressos do banco de dados da empresa.",
                "stockreports"};

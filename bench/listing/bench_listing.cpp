@@ -27,6 +27,7 @@
 #include "reportkit/PluginRun.h"
 #include "reportkit/Report.h"
 #include "reportkit/output/OutputDevice.h"
+#include "rtl/LargeAllocations.h"
 
 namespace {
 
@@ -82,6 +83,7 @@ const std::vector<std::pair<std::string, std::string>> kParams = {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  stock::UseSteadyLargeAllocations();  // as the command does
   DemoOptions options;
   options.products = argc > 1 ? std::atoi(argv[1]) : 69100;
   options.months = 12;

@@ -29,6 +29,8 @@
 #include "reportkit/Report.h"
 #include "reportkit/output/OutputDevice.h"
 #include "rtl/FormatFloat.h"
+#include "rtl/LargeAllocations.h"
+#include "rtl/LargeAllocations.h"
 #include "support/BenchUtil.h"
 
 namespace {
@@ -104,6 +106,7 @@ void PrintTo(const std::string& out, Params params, const char* step) {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  stock::UseSteadyLargeAllocations();  // as the command does
   const int products = argc > 1 ? std::atoi(argv[1]) : 83334;
   const std::string folder = argc > 2 ? argv[2] : "/tmp";
   const std::string db = folder + "/bench_register.db";
