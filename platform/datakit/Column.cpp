@@ -12,6 +12,8 @@ namespace stock {
 
 namespace {
 constexpr size_t kBlockSize = size_t{1} << 20;
+constexpr size_t kFirstBlockSize = size_t{1} << 12;
+constexpr size_t kBlockGrowthSteps = 8;  // 4 KiB << 8 = kBlockSize
 
 // What one row of a column typed by its values holds.
 enum Pending : uint8_t { kPendingText, kPendingNull, kPendingInteger, kPendingReal };
@@ -71,7 +73,9 @@ uint64_t Column::StoreText(std::string_view value) {
     return (static_cast<uint64_t>(blocks_.size() - 1) << 40) | kLongText;
   }
   if (blocks_.empty() || block_used_ + value.size() > block_size_) {
-    block_size_ = kBlockSize;
+    // Blocks grow from 4 KiB to kBlockSize: a one-row result keeps a few bytes, not a megabyte.
+    const size_t grown = kFirstBlockSize << std::min<size_t>(blocks_.size(), kBlockGrowthSteps);
+    block_size_ = std::max(std::min(grown, kBlockSize), value.size());
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size_));  // pages untouched until written
     block_used_ = 0;
   }

@@ -1,9 +1,10 @@
 #pragma once
 // Column storage of TnClientDataSet (internal to datakit): one typed array per column plus a
-// null flag per row, kept only once the column holds a null. Integers and booleans are int64, floats and dates double; texts live in
-// an arena of large blocks, each row keeping one 64-bit cell (block, position, length), so a
-// million short texts cost their bytes plus 8 bytes each and never move once written. A text
-// equal to the one of the row above shares its bytes.
+// null flag per row, kept only once the column holds a null. Integers and booleans are int64,
+// floats and dates double; texts live in an arena of blocks that grow from 4 KiB to 1 MiB, each
+// row keeping one 64-bit cell (block, position, length), so a million short texts cost their
+// bytes plus 8 bytes each and never move once written. A text equal to the one of the row
+// above shares its bytes.
 
 #include <cstdint>
 #include <cstring>

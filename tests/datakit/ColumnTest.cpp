@@ -45,6 +45,21 @@ TEST(Column, TextsOfEveryLengthComeBackAsStored) {
   EXPECT_EQ(column.Text(column.size() - 1), "ação");
 }
 
+// Blocks start small and grow: texts that fill them to the last byte, texts larger than the
+// next block, and enough of them to reach the largest blocks all come back whole.
+TEST(Column, TextsAcrossGrowingBlocksComeBackAsStored) {
+  std::vector<std::string> values;
+  for (size_t i = 0; values.size() < 3000; ++i) {
+    const size_t length = i % 7 == 0 ? 4096 << (i % 5) : 1 + (i * 37) % 3000;
+    values.push_back(std::string(length, static_cast<char>('a' + i % 26)) + std::to_string(i));
+  }
+  Column column("T", ftString);
+  for (const auto& v : values) column.PushText(v);
+  for (size_t row = 0; row < values.size(); ++row) {
+    ASSERT_EQ(column.Text(row), values[row]) << row;
+  }
+}
+
 TEST(Column, NullFlagsAppearWithTheFirstNullAndFollowEveryChange) {
   Column column("N", ftInteger);
   for (int64_t v : {1, 2, 3}) column.PushInteger(v);
