@@ -1,13 +1,15 @@
 // The inventory listing by ownership indicator, with account totals, printed to PDF over a
 // demo database of about 1,000,000 ownership portions (69,100 products, 12 months). Prints
 // the seconds of the listing query alone (run and loaded), then the seconds, pages per second
-// and peak RSS of the whole report into a PDF file.
+// and peak RSS of the whole report into a PDF file. Then the same demo data is written to a
+// PostgreSQL server and the same report printed from it: the server named by STOCK_BENCH_PG
+// (a libpq connection string), else a throwaway cluster started with tests/pg/cluster.sh when
+// the server binaries are installed; otherwise that part is skipped.
 //
 //   bench_listing [products] [plugin dir] [definition dir]
 // The directories default to STOCK_PLUGIN_DIR and STOCK_DEFINITION_DIR, then to the build's.
 
 #include <malloc.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -28,6 +30,7 @@
 #include "reportkit/Report.h"
 #include "reportkit/output/OutputDevice.h"
 #include "rtl/LargeAllocations.h"
+#include "support/BenchUtil.h"
 
 namespace {
 
@@ -35,11 +38,8 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-long PeakRssMb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
-}
+using stock::bench::PeakRssMb;
+using stock::bench::ResetPeakRss;
 
 // Resident memory now, in MB.
 double CurrentRssMb() {
@@ -78,6 +78,50 @@ std::string Dir(int argc, char** argv, int index, const char* env, const char* f
 const std::vector<std::pair<std::string, std::string>> kParams = {
     {"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"}, {"pModelo", "1"},
     {"pIndPropriedade", "3"},       {"pIncluirConta", "1"},       {"pOrdem", "0"}};
+
+// Prints the listing from the default connection into `pdf` and says how long it took and the
+// peak memory of the print alone.
+void PrintListing(const char* from, const std::string& pdf) {
+  ResetPeakRss();
+  std::unique_ptr<stock::OutputDevice> device = stock::CreateOutputDevice(pdf);
+  const auto start = std::chrono::steady_clock::now();
+  stock::RunOutcome outcome = stock::RunReport({"stockListing", kParams, nullptr}, *device);
+  const double seconds = Seconds(start);
+  std::printf("report from %s: %d pages in %.2f s, %.0f pages/s, PDF %.1f MB, peak RSS %.0f MB\n", from,
+              outcome.pages, seconds, outcome.pages / seconds,
+              std::filesystem::file_size(pdf) / 1048576.0, PeakRssMb());
+}
+
+// A PostgreSQL server for the second half: STOCK_BENCH_PG, else a cluster of its own that
+// lives as long as this object.
+class Server {
+ public:
+  Server() {
+    if (const char* given = std::getenv("STOCK_BENCH_PG"); given != nullptr && *given) {
+      conninfo_ = given;
+      return;
+    }
+    state_ = std::filesystem::temp_directory_path() / ("bench_listing_pg." + std::to_string(getpid()));
+    if (std::system((Script() + " start " + state_.string() + " >/dev/null").c_str()) != 0) return;
+    std::ifstream in(state_ / "conninfo");
+    std::getline(in, conninfo_);
+  }
+  ~Server() {
+    if (!state_.empty()) {
+      (void)std::system((Script() + " stop " + state_.string() + " >/dev/null 2>&1").c_str());
+      std::filesystem::remove_all(state_);
+    }
+  }
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  const std::string& conninfo() const { return conninfo_; }
+
+ private:
+  static std::string Script() { return STOCK_SOURCE_DIR "/tests/pg/cluster.sh"; }
+  std::filesystem::path state_;
+  std::string conninfo_;
+};
 
 }  // namespace
 
@@ -136,17 +180,25 @@ int main(int argc, char** argv) {
       std::printf(", rows held in %.0f MB (%.0f bytes per row)\n", held,
                   rows > 0 ? held * 1048576.0 / rows : 0.0);
     }
-    const long rss_query = PeakRssMb();
-
-    std::unique_ptr<stock::OutputDevice> device = stock::CreateOutputDevice(pdf);
-    start = std::chrono::steady_clock::now();
-    stock::RunOutcome outcome = stock::RunReport({"stockListing", kParams, nullptr}, *device);
-    const double seconds = Seconds(start);
-    std::printf("report: %d pages in %.2f s, %.0f pages/s, PDF %.1f MB\n", outcome.pages, seconds,
-                outcome.pages / seconds, std::filesystem::file_size(pdf) / 1048576.0);
-    std::printf("peak RSS: %ld MB (%ld MB after the query alone)\n", PeakRssMb(), rss_query);
+    const double rss_query = PeakRssMb();
+    std::printf("peak RSS after the query alone: %.0f MB\n", rss_query);
+    PrintListing("SQLite", pdf);
     SetConexaoPadrao(nullptr);
     std::filesystem::remove(db);
+
+    Server server;
+    if (server.conninfo().empty()) {
+      std::printf("PostgreSQL: skipped (no STOCK_BENCH_PG and no server binaries)\n");
+    } else {
+      start = std::chrono::steady_clock::now();
+      options.overwrite = true;
+      CreateDemoDatabase(server.conninfo(), options);
+      TnConexao(server.conninfo(), TnModoAbertura::LeituraEscrita).ExecutarScript("ANALYZE");
+      std::printf("PostgreSQL demo data written and analysed (%.1f s)\n", Seconds(start));
+      SetConexaoPadrao(std::make_unique<TnConexao>(server.conninfo(), TnModoAbertura::SomenteLeitura));
+      PrintListing("PostgreSQL", pdf);
+      SetConexaoPadrao(nullptr);
+    }
     std::filesystem::remove(pdf);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
