@@ -26,14 +26,14 @@ struct DemoSummary {
   int64_t ownershipPortions = 0;  // LCTOINVPROPRIEDADE rows
 };
 
-// On a PostgreSQL server (`path` a URI or libpq keyword form, see TnConexao) the schema and the
-// same rows are written in one transaction; the suite's tables already there are refused
-// unless options.overwrite, which replaces them in that transaction.
 // Creates the SQLite database file `path` with the suite's schema and demo data. The data is
 // written in one transaction into a temporary file next to `path`, which is renamed to `path`
 // only when complete: a failure leaves no file at `path` and nothing of a temporary file.
+// On a PostgreSQL server (`path` a URI or libpq keyword form, see TnConexao) the schema and the
+// same rows are written in one transaction; the suite's tables already there are refused
+// unless options.overwrite, which replaces them in that transaction.
 // Returns the row counts.
 // Raises Exception (message in Portuguese, naming the path or value) when an option lies
-// outside its range, when `path` is empty, when the file exists and options.overwrite is
-// false (the file is left untouched), or when the database cannot be written.
+// outside its range, when `path` is empty, when the file (or the server's tables) exists and
+// options.overwrite is false (left untouched), or when the database cannot be written.
 DemoSummary CreateDemoDatabase(const std::string& path, const DemoOptions& options);
