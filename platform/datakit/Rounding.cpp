@@ -3,53 +3,82 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <string>
+#include <cstring>
 
 namespace {
 
 // Significant decimal digits that every double holds exactly as written.
 constexpr int kReliableDigits = 15;
 
+// The exponent of a number written in scientific notation ("-1.25e+03" -> 3).
+int ExponentOf(const char* begin, const char* end) {
+  const char* e = static_cast<const char*>(std::memchr(begin, 'e', static_cast<size_t>(end - begin)));
+  int exponent = 0;
+  if (e != nullptr) std::from_chars(e + 1 + (e[1] == '+'), end, exponent);
+  return exponent;
+}
+
+// The double nearest to the decimal text [begin, end), which `end` leaves room to terminate.
+double ReadDouble(char* begin, char* end) {
+  double value = 0;
+  const auto r = std::from_chars(begin, end, value);
+  if (r.ec == std::errc() && r.ptr == end) return value;
+  *end = '\0';  // out of range: strtod's overflow to infinity and underflow to zero
+  return std::strtod(begin, nullptr);
+}
+
 double DecimalAdjust(double value, int decimals, bool round_half_up) {
   if (!std::isfinite(value) || value == 0) return value;
   if (decimals > 340) return value;
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-  std::string text(buf, r.ptr);
-  int exponent = std::atoi(text.c_str() + text.find('e') + 1);
+  // "-d.ddde+XX": at most 17 significant digits, then the 15 that carry the value meant.
+  char text[64];
+  char* end = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific).ptr;
+  int exponent = ExponentOf(text, end);
   if (static_cast<long>(exponent) + 1 + decimals < kReliableDigits) {
     // The cut falls inside the reliable digits: read the value to them, dropping the noise.
-    r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
-                      kReliableDigits - 1);
-    text.assign(buf, r.ptr);
-    value = std::strtod(text.c_str(), nullptr);
-    exponent = std::atoi(text.c_str() + text.find('e') + 1);  // 9.99...96 may carry to 10
+    end = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific,
+                        kReliableDigits - 1).ptr;
+    value = ReadDouble(text, end);
+    exponent = ExponentOf(text, end);  // 9.99...96 may carry to 10
   }
-  bool negative = text[0] == '-';
-  if (negative) text.erase(0, 1);
-  size_t e = text.find('e');
-  std::string digits;
-  for (size_t i = 0; i < e; ++i)
-    if (text[i] != '.') digits += text[i];
+  const bool negative = text[0] == '-';
+  // digits[1..count]: the significant digits; digits[0] takes a carry out of the first.
+  char digits[24];
+  int count = 0;
+  for (const char* p = text + negative; p < end && *p != 'e'; ++p) {
+    if (*p != '.') digits[1 + count++] = *p;
+  }
   // value = 0.digits x 10^(exponent + 1): keep the digits in front of the cut.
-  long keep = static_cast<long>(exponent) + 1 + decimals;
-  if (keep >= static_cast<long>(digits.size())) return value;
+  const long keep = static_cast<long>(exponent) + 1 + decimals;
+  if (keep >= count) return value;
   bool up = false;
   if (keep < 0) {
-    digits.clear();
+    count = 0;
   } else {
-    up = round_half_up && digits[static_cast<size_t>(keep)] >= '5';
-    digits.resize(static_cast<size_t>(keep));
+    up = round_half_up && digits[1 + keep] >= '5';
+    count = static_cast<int>(keep);
   }
+  char* first = digits + 1;
   if (up) {
-    int i = static_cast<int>(digits.size()) - 1;
-    while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
-    if (i >= 0) digits[static_cast<size_t>(i)]++;
-    else digits.insert(digits.begin(), '1');
+    int i = count - 1;
+    while (i >= 0 && first[i] == '9') first[i--] = '0';
+    if (i >= 0) {
+      first[i]++;
+    } else {
+      *--first = '1';
+      ++count;
+    }
   }
-  if (digits.empty()) return 0.0;
-  std::string out = (negative ? "-" : "") + digits + "e" + std::to_string(-decimals);
-  return std::strtod(out.c_str(), nullptr);
+  if (count == 0) return 0.0;
+  // [-]digits e -decimals
+  char out[64];
+  char* q = out;
+  if (negative) *q++ = '-';
+  std::memcpy(q, first, static_cast<size_t>(count));
+  q += count;
+  *q++ = 'e';
+  q = std::to_chars(q, out + sizeof out - 1, -decimals).ptr;
+  return ReadDouble(out, q);
 }
 
 }  // namespace
