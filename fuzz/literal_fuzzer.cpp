@@ -140,8 +140,9 @@ void CheckFilterLiteral(TFieldType type, const std::string& text) {
   }
   ds.Post();
   if (ds.FieldByName("F")->IsNull()) return;  // empty text stored into a non-text field
-  // Filter literals of date-times stop at the second.
-  if (type == ftDateTime && text.find('.') != std::string::npos) return;
+  // Filter literals of date-times stop at the second; a fraction is written after a point or,
+  // as ISO 8601 also allows, a comma.
+  if (type == ftDateTime && text.find_first_of(".,") != std::string::npos) return;
   try {
     ds.SetFilter("F = " + literal);
   } catch (const Exception& e) {
