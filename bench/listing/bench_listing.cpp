@@ -9,7 +9,6 @@
 //   bench_listing [products] [plugin dir] [definition dir]
 // The directories default to STOCK_PLUGIN_DIR and STOCK_DEFINITION_DIR, then to the build's.
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -165,7 +164,7 @@ int main(int argc, char** argv) {
       if (shell >= 0) std::printf("sqlite3 shell, same SQL: %.2f s\n", shell);
       // What creating the database freed goes back to the system first, so that the rows are
       // measured by the memory they take rather than by what they reuse.
-      malloc_trim(0);
+      ResetPeakRss();
       const double rss_before = CurrentRssMb();
       start = std::chrono::steady_clock::now();
       SQLDataSetPtr cur(ExecutarSQL(listing.MontarSQL(),
@@ -181,7 +180,7 @@ int main(int argc, char** argv) {
                   rows > 0 ? held * 1048576.0 / rows : 0.0);
     }
     const double rss_query = PeakRssMb();
-    std::printf("peak RSS after the query alone: %.0f MB\n", rss_query);
+    std::printf("peak RSS of the query alone: %.0f MB\n", rss_query);
     PrintListing("SQLite", pdf);
     SetConexaoPadrao(nullptr);
     std::filesystem::remove(db);
