@@ -243,7 +243,10 @@ CREATE TABLE PRODUTO (
   DATACADASTRO        DATE,
   PRIMARY KEY (CODIGOEMPRESA, CODIGOPRODUTO)
 );
-CREATE INDEX IX_PRODUTO_GRUPO ON PRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO);
+-- The products of a group in the order of the inventory book (description, then code): the
+-- register walks groups, their products and each product's lines without sorting.
+CREATE UNIQUE INDEX IX_PRODUTO_GRUPO ON PRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, DESCRPRODUTO,
+                                                 CODIGOPRODUTO);
 
 -- TERCEIRO: third parties that hold the company's goods or whose goods the company holds.
 CREATE TABLE TERCEIRO (
@@ -301,6 +304,11 @@ CREATE TABLE LCTOINV (
 );
 CREATE INDEX IX_LCTOINV_DATA ON LCTOINV (CODIGOEMPRESA, DATAINVENT);
 CREATE INDEX IX_LCTOINV_PRODUTO ON LCTOINV (CODIGOEMPRESA, CODIGOPRODUTO);
+-- One establishment's lines of a product by date, with every column the register prints: the
+-- book reads them in its own order straight from this index, without visiting the table.
+CREATE UNIQUE INDEX IX_LCTOINV_ESTAB_PRODUTO ON LCTOINV (CODIGOEMPRESA, CODIGOESTAB, CODIGOPRODUTO,
+    DATAINVENT, MOTIVOINVENTARIO, QTDEESTOQUE, PRECOUNIT, VALORICMS, VALORPIS, VALORCOFINS,
+    OBSLCTOINV);
 
 -- LCTOINVPROPRIEDADE: ownership portions of an inventory line (same five key columns), one
 --   row per portion SEQPROPRIEDADE 1, 2...; the portions' quantities add up to the line's.

@@ -8,7 +8,10 @@
 //            installed;
 // and the peak RSS of each step (the memory the earlier steps still hold included).
 //
-//   bench_register [products] [folder]
+//   bench_register [products] [folder] [steps]
+// `steps` is a comma-separated subset of query,read,pdf,terms (all by default), to profile one
+// step. With KEEP_BENCH_DB set, the database is kept after the run and reused by the next one
+// when it holds the same number of products.
 // Plug-ins and definitions come from STOCK_PLUGIN_DIR and STOCK_DEFINITION_DIR, else from the
 // build's folders.
 
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "basekit/Conexao.h"
@@ -29,7 +33,6 @@
 #include "reportkit/Report.h"
 #include "reportkit/output/OutputDevice.h"
 #include "rtl/FormatFloat.h"
-#include "rtl/LargeAllocations.h"
 #include "rtl/LargeAllocations.h"
 #include "support/BenchUtil.h"
 
@@ -109,17 +112,26 @@ int main(int argc, char** argv) {
   stock::UseSteadyLargeAllocations();  // as the command does
   const int products = argc > 1 ? std::atoi(argv[1]) : 83334;
   const std::string folder = argc > 2 ? argv[2] : "/tmp";
+  const std::string steps = argc > 3 ? argv[3] : "query,read,pdf,terms";
+  auto wanted = [&](const char* step) { return ("," + steps + ",").find("," + std::string(step) + ",") != std::string::npos; };
   const std::string db = folder + "/bench_register.db";
   const std::string pdf = folder + "/bench_register.pdf";
   try {
     stock::bench::UseBuildFolders(stock::SetPluginDirectory, stock::SetDefinitionDirectory);
     Stopwatch clock;
-    CreateDatabase(db, products);
-    std::printf("database: %d products x 12 months (%.1f s)  peak RSS %.0f MB\n", products, clock.Seconds(),
-                PeakRssMb());
+    const std::string marker = db + "." + std::to_string(products);
+    if (std::getenv("KEEP_BENCH_DB") && std::filesystem::exists(db) && std::filesystem::exists(marker)) {
+      std::printf("database: %d products x 12 months (kept from an earlier run)\n", products);
+    } else {
+      std::filesystem::remove(marker);
+      CreateDatabase(db, products);
+      std::printf("database: %d products x 12 months (%.1f s)  peak RSS %.0f MB\n", products, clock.Seconds(),
+                  PeakRssMb());
+      if (std::getenv("KEEP_BENCH_DB")) std::ofstream(marker).put('\n');
+    }
     SetConexaoPadrao(std::make_unique<TnConexao>(db, TnModoAbertura::SomenteLeitura));
 
-    {
+    if (wanted("query") || wanted("read")) {
       std::unique_ptr<TnDMReport> module = stock::OpenReportModule("stockRegister");
       TnrwReport* report = module->GetReport();
       for (const auto& [name, value] : kParams) report->GetParams()->SetValues(name, value);
@@ -156,9 +168,10 @@ int main(int argc, char** argv) {
                   ds->RecordCount(), clock.Seconds(), CpuSeconds() - cpu, bytes, total);
     }
 
-    PrintTo(pdf, kParams, "pdf");
+    if (wanted("pdf")) PrintTo(pdf, kParams, "pdf");
     const std::string terms = stock::DefinitionPath("stockBookTermsLayout");
-    if (std::filesystem::exists(terms)) {
+    if (!wanted("terms")) {
+    } else if (std::filesystem::exists(terms)) {
       Params withTerms = kParams;
       withTerms.emplace_back("pImprimeTermos", "1");
       PrintTo(pdf, withTerms, "terms");
