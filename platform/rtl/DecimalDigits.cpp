@@ -1,24 +1,20 @@
 #include "rtl/DecimalDigits.h"
 
 #include <charconv>
+#include <limits>
 
 namespace stock {
 
-DecimalDigits ToDecimalDigits(double value) {
-  DecimalDigits d;
-  d.negative = value < 0;
-  if (value == 0) {
-    d.negative = false;
-    return d;
-  }
-  // "d.dddddddddddddde+XX": 15 significant digits, correctly rounded.
-  char text[40];
-  const auto res = std::to_chars(text, text + sizeof text, d.negative ? -value : value,
-                                 std::chars_format::scientific, 14);
-  const char* p = text;
-  const char* end = res.ptr;
+namespace {
+
+// Reads "d.ddde+XX" (or "de+XX") into `d`. Returns false when it holds more than 15 digits.
+bool ReadScientific(const char* p, const char* end, DecimalDigits& d) {
+  d.count = 0;
   while (p < end && *p != 'e') {
-    if (*p != '.') d.digits[d.count++] = *p;
+    if (*p != '.') {
+      if (d.count == 15) return false;
+      d.digits[d.count++] = *p;
+    }
     ++p;
   }
   int exponent = 0;
@@ -28,6 +24,31 @@ DecimalDigits ToDecimalDigits(double value) {
   while (p < end) exponent = exponent * 10 + (*p++ - '0');
   d.point = (exponent_negative ? -exponent : exponent) + 1;
   while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+  return true;
+}
+
+}  // namespace
+
+DecimalDigits ToDecimalDigits(double value) {
+  DecimalDigits d;
+  d.negative = value < 0;
+  if (value == 0) {
+    d.negative = false;
+    return d;
+  }
+  const double magnitude = d.negative ? -value : value;
+  char text[40];
+  // The shortest digits that read back as `value` are its 15-digit rounding whenever they are
+  // 15 digits or fewer: a normal double is closer to them than half a unit of the 15th digit
+  // (2^-53 < 5 x 10^-16 relative), so rounding its exact value to 15 digits lands on them.
+  // Subnormals carry fewer bits and take the long way.
+  if (magnitude >= std::numeric_limits<double>::min()) {
+    const auto res = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+    if (ReadScientific(text, res.ptr, d)) return d;
+  }
+  // "d.dddddddddddddde+XX": 15 significant digits, correctly rounded.
+  const auto res = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
+  ReadScientific(text, res.ptr, d);
   return d;
 }
 

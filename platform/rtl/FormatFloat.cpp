@@ -7,8 +7,8 @@
 #include "rtl/FormatSettings.h"
 #include "rtl/StrConv.h"
 
-// Masks are scanned twice per call (layout, then output) without allocating; the only heap use
-// is the returned string when it outgrows the small-string buffer. Scientific notation ("E+")
+// Masks are split and scanned once per thread and kept; a call allocates only the returned
+// string when it outgrows the small-string buffer. Scientific notation ("E+")
 // is not supported: those characters print as literals.
 
 namespace {
@@ -168,31 +168,55 @@ std::string Render(std::string_view section, const Layout& l, const stock::Decim
   return out.Take();
 }
 
+
+// A mask split into its sections, each scanned once. Reports format every line with the same
+// few masks, so each thread keeps the last few it parsed.
+struct ParsedMask {
+  std::string mask;
+  int sections = 0;
+  size_t begin[3] = {}, size[3] = {};
+  Layout layout[3];
+
+  std::string_view Section(int i) const { return std::string_view(mask).substr(begin[i], size[i]); }
+};
+
+const ParsedMask& Parse(std::string_view mask) {
+  constexpr int kSlots = 8;
+  thread_local ParsedMask slots[kSlots];
+  thread_local int next = 0;
+  for (const ParsedMask& slot : slots) {
+    if (slot.sections > 0 && slot.mask == mask) return slot;
+  }
+  ParsedMask& slot = slots[next];
+  next = (next + 1) % kSlots;
+  slot.mask.assign(mask);
+  std::string_view sections[3];
+  slot.sections = SplitSections(slot.mask, sections);
+  for (int i = 0; i < slot.sections; ++i) {
+    slot.begin[i] = static_cast<size_t>(sections[i].data() - slot.mask.data());
+    slot.size[i] = sections[i].size();
+    slot.layout[i] = Scan(sections[i]);
+  }
+  return slot;
+}
+
 }  // namespace
 
 std::string FormatFloat(std::string_view mask, double value) {
   if (mask.empty() || !std::isfinite(value) || std::fabs(value) >= kLargest) {
     return FloatToStr(value);
   }
-  std::string_view sections[3];
-  const int n = SplitSections(mask, sections);
-  const bool has_negative = n >= 2 && !sections[1].empty();
-  const bool has_zero = n >= 3 && !sections[2].empty();
+  const ParsedMask& parsed = Parse(mask);
+  const bool has_negative = parsed.sections >= 2 && parsed.size[1] > 0;
+  const bool has_zero = parsed.sections >= 3 && parsed.size[2] > 0;
 
   stock::DecimalDigits d = stock::ToDecimalDigits(value);
-  std::string_view section = d.negative && has_negative ? sections[1] : sections[0];
-  if (section.empty()) return FloatToStr(value);
-  Layout layout = Scan(section);
-  if (d.count > 0) stock::RoundDecimalDigits(d, layout.frac_places);
+  int section = d.negative && has_negative ? 1 : 0;
+  if (parsed.size[section] == 0) return FloatToStr(value);
+  if (d.count > 0) stock::RoundDecimalDigits(d, parsed.layout[section].frac_places);
   if (d.count == 0) {  // zero, or a value that rounds to zero: never "-0"
-    if (has_zero) {
-      section = sections[2];
-      layout = Scan(section);
-    } else if (section.data() != sections[0].data()) {
-      section = sections[0];
-      layout = Scan(section);
-    }
-    return Render(section, layout, d, false);
+    section = has_zero ? 2 : 0;
+    return Render(parsed.Section(section), parsed.layout[section], d, false);
   }
-  return Render(section, layout, d, d.negative && !has_negative);
+  return Render(parsed.Section(section), parsed.layout[section], d, d.negative && !has_negative);
 }

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
 #include <limits>
 #include <utility>
 
 #include "rtl/CasasDecimais.h"
+#include "rtl/DecimalDigits.h"
 #include "rtl/FormatFloat.h"
 #include "rtl/StrConv.h"
 
@@ -95,6 +101,37 @@ TEST(FormatFloat, CentsAgreeWithIntegerArithmetic) {
     const int a = cents < 0 ? -cents : cents;
     std::snprintf(expected, sizeof expected, "%s%d,%02d", cents < 0 ? "-" : "", a / 100, a % 100);
     ASSERT_EQ(FormatFloat("0.00", cents / 100.0), expected);
+  }
+}
+
+// The digits behind every mask are the value's 15 significant digits as printf rounds them:
+// random bit patterns (every exponent, subnormals included), prices and products of prices.
+TEST(DecimalDigits, AreTheFifteenDigitRoundingOfTheValue) {
+  std::mt19937_64 rng(20261209);
+  auto check = [](double value) {
+    char reference[64];
+    std::snprintf(reference, sizeof reference, "%.14e", value);
+    std::string digits(reference + (value < 0 ? 1 : 0), reference + std::strcspn(reference, "e"));
+    digits.erase(1, 1);  // the point after the first digit
+    while (!digits.empty() && digits.back() == '0') digits.pop_back();
+    const int point = std::atoi(std::strchr(reference, 'e') + 1) + 1;
+    const stock::DecimalDigits d = stock::ToDecimalDigits(value);
+    ASSERT_EQ(std::string(d.digits, static_cast<size_t>(d.count)), digits) << reference;
+    ASSERT_EQ(d.point, point) << reference;
+    ASSERT_EQ(d.negative, value < 0) << reference;
+  };
+  for (int i = 0; i < 300000; ++i) {
+    const double any = std::bit_cast<double>(rng());
+    if (std::isfinite(any) && any != 0) check(any);
+    const double cents = static_cast<double>(rng() % 100000000000) / 100;
+    check(cents);
+    check(-cents * (static_cast<double>(rng() % 1000000) / 1000));
+  }
+  for (double edge : {std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
+                      std::numeric_limits<double>::max(), 0.1, 1.005, 999999999999999.9, 1e15,
+                      9.999999999999995e-5}) {
+    check(edge);
+    check(-edge);
   }
 }
 
