@@ -213,6 +213,53 @@ TEST(ExecutarSQL, LoadsAtMostTheGivenNumberOfRows) {
   EXPECT_EQ(Query("SELECT * FROM EMPRESA WHERE 1 = 0")->RecordCount(), 0);
 }
 
+// Results of many thousand rows are read on a second thread once the first few thousand are in:
+// every value arrives, in order and typed, at any row limit, and a failure on either side ends
+// the load with its error instead of a hang or a partial dataset.
+TEST(ExecutarSQL, LargeResultsArriveWholeInOrder) {
+  TempDatabase db(R"(
+    CREATE TABLE L (N INTEGER, D DATE, V NUMERIC(15,2), T VARCHAR(20));
+    WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 25000)
+    INSERT INTO L SELECT i, date('2026-01-01', '+' || (i % 400) || ' days'),
+                         CASE WHEN i % 7 = 0 THEN NULL ELSE i / 8.0 END,
+                         CASE WHEN i % 3 = 0 THEN '' ELSE 'texto ' || (i % 1000) END FROM s;
+  )");
+  const std::string sql = "SELECT N, D, V, T, N * 2 AS E FROM L ORDER BY N DESC";
+  for (int limit : {-1, 4095, 4096, 4097, 5120, 24999}) {
+    SQLDataSetPtr ds(ExecutarSQL(sql, Variant::FromArray({}), true, false, limit, "", nullptr, true));
+    const int expected = limit < 0 ? 25000 : limit;
+    ASSERT_EQ(ds->RecordCount(), expected) << limit;
+    ASSERT_EQ(ds->Fields(1)->GetDataType(), ftDate);
+    int row = 0;
+    for (ds->First(); !ds->GetEof(); ds->Next(), ++row) {
+      const int i = 25000 - row;
+      ASSERT_EQ(ds->Fields(0)->AsInteger(), i);
+      ASSERT_EQ(ds->Fields(1)->AsDateTime(), EncodeDate(2026, 1, 1) + i % 400) << i;
+      if (i % 7 == 0) {
+        ASSERT_TRUE(ds->Fields(2)->IsNull()) << i;
+      } else {
+        ASSERT_EQ(ds->Fields(2)->AsFloat(), i / 8.0) << i;
+      }
+      ASSERT_EQ(ds->Fields(3)->AsString(), i % 3 == 0 ? "" : "texto " + std::to_string(i % 1000)) << i;
+      ASSERT_EQ(ds->Fields(4)->AsInteger(), 2 * i);
+    }
+    ASSERT_EQ(row, expected);
+  }
+
+  // SQLite fails at row 20,000, on the reading thread.
+  std::string error = ErrorOf([] {
+    Query("SELECT N, CASE WHEN N = 5000 THEN abs(-9223372036854775807 - 1) END AS X FROM L ORDER BY N DESC");
+  });
+  EXPECT_NE(error.find("integer overflow"), std::string::npos) << error;
+  EXPECT_NE(error.find("SQL: SELECT N, CASE"), std::string::npos) << error;
+  // A value that is no date at row 15,001, found while the reading thread runs ahead.
+  db.conexao().ExecutarScript("UPDATE L SET D = 'amanhã' WHERE N = 10000");
+  error = ErrorOf([] { Query("SELECT N, D FROM L ORDER BY N DESC"); });
+  EXPECT_NE(error.find("'amanhã'"), std::string::npos) << error;
+  // The connection is free again: the next query runs.
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM L")->Fields(0)->AsInteger(), 25000);
+}
+
 TEST(RefreshSQL, RunsTheSamePreparedStatementWithNewValues) {
   TempDatabase db(kSampleSchema);
   TDataSet* cur = nullptr;
