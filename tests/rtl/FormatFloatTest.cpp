@@ -109,6 +109,7 @@ TEST(FormatFloat, CentsAgreeWithIntegerArithmetic) {
 TEST(DecimalDigits, AreTheFifteenDigitRoundingOfTheValue) {
   std::mt19937_64 rng(20261209);
   auto check = [](double value) {
+    if (value == 0) return;  // no digits: count 0
     char reference[64];
     std::snprintf(reference, sizeof reference, "%.14e", value);
     std::string digits(reference + (value < 0 ? 1 : 0), reference + std::strcspn(reference, "e"));
@@ -126,10 +127,16 @@ TEST(DecimalDigits, AreTheFifteenDigitRoundingOfTheValue) {
     const double cents = static_cast<double>(rng() % 100000000000) / 100;
     check(cents);
     check(-cents * (static_cast<double>(rng() % 1000000) / 1000));
+    const double whole = static_cast<double>(rng() % 1000000000000000);
+    check(whole);
+    check(whole / 1e6);
+    check(whole / 1e8);
+    check(whole / 1e9);
+    check(static_cast<double>(rng() % 1000) / 1e8);
   }
   for (double edge : {std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
                       std::numeric_limits<double>::max(), 0.1, 1.005, 999999999999999.9, 1e15,
-                      9.999999999999995e-5}) {
+                      9.999999999999995e-5, 1e-8, 999999999999999.0, 99999999.99999999}) {
     check(edge);
     check(-edge);
   }
