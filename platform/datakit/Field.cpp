@@ -89,6 +89,15 @@ std::string TField::AsString() const {
   return {};
 }
 
+void TField::AppendAsString(std::string& out) const {
+  const int64_t row = dataset_->ReadRecordNo();
+  if (row >= 0 && column_->storage == Storage::Text && !column_->IsNull(row)) {
+    out.append(column_->Text(row));
+  } else {
+    out += AsString();
+  }
+}
+
 TDateTime TField::AsDateTime() const {
   int64_t row = dataset_->ReadRecordNo();
   if (row < 0 || column_->IsNull(row)) return 0;

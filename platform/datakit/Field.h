@@ -43,6 +43,8 @@ class TField : public TObject {
   int64_t AsLargeInt() const { return AsInteger(); }
   double AsFloat() const;     // dates give their day number; texts use the decimal comma
   std::string AsString() const;
+  // Appends AsString() to `out`; a text value is copied straight from the column.
+  void AppendAsString(std::string& out) const;
   TDateTime AsDateTime() const;  // texts read as short dates (or ISO yyyy-mm-dd)
   bool AsBoolean() const;
   Variant AsVariant() const;  // Null, Integer, Float, Text, DateTime or Boolean

@@ -397,41 +397,46 @@ void TnrwReport::MsgMensagem(int kind, const std::string& text) {
   if (document_ != nullptr) document_->device->OnMessage(kind, text);
 }
 
-std::string TnrwReport::TextOf(const BoundLabel& b) const {
+void TnrwReport::TextOf(const BoundLabel& b, std::string& text) const {
   const TnLabel& l = *b.label;
   const std::string& mask = l.GetMask();
+  text.clear();
   switch (l.GetSource()) {
     case TnLabelSource::Caption:
-      return ExpandCaption(l.GetCaption(), page_no_, document_ ? document_->page_count : 0,
+      text = ExpandCaption(l.GetCaption(), page_no_, document_ ? document_->page_count : 0,
                            document_ ? document_->started : 0);
+      return;
     case TnLabelSource::Parameter: {
       const std::string& value = b.param->GetValue();
-      std::string text;
       double number;
       TDateTime date;
       if (mask.empty() || value.empty()) {
-        text = value;
+        text.assign(value);
       } else if (TryStrToFloat(value, number)) {
         text = FormatFloat(mask, number);
       } else if (TryStrToDate(value, date)) {
         text = FormatDateTime(mask, date);
       } else {
-        text = value;
+        text.assign(value);
       }
       if (b.field != nullptr && !dataset_->IsEmpty() && !b.field->IsNull()) {
-        text += b.field->AsString();
+        b.field->AppendAsString(text);
       }
-      return text;
+      return;
     }
     case TnLabelSource::Column: {
-      if (b.field == nullptr || dataset_->IsEmpty() || b.field->IsNull()) return {};
+      if (b.field == nullptr || dataset_->IsEmpty() || b.field->IsNull()) return;
       const TFieldType type = b.field->GetDataType();
-      if (!mask.empty() && IsNumberType(type)) return FormatFloat(mask, b.field->AsFloat());
-      if (!mask.empty() && IsDateType(type)) return FormatDateTime(mask, b.field->AsDateTime());
-      return b.field->AsString();
+      if (!mask.empty() && IsNumberType(type)) {
+        text = FormatFloat(mask, b.field->AsFloat());
+      } else if (!mask.empty() && IsDateType(type)) {
+        text = FormatDateTime(mask, b.field->AsDateTime());
+      } else {
+        b.field->AppendAsString(text);
+      }
+      return;
     }
   }
-  return {};
 }
 
 void TnrwReport::Draw(const BoundSection& section, int top) {
@@ -444,10 +449,11 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
   if (!document_->draw_normal && !record) return;  // a counting pass only needs the geometry
   stock::ShownValues shown;
   if (record) shown.reserve(section.labels.size());
+  std::string& text = label_text_;
   for (const BoundLabel& b : section.labels) {
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
-    std::string text = TextOf(b);
+    TextOf(b, text);
     const bool wrap = l.GetWordWrap();
     if (!wrap && !l.GetAutoSize() && !text.empty()) CutToWidth(text, l.Font().Spec(), l.GetWidth());
     if (document_->draw_normal && !text.empty()) {
@@ -461,7 +467,7 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
         device.DrawText(box, text, font, l.GetAlignment());
       }
     }
-    if (record) shown.emplace_back(l.GetName(), std::move(text));
+    if (record) shown.emplace_back(l.GetName(), text);
   }
   if (document_->draw_normal) {
     for (const stock::LineDef& line : section.def->lines) {

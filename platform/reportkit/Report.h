@@ -124,7 +124,8 @@ class TnrwReport : public TnpqPowerQuery {
   void OpenPage();
   void PrintNow(const BoundSection& section);
   void Draw(const BoundSection& section, int top);
-  std::string TextOf(const BoundLabel& bound) const;
+  // The text `bound` shows on the current row, into `text` (its capacity is reused).
+  void TextOf(const BoundLabel& bound, std::string& text) const;
   void BindColumns();
 
   std::shared_ptr<const stock::ReportDefinition> definition_;
@@ -139,6 +140,7 @@ class TnrwReport : public TnpqPowerQuery {
   bool page_end_ = false;
   bool page_has_body_ = false;
   int y_ = 0;  // next free position in the page body, from the top margin
+  std::string label_text_;  // Draw's buffer for the text of each label
 
   std::vector<std::string> message_captions_;
   std::vector<TnReportMessage> messages_;
