@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "rtl/DecimalDigits.h"
 
 namespace {
 
@@ -81,8 +84,55 @@ double DecimalAdjust(double value, int decimals, bool round_half_up) {
   return ReadDouble(out, q);
 }
 
+// DecimalAdjust for the usual case, without text: amounts below 10^(14 - decimals), to 0..8
+// places. Their cut always falls inside the 15 reliable digits, which ToDecimalDigits gives as
+// they are; the digits kept are then at most 15 with at most 14 places after the point or
+// before it, so one multiplication or division by an exact power of ten reads them back, as
+// correctly rounded as from_chars. False outside that range.
+bool DecimalAdjustFast(double value, int decimals, bool round_half_up, double& result) {
+  static constexpr double kPow10[] = {1,    1e1,  1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14};
+  if (decimals < 0 || decimals > 8) return false;
+  if (value == 0) {  // -0 stays -0, as in DecimalAdjust
+    result = value;
+    return true;
+  }
+  if (!(std::fabs(value) < kPow10[kReliableDigits - 1 - decimals])) return false;
+  stock::DecimalDigits d = stock::ToDecimalDigits(value);
+  const int keep = d.point + decimals;
+  if (keep < d.count) {
+    if (keep < 0) {
+      d.count = 0;
+    } else if (round_half_up && d.digits[keep] >= '5') {
+      stock::RoundDecimalDigits(d, decimals);
+    } else {
+      d.count = keep;
+      while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+    }
+  }
+  if (d.count == 0) {
+    result = 0.0;
+    return true;
+  }
+  uint64_t whole = 0;
+  for (int i = 0; i < d.count; ++i) whole = whole * 10 + static_cast<uint64_t>(d.digits[i] - '0');
+  const int exponent = d.point - d.count;  // -8 to 14
+  const double magnitude = exponent >= 0 ? static_cast<double>(whole) * kPow10[exponent]
+                                         : static_cast<double>(whole) / kPow10[-exponent];
+  result = d.negative ? -magnitude : magnitude;
+  return true;
+}
+
 }  // namespace
 
-double RoundValor(double value, int decimals) { return DecimalAdjust(value, decimals, true); }
+double RoundValor(double value, int decimals) {
+  double result;
+  if (DecimalAdjustFast(value, decimals, true, result)) return result;
+  return DecimalAdjust(value, decimals, true);
+}
 
-double TruncateValor(double value, int decimals) { return DecimalAdjust(value, decimals, false); }
+double TruncateValor(double value, int decimals) {
+  double result;
+  if (DecimalAdjustFast(value, decimals, false, result)) return result;
+  return DecimalAdjust(value, decimals, false);
+}

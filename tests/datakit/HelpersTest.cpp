@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iomanip>
 #include <optional>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,7 @@ TEST(RoundValor, RoundsTheDecimalDigitsHalfAwayFromZero) {
     EXPECT_EQ(TruncateValor(c.value, c.decimals), c.truncated) << c.value << " " << c.decimals;
   }
   EXPECT_TRUE(std::isnan(RoundValor(std::nan(""), 2)));
+  EXPECT_TRUE(std::signbit(RoundValor(-0.0, 2)));  // zero comes back as it was
 }
 
 // Products of quantity and unit price whose double lands just below or just above the half
@@ -118,6 +120,25 @@ TEST(RoundValor, ProductsRoundAsTheirExactDecimalValue) {
   for (const Case& c : cases) {
     EXPECT_EQ(RoundValor(c.value, c.decimals), c.rounded) << std::setprecision(17) << c.value;
     EXPECT_EQ(TruncateValor(c.value, c.decimals), c.truncated) << std::setprecision(17) << c.value;
+  }
+}
+
+// Quantities of three decimals times prices of two, against integer arithmetic: the cents of
+// the exact product, halves away from zero, and cut toward zero.
+TEST(RoundValor, RandomProductsAgreeWithIntegerArithmetic) {
+  std::mt19937_64 rng(20261209);
+  for (int i = 0; i < 1000000; ++i) {
+    const int64_t quantity = static_cast<int64_t>(rng() % 100000000);  // up to 99.999,999
+    const int64_t price = static_cast<int64_t>(rng() % 10000000);      // up to 99.999,99
+    const int64_t exact = quantity * price;                           // in 10^-5
+    const bool negative = rng() % 4 == 0;
+    const double value = (negative ? -1.0 : 1.0) * (static_cast<double>(quantity) / 1000) *
+                         (static_cast<double>(price) / 100);
+    const double sign = negative ? -1.0 : 1.0;
+    const double rounded = sign * static_cast<double>((exact + 500) / 1000) / 100;
+    const double truncated = sign * static_cast<double>(exact / 1000) / 100;
+    ASSERT_EQ(RoundValor(value, 2), rounded == 0 ? 0.0 : rounded) << quantity << " x " << price;
+    ASSERT_EQ(TruncateValor(value, 2), truncated == 0 ? 0.0 : truncated) << quantity << " x " << price;
   }
 }
 
