@@ -23,6 +23,7 @@ struct Layout {
   int frac_places = 0;  // "0" and "#" after the decimal point
   int min_frac = 0;     // decimals always printed (up to the last "0")
   bool grouping = false;
+  bool plain = false;   // only "0", "#", "," and at most one "."
 };
 
 // Splits `mask` at ";" outside quotes. Returns the number of sections (1 to 3).
@@ -69,6 +70,10 @@ Layout Scan(std::string_view section) {
     }
   }
   if (first_zero) l.min_int = l.int_places - first_zero + 1;
+  // (Without a placeholder or a point no digit prints at all: that takes the general path.)
+  l.plain = section.find_first_not_of("0#,.") == std::string_view::npos &&
+            section.find('.') == section.rfind('.') &&
+            (l.int_places + l.frac_places > 0 || section.find('.') != std::string_view::npos);
   return l;
 }
 
@@ -101,9 +106,46 @@ class Out {
   std::string big_;
 };
 
+// Render for a plain section: the digits, grouped when asked, then the decimals. Every
+// placeholder only says how many digits print, so the order of "0", "#" and "," is moot.
+// False (and nothing in `out`) when the text would not fit its buffer (a mask of dozens of "0").
+bool RenderPlain(const Layout& l, const stock::DecimalDigits& d, bool minus, std::string& out) {
+  const TFormatSettings& fs = FormatSettings();
+  const int int_digits = d.point > 0 ? d.point : 0;
+  const int n_int = int_digits > l.min_int ? int_digits : l.min_int;
+  const int pad = n_int - int_digits;
+  int n_frac = l.frac_places;
+  while (n_frac > l.min_frac) {
+    const int i = d.point + n_frac - 1;
+    if (i >= 0 && i < d.count && d.digits[i] != '0') break;
+    --n_frac;
+  }
+  char buf[64];
+  if (n_int + n_int / 3 + n_frac + 2 > static_cast<int>(sizeof buf)) return false;
+  char* p = buf;
+  if (minus) *p++ = '-';
+  for (int idx = 0; idx < n_int; ++idx) {
+    const int k = idx - pad;
+    *p++ = idx < pad ? '0' : (k < d.count ? d.digits[k] : '0');
+    const int remaining = n_int - 1 - idx;
+    if (l.grouping && remaining > 0 && remaining % 3 == 0) *p++ = fs.ThousandSeparator;
+  }
+  if (n_frac > 0) {
+    *p++ = fs.DecimalSeparator;
+    for (int f = 0; f < n_frac; ++f) {
+      const int k = d.point + f;
+      *p++ = k >= 0 && k < d.count ? d.digits[k] : '0';
+    }
+  }
+  out.assign(buf, static_cast<size_t>(p - buf));
+  return true;
+}
+
 // Prints the (already rounded, non-negative) digits `d` through `section`.
 std::string Render(std::string_view section, const Layout& l, const stock::DecimalDigits& d,
                    bool minus) {
+  std::string text;
+  if (l.plain && RenderPlain(l, d, minus, text)) return text;
   const TFormatSettings& fs = FormatSettings();
   const int int_digits = d.point > 0 ? d.point : 0;
   const int n_int = int_digits > l.min_int ? int_digits : l.min_int;

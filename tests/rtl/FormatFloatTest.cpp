@@ -142,6 +142,35 @@ TEST(DecimalDigits, AreTheFifteenDigitRoundingOfTheValue) {
   }
 }
 
+// Masks of digits, grouping and one point take a short path; an empty quoted text at their end
+// sends the same mask through the general one. Both must print the same, for random masks and
+// values (long masks included, which outgrow the short path's buffer).
+TEST(FormatFloat, PlainMasksPrintAsTheGeneralPath) {
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 200000; ++i) {
+    std::string mask;
+    const int length = 1 + static_cast<int>(rng() % (i % 100 == 0 ? 60 : 12));
+    bool point = false;
+    for (int k = 0; k < length; ++k) {
+      const int pick = static_cast<int>(rng() % 9);
+      if (pick < 4) {
+        mask += '#';
+      } else if (pick < 7) {
+        mask += '0';
+      } else if (pick == 7) {
+        mask += ',';
+      } else if (!point) {
+        mask += '.';
+        point = true;
+      }
+    }
+    double value = static_cast<double>(static_cast<int64_t>(rng() % 2000000001) - 1000000000) /
+                   static_cast<double>(int64_t{1} << (rng() % 20));
+    if (i % 50 == 0) value = 0;
+    ASSERT_EQ(FormatFloat(mask, value), FormatFloat(mask + "''", value)) << mask << " " << value;
+  }
+}
+
 TEST(FormatFloat, NonFiniteFallsBackToFloatToStr) {
   EXPECT_EQ(FormatFloat("0.00", std::numeric_limits<double>::infinity()), "INF");
   EXPECT_EQ(FormatFloat("0.00", -std::numeric_limits<double>::infinity()), "-INF");
