@@ -23,6 +23,9 @@ SqliteDatabase::SqliteDatabase(const std::string& file, int flags) : file_(file)
   // million lines come sorted about a second sooner on two cores.
   const unsigned cores = std::thread::hardware_concurrency();
   sqlite3_limit(db_, SQLITE_LIMIT_WORKER_THREADS, cores > 1 ? static_cast<int>(std::min(cores - 1, 3u)) : 0);
+  // Reports walk indexes in an order of their own (groups, then their products' lines): a page
+  // cache of 8 MiB instead of SQLite's 2 keeps the pages they come back to.
+  sqlite3_exec(db_, "PRAGMA cache_size = -8192", nullptr, nullptr, nullptr);
   // The file is only read on first use: read the schema now so that a file that is not a
   // database is reported here, by name.
   char* error = nullptr;
