@@ -164,6 +164,7 @@ void TstockRegister::PrintPeriodBody() {
   double value = 0, icms = 0, pis = 0, cofins = 0;
   double periodValue = 0, periodIcms = 0, periodPis = 0, periodCofins = 0;
   std::string groupKey, groupCaption;
+  std::string scratch;  // for AsStringView of values that are not texts
   int counter = 0;
   const int total = ds->RecordCount();
   ds->First();
@@ -174,11 +175,11 @@ void TstockRegister::PrintPeriodBody() {
       return;
     }
     ClearR();
-    std::string classif = f.ClassifGrupoProduto->AsString();
+    const std::string_view classif = f.ClassifGrupoProduto->AsStringView(scratch);
     if (classif != groupKey) {
       if (!groupKey.empty()) rep->RepPrintSection(15);
       rep->RepPrintSection(8);
-      groupKey = std::move(classif);
+      groupKey.assign(classif);
       groupCaption = f.DescrGrupoProduto->AsString();
     }
     const double qtde = f.QtdeEstoque->AsFloat();
@@ -195,7 +196,7 @@ void TstockRegister::PrintPeriodBody() {
       p.pCodigoNCM->SetValue(std::string());
     }
     rep->RepPrintSection(9);
-    if (FUsaCodigoNCM && !f.ObsLctoInv->AsString().empty()) rep->RepPrintSection(18);
+    if (FUsaCodigoNCM && !f.ObsLctoInv->AsStringView(scratch).empty()) rep->RepPrintSection(18);
     value += linha;
     if (FImpICMS) icms += f.ValorICMS->AsFloat();
     if (FImpPISCOFINS) {
@@ -204,7 +205,7 @@ void TstockRegister::PrintPeriodBody() {
     }
     ds->Next();
     if (!ds->GetEof()) {
-      if (f.ClassifGrupoProduto->AsString() != groupKey) {
+      if (f.ClassifGrupoProduto->AsStringView(scratch) != groupKey) {
         PrintGroupTotal(value, icms, pis, cofins, periodValue, periodIcms, periodPis,
                         periodCofins, groupCaption);
         rep->RepPrintSection(15);

@@ -98,6 +98,13 @@ void TField::AppendAsString(std::string& out) const {
   }
 }
 
+std::string_view TField::AsStringView(std::string& scratch) const {
+  const int64_t row = dataset_->ReadRecordNo();
+  if (row >= 0 && column_->storage == Storage::Text && !column_->IsNull(row)) return column_->Text(row);
+  scratch = AsString();
+  return scratch;
+}
+
 TDateTime TField::AsDateTime() const {
   int64_t row = dataset_->ReadRecordNo();
   if (row < 0 || column_->IsNull(row)) return 0;

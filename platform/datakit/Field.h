@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "datakit/FieldType.h"
 #include "rtl/DateTime.h"
@@ -45,6 +46,10 @@ class TField : public TObject {
   std::string AsString() const;
   // Appends AsString() to `out`; a text value is copied straight from the column.
   void AppendAsString(std::string& out) const;
+  // AsString() without a copy: a text value straight from the column (valid until the value
+  // is set again or the dataset frees its rows); any other value formatted into `scratch`,
+  // which the view then shows.
+  std::string_view AsStringView(std::string& scratch) const;
   TDateTime AsDateTime() const;  // texts read as short dates (or ISO yyyy-mm-dd)
   bool AsBoolean() const;
   Variant AsVariant() const;  // Null, Integer, Float, Text, DateTime or Boolean

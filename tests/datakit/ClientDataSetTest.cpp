@@ -134,6 +134,18 @@ TEST(ClientDataSet, FieldConversionsFollowTheRunTime) {
   EXPECT_EQ(ds.Fields(5)->AsVariant(), Variant(true));
   EXPECT_EQ(ds.Fields(3)->AsVariant(), Variant::FromDate(EncodeDate(2026, 1, 31)));
 
+  // The copy-free forms give the same texts, on both rows.
+  for (int row = 0; row < 2; ++row) {
+    for (int i = 0; i < 6; ++i) {
+      std::string scratch, appended = "<";
+      ds.Fields(i)->AppendAsString(appended);
+      EXPECT_EQ(ds.Fields(i)->AsStringView(scratch), ds.Fields(i)->AsString()) << row << " " << i;
+      EXPECT_EQ(appended, "<" + ds.Fields(i)->AsString()) << row << " " << i;
+    }
+    if (row == 0) ds.Next();
+  }
+  ds.First();
+
   ds.Next();
   for (int i = 0; i < 6; ++i) {
     EXPECT_TRUE(ds.Fields(i)->IsNull());
