@@ -96,7 +96,7 @@ struct PdfWriter::Impl {
   int64_t font_size = -1;
   int64_t line_width = -1;
 
-  std::vector<uint16_t> glyphs;  // scratch for one text
+  std::vector<char> shown;  // scratch: one text's glyphs as the bytes of its PDF string
 
   void RequirePage() const {
     if (!page_open) throw Exception("Relatório: desenho fora de uma página aberta.");
@@ -153,15 +153,28 @@ struct PdfWriter::Impl {
     }
     char32_t* unicode = used[slot].data();
 
-    glyphs.clear();
+    // Two bytes per glyph (at most four when escaped), written as the glyphs are looked up.
+    if (shown.size() < text.size() * 4) shown.resize(text.size() * 4);
+    char* s = shown.data();
     uint64_t advance = 0;
     for (size_t i = 0; i < text.size();) {
       const FontFace::Glyph g = face.Lookup(NextCodePoint(text, i));
-      glyphs.push_back(g.id);
       advance += g.advance;
       if (unicode[g.id] == 0) unicode[g.id] = g.unicode;
+      for (const char byte : {static_cast<char>(g.id >> 8), static_cast<char>(g.id & 0xFF)}) {
+        if (byte == '(' || byte == ')' || byte == '\\') {
+          *s++ = '\\';
+          *s++ = byte;
+        } else if (byte == '\r') {
+          *s++ = '\\';
+          *s++ = 'r';
+        } else {
+          *s++ = byte;
+        }
+      }
     }
-    if (glyphs.empty() && !font.underline) return;
+    const size_t shown_size = static_cast<size_t>(s - shown.data());
+    if (shown_size == 0 && !font.underline) return;
 
     const double size = font.size;
     const double width_pt = static_cast<double>(advance) * size / face.UnitsPerEm();
@@ -176,8 +189,8 @@ struct PdfWriter::Impl {
     const int64_t x = Hundredths(x_pt);
     const int64_t y = page_height - Hundredths(baseline_pt);
 
-    // Operators: at most ~60 bytes, then up to 4 bytes per glyph (escaped literal string).
-    char* p = content.Reserve(96 + glyphs.size() * 4);
+    // Operators: at most ~60 bytes, then the string.
+    char* p = content.Reserve(96 + shown_size);
     if (!in_text) {
       p = Put(p, "BT\n");
       in_text = true;
@@ -201,19 +214,8 @@ struct PdfWriter::Impl {
     p = Put(p, " Td(");
     line_x = x;
     line_y = y;
-    for (uint16_t id : glyphs) {
-      for (const char byte : {static_cast<char>(id >> 8), static_cast<char>(id & 0xFF)}) {
-        if (byte == '(' || byte == ')' || byte == '\\') {
-          *p++ = '\\';
-          *p++ = byte;
-        } else if (byte == '\r') {
-          *p++ = '\\';
-          *p++ = 'r';
-        } else {
-          *p++ = byte;
-        }
-      }
-    }
+    std::memcpy(p, shown.data(), shown_size);
+    p += shown_size;
     p = Put(p, ")Tj\n");
     content.CommitTo(p);
 
