@@ -98,6 +98,33 @@ struct PdfWriter::Impl {
 
   std::vector<char> shown;  // scratch: one text's glyphs as the bytes of its PDF string
 
+  // A glyph as the bytes of a PDF literal string (its two bytes, escaped where needed), with
+  // what a text needs of it.
+  struct Encoded {
+    char bytes[4];
+    uint8_t size;
+    uint16_t id, advance;
+    char32_t unicode;
+  };
+  // Per font slot: the characters below 256 encoded once (built when the slot is first used).
+  std::array<std::vector<Encoded>, 4> latin1;
+
+  static Encoded Encode(const FontFace::Glyph& g) {
+    Encoded e{{}, 0, g.id, g.advance, g.unicode};
+    for (const char byte : {static_cast<char>(g.id >> 8), static_cast<char>(g.id & 0xFF)}) {
+      if (byte == '(' || byte == ')' || byte == '\\') {
+        e.bytes[e.size++] = '\\';
+        e.bytes[e.size++] = byte;
+      } else if (byte == '\r') {
+        e.bytes[e.size++] = '\\';
+        e.bytes[e.size++] = 'r';
+      } else {
+        e.bytes[e.size++] = byte;
+      }
+    }
+    return e;
+  }
+
   void RequirePage() const {
     if (!page_open) throw Exception("Relatório: desenho fora de uma página aberta.");
   }
@@ -150,28 +177,31 @@ struct PdfWriter::Impl {
     if (faces[slot] == nullptr) {
       faces[slot] = &face;
       used[slot].assign(face.GlyphCount(), 0);
+      latin1[slot].clear();
+      for (char32_t cp = 0; cp < 256; ++cp) latin1[slot].push_back(Encode(face.Lookup(cp)));
     }
     char32_t* unicode = used[slot].data();
+    const Encoded* table = latin1[slot].data();
 
-    // Two bytes per glyph (at most four when escaped), written as the glyphs are looked up.
-    if (shown.size() < text.size() * 4) shown.resize(text.size() * 4);
+    // Two bytes per glyph (at most four when escaped), written as the glyphs are looked up;
+    // each glyph copies four bytes and keeps its own, so the buffer has four to spare.
+    if (shown.size() < text.size() * 4 + 4) shown.resize(text.size() * 4 + 4);
     char* s = shown.data();
     uint64_t advance = 0;
     for (size_t i = 0; i < text.size();) {
-      const FontFace::Glyph g = face.Lookup(NextCodePoint(text, i));
-      advance += g.advance;
-      if (unicode[g.id] == 0) unicode[g.id] = g.unicode;
-      for (const char byte : {static_cast<char>(g.id >> 8), static_cast<char>(g.id & 0xFF)}) {
-        if (byte == '(' || byte == ')' || byte == '\\') {
-          *s++ = '\\';
-          *s++ = byte;
-        } else if (byte == '\r') {
-          *s++ = '\\';
-          *s++ = 'r';
-        } else {
-          *s++ = byte;
-        }
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      Encoded e;
+      if (c < 0x80) {
+        e = table[c];
+        ++i;
+      } else {
+        const char32_t cp = NextCodePoint(text, i);
+        e = cp < 256 ? table[cp] : Encode(face.Lookup(cp));
       }
+      advance += e.advance;
+      if (unicode[e.id] == 0) unicode[e.id] = e.unicode;
+      std::memcpy(s, e.bytes, sizeof e.bytes);
+      s += e.size;
     }
     const size_t shown_size = static_cast<size_t>(s - shown.data());
     if (shown_size == 0 && !font.underline) return;
