@@ -1,5 +1,6 @@
 // Number masks and date texts on arbitrary input: no crash and no undefined behaviour; the
-// Try forms agree with the raising forms; what a conversion writes reads back as the value.
+// Try forms agree with the raising forms; what a conversion writes reads back as the value;
+// the short and the general path of masks print alike, and so do RoundValor and a mask.
 //
 // Input: 8 bytes of a double, 8 bytes of a date value, then a mask or format, "\n", a text.
 
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "datakit/Rounding.h"
 #include "rtl/DateTime.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
@@ -32,7 +34,22 @@ std::string WithoutGrouping(const std::string& text) {
 }
 
 void CheckNumbers(const std::string& mask, double value, const std::string& text) {
-  (void)FormatFloat(mask, value);
+  const std::string formatted = FormatFloat(mask, value);
+  // An empty quoted text at the end prints nothing, and sends a mask of digits, grouping and
+  // one point through the general path instead of the short one.
+  if (!mask.empty() && mask.find_first_of("\"';") == std::string::npos) {
+    FUZZ_CHECK(FormatFloat(mask + "''", value) == formatted, "paths disagree: " + mask + " " + formatted);
+  }
+  // Rounding an amount and printing it to the same places decide alike, while the places lie
+  // within the 15 digits both work on (beyond them RoundValor keeps the shortest digits).
+  if (std::isfinite(value)) {
+    for (int places = 0; places <= 4 && std::fabs(value) < std::pow(10.0, 14 - places); ++places) {
+      const std::string printed = FormatFloat(places == 0 ? "0" : "0." + std::string(places, '0'), value);
+      const double rounded = RoundValor(value, places);
+      FUZZ_CHECK(StrToFloat(printed) == rounded || (rounded == 0 && StrToFloat(printed) == 0),
+                 "RoundValor and FormatFloat disagree: " + printed);
+    }
+  }
   if (std::isfinite(value) && std::fabs(value) < 1e15) {
     const std::string fixed = FormatFloat("0.000000", value);
     const double back = StrToFloat(fixed);
