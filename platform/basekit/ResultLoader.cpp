@@ -4,18 +4,14 @@
 
 #include <bit>
 #include <cctype>
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "datakit/DateText.h"
+#include "basekit/PipelinedReader.h"
 #include "basekit/SqliteDatabase.h"
 #include "datakit/ClientDataSet.h"
 #include "rtl/Exception.h"
@@ -138,151 +134,23 @@ class RowAppender {
   std::vector<uint8_t> text_is_date_;
 };
 
-// Rows copied off the statement: per value its SQLite type and its integer, the bits of its
-// double or the length of its text, whose bytes follow one another in `bytes`.
-struct RowBatch {
-  std::vector<uint8_t> kinds;
-  std::vector<int64_t> numbers;
-  std::string bytes;
-  size_t rows = 0;
-
-  void Clear() {
-    kinds.clear();
-    numbers.clear();
-    bytes.clear();
-    rows = 0;
-  }
-
-  void Add(sqlite3_stmt* stmt, int columns) {
-    for (int i = 0; i < columns; ++i) {
-      const int kind = sqlite3_column_type(stmt, i);
-      kinds.push_back(static_cast<uint8_t>(kind));
-      switch (kind) {
-        case SQLITE_NULL: numbers.push_back(0); break;
-        case SQLITE_INTEGER: numbers.push_back(sqlite3_column_int64(stmt, i)); break;
-        case SQLITE_FLOAT: numbers.push_back(std::bit_cast<int64_t>(sqlite3_column_double(stmt, i))); break;
-        default: {
-          const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-          const int length = sqlite3_column_bytes(stmt, i);
-          numbers.push_back(length);
-          bytes.append(text, static_cast<size_t>(length));
-        }
-      }
-    }
-    ++rows;
-  }
-
-  void AppendTo(RowAppender& out, size_t columns) const {
-    size_t value = 0, at = 0;
-    for (size_t row = 0; row < rows; ++row) {
-      for (size_t column = 0; column < columns; ++column, ++value) {
-        const int64_t number = numbers[value];
-        switch (kinds[value]) {
-          case SQLITE_NULL: out.Null(); break;
-          case SQLITE_INTEGER: out.Integer(number); break;
-          case SQLITE_FLOAT: out.Float(std::bit_cast<double>(number)); break;
-          default:
-            out.Text(column, std::string_view(bytes).substr(at, static_cast<size_t>(number)));
-            at += static_cast<size_t>(number);
-        }
+// Stores the rows of `batch` (`columns` values each).
+void AppendBatch(const RowBatch& batch, RowAppender& out, size_t columns) {
+  size_t value = 0, at = 0;
+  for (size_t row = 0; row < batch.rows; ++row) {
+    for (size_t column = 0; column < columns; ++column, ++value) {
+      const int64_t number = batch.numbers[value];
+      switch (batch.kinds[value]) {
+        case SQLITE_NULL: out.Null(); break;
+        case SQLITE_INTEGER: out.Integer(number); break;
+        case SQLITE_FLOAT: out.Float(std::bit_cast<double>(number)); break;
+        default:
+          out.Text(column, std::string_view(batch.bytes).substr(at, static_cast<size_t>(number)));
+          at += static_cast<size_t>(number);
       }
     }
   }
-};
-
-// Steps the statement on a thread of its own and hands the rows over in batches, so that
-// SQLite finds the next rows while the caller stores the last ones. The statement and its
-// connection belong to the reading thread until the reader is destroyed (which stops and joins
-// it), so nothing else may use the connection meanwhile. A reading error is raised by Next.
-class PipelinedReader {
- public:
-  PipelinedReader(SqliteStatement& statement, uint64_t limit)
-      : statement_(statement), limit_(limit), columns_(sqlite3_column_count(statement.get())) {
-    thread_ = std::thread([this] { Read(); });
-  }
-
-  ~PipelinedReader() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-
-  // The next batch of rows, or null after the last. The batch stays the caller's until the
-  // next call. Raises what the reading thread raised.
-  const RowBatch* Next() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (current_ != nullptr) {
-      free_.push_back(std::move(current_));
-      changed_.notify_all();
-    }
-    changed_.wait(lock, [&] { return !ready_.empty() || done_; });
-    if (!ready_.empty()) {
-      current_ = std::move(ready_.front());
-      ready_.pop_front();
-      changed_.notify_all();
-      return current_.get();
-    }
-    if (error_) std::rethrow_exception(error_);
-    return nullptr;
-  }
-
- private:
-  static constexpr size_t kBatchRows = 1024;
-  static constexpr size_t kBatches = 4;  // in flight: bounds the memory held aside
-
-  void Read() {
-    try {
-      uint64_t row = 0;
-      bool more = true;
-      while (more) {
-        std::unique_ptr<RowBatch> batch;
-        {
-          std::unique_lock<std::mutex> lock(mutex_);
-          changed_.wait(lock, [&] { return stopping_ || !free_.empty() || made_ < kBatches; });
-          if (stopping_) break;
-          if (!free_.empty()) {
-            batch = std::move(free_.back());
-            free_.pop_back();
-          } else {
-            batch = std::make_unique<RowBatch>();
-            ++made_;
-          }
-        }
-        batch->Clear();
-        while (batch->rows < kBatchRows && (more = row < limit_ && statement_.Step())) {
-          batch->Add(statement_.get(), columns_);
-          ++row;
-        }
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (batch->rows > 0) ready_.push_back(std::move(batch));
-        changed_.notify_all();
-      }
-    } catch (...) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      error_ = std::current_exception();
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    done_ = true;
-    changed_.notify_all();
-  }
-
-  SqliteStatement& statement_;
-  const uint64_t limit_;
-  const int columns_;
-  std::unique_ptr<RowBatch> current_;  // the caller's
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::unique_ptr<RowBatch>> ready_;  // guarded by mutex_
-  std::vector<std::unique_ptr<RowBatch>> free_;  // guarded by mutex_
-  size_t made_ = 0;                              // guarded by mutex_
-  bool stopping_ = false, done_ = false;         // guarded by mutex_
-  std::exception_ptr error_;                     // guarded by mutex_
-  std::thread thread_;
-};
+}
 
 // Rows read on the caller's thread before a reading thread is worth starting.
 constexpr uint64_t kRowsBeforePipeline = 4096;
@@ -313,7 +181,7 @@ void LoadResult(SqliteStatement& statement, TnClientDataSet& dataset, int max_ro
   if (more && row < limit) {
     if (std::thread::hardware_concurrency() > 1) {
       PipelinedReader reader(statement, limit - row);
-      while (const RowBatch* batch = reader.Next()) batch->AppendTo(out, static_cast<size_t>(count));
+      while (const RowBatch* batch = reader.Next()) AppendBatch(*batch, out, static_cast<size_t>(count));
     } else {
       for (; row < limit && statement.Step(); ++row) out.Row(stmt);
     }

@@ -1,0 +1,107 @@
+#include "basekit/PipelinedReader.h"
+
+#include <bit>
+
+#include "basekit/SqliteDatabase.h"
+
+namespace stock {
+
+namespace {
+constexpr size_t kBatchRows = 1024;
+constexpr size_t kBatches = 4;
+}  // namespace
+
+void RowBatch::Clear() {
+  kinds.clear();
+  numbers.clear();
+  bytes.clear();
+  rows = 0;
+}
+
+void RowBatch::Add(sqlite3_stmt* stmt, int columns) {
+  for (int i = 0; i < columns; ++i) {
+    const int kind = sqlite3_column_type(stmt, i);
+    kinds.push_back(static_cast<uint8_t>(kind));
+    switch (kind) {
+      case SQLITE_NULL: numbers.push_back(0); break;
+      case SQLITE_INTEGER: numbers.push_back(sqlite3_column_int64(stmt, i)); break;
+      case SQLITE_FLOAT: numbers.push_back(std::bit_cast<int64_t>(sqlite3_column_double(stmt, i))); break;
+      default: {
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        const int length = sqlite3_column_bytes(stmt, i);
+        numbers.push_back(length);
+        bytes.append(text, static_cast<size_t>(length));
+      }
+    }
+  }
+  ++rows;
+}
+
+PipelinedReader::PipelinedReader(SqliteStatement& statement, uint64_t limit)
+    : statement_(statement), limit_(limit), columns_(sqlite3_column_count(statement.get())) {
+  thread_ = std::thread([this] { Read(); });
+}
+
+PipelinedReader::~PipelinedReader() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+const RowBatch* PipelinedReader::Next() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (current_ != nullptr) {
+    free_.push_back(std::move(current_));
+    changed_.notify_all();
+  }
+  changed_.wait(lock, [&] { return !ready_.empty() || done_; });
+  if (!ready_.empty()) {
+    current_ = std::move(ready_.front());
+    ready_.pop_front();
+    changed_.notify_all();
+    return current_.get();
+  }
+  if (error_) std::rethrow_exception(error_);
+  return nullptr;
+}
+
+void PipelinedReader::Read() {
+  try {
+    uint64_t row = 0;
+    bool more = true;
+    while (more) {
+      std::unique_ptr<RowBatch> batch;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return stopping_ || !free_.empty() || made_ < kBatches; });
+        if (stopping_) break;
+        if (!free_.empty()) {
+          batch = std::move(free_.back());
+          free_.pop_back();
+        } else {
+          batch = std::make_unique<RowBatch>();
+          ++made_;
+        }
+      }
+      batch->Clear();
+      while (batch->rows < kBatchRows && (more = row < limit_ && statement_.Step())) {
+        batch->Add(statement_.get(), columns_);
+        ++row;
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (batch->rows > 0) ready_.push_back(std::move(batch));
+      changed_.notify_all();
+    }
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = std::current_exception();
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  done_ = true;
+  changed_.notify_all();
+}
+
+}  // namespace stock
