@@ -48,10 +48,12 @@ char* PutFixed2(char* p, int64_t hundredths) {
 }
 
 namespace {
-// The writer may fall this many batches (pages) behind before the caller waits for it.
-constexpr size_t kMaxQueued = 64;
-// A batch is handed over at the end of a page, or once it holds this many bytes.
+// A batch is handed over after this many streams (pages), or once it holds kBatchBytes: waking
+// the writer costs the caller some microseconds, so it is woken once for a few pages.
+constexpr size_t kStreamsPerBatch = 4;
 constexpr size_t kBatchBytes = size_t{1} << 20;
+// The writer may fall this many batches (64 pages) behind before the caller waits for it.
+constexpr size_t kMaxQueued = 16;
 }  // namespace
 
 PdfFile::PdfFile(const std::string& path, uint32_t first_free)
@@ -98,7 +100,9 @@ void PdfFile::Write(std::string_view text) {
 void PdfFile::WriteStream(uint32_t number, const char* data, size_t size,
                           std::string_view extra) {
   Queue(Op{Op::kStream, number, std::string(data, size), std::string(extra)});
-  Flush();  // a stream ends a page's objects: the writer takes them while the next is laid out
+  // A stream ends a page's objects: every few pages the writer takes them while the next ones
+  // are laid out.
+  if (++filling_streams_ >= kStreamsPerBatch) Flush();
 }
 
 void PdfFile::Flush() {
@@ -113,6 +117,7 @@ void PdfFile::Flush() {
     queue_.push_back(std::move(filling_));
     filling_ = {};
     filling_bytes_ = 0;
+    filling_streams_ = 0;
     changed_.notify_all();
   }
 }

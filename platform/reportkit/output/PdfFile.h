@@ -4,8 +4,9 @@
 // Internal to the output component.
 //
 // Compressing and writing run on a thread of the file's own, in the order of the calls, while
-// the caller lays out the next page: the calls below only copy what they are given. An error
-// there (a full disk) is raised by the next call, or by Finish. Finish publishes the file on
+// the caller lays out the next pages: the calls below only copy what they are given, and hand
+// it over every few pages. An error there (a full disk) is raised by a call a few pages later,
+// or by Finish. Finish publishes the file on
 // the caller's thread, so the publication gate of that thread applies.
 
 #include <condition_variable>
@@ -110,6 +111,7 @@ class PdfFile {
   ByteBuffer compressed_;           // the writer's
   Batch filling_;                   // the caller's
   size_t filling_bytes_ = 0;
+  size_t filling_streams_ = 0;
 
   std::mutex mutex_;
   std::condition_variable changed_;
