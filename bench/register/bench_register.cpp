@@ -113,7 +113,9 @@ int main(int argc, char** argv) {
   const int products = argc > 1 ? std::atoi(argv[1]) : 83334;
   const std::string folder = argc > 2 ? argv[2] : "/tmp";
   const std::string steps = argc > 3 ? argv[3] : "query,read,pdf,terms";
-  auto wanted = [&](const char* step) { return ("," + steps + ",").find("," + std::string(step) + ",") != std::string::npos; };
+  auto wanted = [&](const char* step) {
+    return ("," + steps + ",").find("," + std::string(step) + ",") != std::string::npos;
+  };
   const std::string db = folder + "/bench_register.db";
   const std::string pdf = folder + "/bench_register.pdf";
   try {
@@ -170,12 +172,11 @@ int main(int argc, char** argv) {
 
     if (wanted("pdf")) PrintTo(pdf, kParams, "pdf");
     const std::string terms = stock::DefinitionPath("stockBookTermsLayout");
-    if (!wanted("terms")) {
-    } else if (std::filesystem::exists(terms)) {
+    if (wanted("terms") && std::filesystem::exists(terms)) {
       Params withTerms = kParams;
       withTerms.emplace_back("pImprimeTermos", "1");
       PrintTo(pdf, withTerms, "terms");
-    } else {
+    } else if (wanted("terms")) {
       std::printf("terms  skipped: %s is not installed\n", terms.c_str());
     }
     SetConexaoPadrao(nullptr);

@@ -21,8 +21,8 @@ void RowBatch::Clear() {
 void RowBatch::Add(sqlite3_stmt* stmt, int columns) {
   // Each value is taken once (sqlite3_column_value) and read through the value interface,
   // which skips the per-call bookkeeping of sqlite3_column_*: a third less time a row. The
-  // value is unprotected, which is safe here: this thread alone uses the connection, and reads
-  // the value before the next step.
+  // value is unprotected, which is safe here: the thread that steps the statement is the only
+  // one using the connection, and reads the value before the next step.
   for (int i = 0; i < columns; ++i) {
     sqlite3_value* value = sqlite3_column_value(stmt, i);
     const int kind = sqlite3_value_type(value);

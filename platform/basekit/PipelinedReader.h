@@ -1,6 +1,6 @@
 #pragma once
-// Internal to basekit: a SQLite statement's rows read on a thread of their own and handed over
-// in batches, for LoadResult.
+// Internal to basekit: a SQLite statement's rows copied into batches, and read on a thread of
+// their own, for LoadResult.
 
 #include <sqlite3.h>
 
@@ -27,7 +27,8 @@ struct RowBatch {
   size_t rows = 0;
 
   void Clear();
-  // Copies the current row of `stmt` (`columns` values).
+  // Copies the current row of `stmt` (`columns` values). REQUIRES: the calling thread is the
+  // only one using the statement's connection.
   void Add(sqlite3_stmt* stmt, int columns);
 };
 

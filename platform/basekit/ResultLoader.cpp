@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "datakit/DateText.h"
@@ -84,8 +83,7 @@ TFieldType FieldTypeFromDeclared(const char* declared, int* size) {
 
 namespace {
 
-// Appends the values of one row to the dataset, column by column, as the statement gives them
-// or as a RowBatch kept them.
+// Stores rows kept in a RowBatch in the dataset, column by column: dates from their ISO text.
 class RowAppender {
  public:
   RowAppender(TnClientDataSet& dataset, std::vector<TFieldDef> defs)
@@ -94,9 +92,25 @@ class RowAppender {
     for (const TFieldDef& def : defs_) text_is_date_.push_back(IsDateFieldType(def.DataType));
   }
 
-  void Integer(int64_t value) { dataset_.AppendInteger(value); }
-  void Float(double value) { dataset_.AppendFloat(value); }
-  void Null() { dataset_.AppendNull(); }
+  void Append(const RowBatch& batch) {
+    const size_t columns = defs_.size();
+    size_t value = 0, at = 0;
+    for (size_t row = 0; row < batch.rows; ++row) {
+      for (size_t column = 0; column < columns; ++column, ++value) {
+        const int64_t number = batch.numbers[value];
+        switch (batch.kinds[value]) {
+          case SQLITE_NULL: dataset_.AppendNull(); break;
+          case SQLITE_INTEGER: dataset_.AppendInteger(number); break;
+          case SQLITE_FLOAT: dataset_.AppendFloat(std::bit_cast<double>(number)); break;
+          default:
+            Text(column, std::string_view(batch.bytes).substr(at, static_cast<size_t>(number)));
+            at += static_cast<size_t>(number);
+        }
+      }
+    }
+  }
+
+ private:
   void Text(size_t column, std::string_view view) {
     if (!text_is_date_[column]) {
       dataset_.AppendText(view);
@@ -112,48 +126,13 @@ class RowAppender {
     }
   }
 
-  // The current row of `stmt`.
-  void Row(sqlite3_stmt* stmt) {
-    for (size_t i = 0; i < defs_.size(); ++i) {
-      const int column = static_cast<int>(i);
-      switch (sqlite3_column_type(stmt, column)) {
-        case SQLITE_NULL: Null(); break;
-        case SQLITE_INTEGER: Integer(sqlite3_column_int64(stmt, column)); break;
-        case SQLITE_FLOAT: Float(sqlite3_column_double(stmt, column)); break;
-        default: {
-          const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-          Text(i, std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, column))));
-        }
-      }
-    }
-  }
-
- private:
   TnClientDataSet& dataset_;
   std::vector<TFieldDef> defs_;
   std::vector<uint8_t> text_is_date_;
 };
 
-// Stores the rows of `batch` (`columns` values each).
-void AppendBatch(const RowBatch& batch, RowAppender& out, size_t columns) {
-  size_t value = 0, at = 0;
-  for (size_t row = 0; row < batch.rows; ++row) {
-    for (size_t column = 0; column < columns; ++column, ++value) {
-      const int64_t number = batch.numbers[value];
-      switch (batch.kinds[value]) {
-        case SQLITE_NULL: out.Null(); break;
-        case SQLITE_INTEGER: out.Integer(number); break;
-        case SQLITE_FLOAT: out.Float(std::bit_cast<double>(number)); break;
-        default:
-          out.Text(column, std::string_view(batch.bytes).substr(at, static_cast<size_t>(number)));
-          at += static_cast<size_t>(number);
-      }
-    }
-  }
-}
-
 // Rows read on the caller's thread before a reading thread is worth starting.
-constexpr uint64_t kRowsBeforePipeline = 4096;
+constexpr size_t kRowsBeforePipeline = 4096;
 
 }  // namespace
 
@@ -171,20 +150,17 @@ void LoadResult(SqliteStatement& statement, TnClientDataSet& dataset, int max_ro
 
   dataset.BeginBulkLoad(defs, 0);
   RowAppender out(dataset, std::move(defs));
-  // A small result is read here; a large one goes on with SQLite stepping on a second core.
-  uint64_t row = 0;
+  // A small result is read here; a large one goes on with SQLite stepping on a thread of its
+  // own while this one stores the rows.
+  RowBatch first;
   bool more = true;
-  while (row < kRowsBeforePipeline && (more = row < limit && statement.Step())) {
-    out.Row(stmt);
-    ++row;
+  while (first.rows < kRowsBeforePipeline && (more = first.rows < limit && statement.Step())) {
+    first.Add(stmt, count);
   }
-  if (more && row < limit) {
-    if (std::thread::hardware_concurrency() > 1) {
-      PipelinedReader reader(statement, limit - row);
-      while (const RowBatch* batch = reader.Next()) AppendBatch(*batch, out, static_cast<size_t>(count));
-    } else {
-      for (; row < limit && statement.Step(); ++row) out.Row(stmt);
-    }
+  out.Append(first);
+  if (more && first.rows < limit) {
+    PipelinedReader reader(statement, limit - first.rows);
+    while (const RowBatch* batch = reader.Next()) out.Append(*batch);
   }
   dataset.EndBulkLoad();
 }

@@ -19,8 +19,8 @@ SqliteDatabase::SqliteDatabase(const std::string& file, int flags) : file_(file)
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, 5000);
-  // A large ORDER BY sorts its runs on helper threads while this one reads: the register's
-  // million lines come sorted about a second sooner on two cores.
+  // A large ORDER BY sorts its runs on helper threads while this one reads: the listing's
+  // million portions come sorted sooner on two cores.
   const unsigned cores = std::thread::hardware_concurrency();
   sqlite3_limit(db_, SQLITE_LIMIT_WORKER_THREADS, cores > 1 ? static_cast<int>(std::min(cores - 1, 3u)) : 0);
   // Reports walk indexes in an order of their own (groups, then their products' lines): a page

@@ -90,12 +90,8 @@ std::string TField::AsString() const {
 }
 
 void TField::AppendAsString(std::string& out) const {
-  const int64_t row = dataset_->ReadRecordNo();
-  if (row >= 0 && column_->storage == Storage::Text && !column_->IsNull(row)) {
-    out.append(column_->Text(row));
-  } else {
-    out += AsString();
-  }
+  std::string scratch;
+  out.append(AsStringView(scratch));
 }
 
 std::string_view TField::AsStringView(std::string& scratch) const {

@@ -8,8 +8,8 @@
 #include "rtl/StrConv.h"
 
 // Masks are split and scanned once per thread and kept; a call allocates only the returned
-// string when it outgrows the small-string buffer. Scientific notation ("E+")
-// is not supported: those characters print as literals.
+// string when it outgrows the small-string buffer. Scientific notation ("E+") is not supported:
+// those characters print as literals.
 
 namespace {
 
@@ -106,36 +106,54 @@ class Out {
   std::string big_;
 };
 
+// What a section prints of the digits `d`: n_int integer digits, the first `pad` of them the
+// zeros the mask asks for in front, and n_frac decimals (trailing zeros beyond the mandatory
+// decimals dropped).
+struct Printed {
+  int n_int, pad, n_frac;
+
+  Printed(const Layout& l, const stock::DecimalDigits& d) {
+    const int int_digits = d.point > 0 ? d.point : 0;
+    n_int = int_digits > l.min_int ? int_digits : l.min_int;
+    pad = n_int - int_digits;
+    n_frac = l.frac_places;
+    while (n_frac > l.min_frac) {
+      const int i = d.point + n_frac - 1;
+      if (i >= 0 && i < d.count && d.digits[i] != '0') break;
+      --n_frac;
+    }
+  }
+  // Integer digit `idx` (0 the leftmost printed).
+  char IntDigit(const stock::DecimalDigits& d, int idx) const {
+    if (idx < pad) return '0';
+    idx -= pad;
+    return idx < d.count ? d.digits[idx] : '0';
+  }
+  // Decimal `f` (0 the first after the point).
+  static char FracDigit(const stock::DecimalDigits& d, int f) {
+    const int k = d.point + f;
+    return k >= 0 && k < d.count ? d.digits[k] : '0';
+  }
+};
+
 // Render for a plain section: the digits, grouped when asked, then the decimals. Every
 // placeholder only says how many digits print, so the order of "0", "#" and "," is moot.
 // False (and nothing in `out`) when the text would not fit its buffer (a mask of dozens of "0").
-bool RenderPlain(const Layout& l, const stock::DecimalDigits& d, bool minus, std::string& out) {
+bool RenderPlain(const Layout& l, const stock::DecimalDigits& d, const Printed& n, bool minus,
+                 std::string& out) {
   const TFormatSettings& fs = FormatSettings();
-  const int int_digits = d.point > 0 ? d.point : 0;
-  const int n_int = int_digits > l.min_int ? int_digits : l.min_int;
-  const int pad = n_int - int_digits;
-  int n_frac = l.frac_places;
-  while (n_frac > l.min_frac) {
-    const int i = d.point + n_frac - 1;
-    if (i >= 0 && i < d.count && d.digits[i] != '0') break;
-    --n_frac;
-  }
   char buf[64];
-  if (n_int + n_int / 3 + n_frac + 2 > static_cast<int>(sizeof buf)) return false;
+  if (n.n_int + n.n_int / 3 + n.n_frac + 2 > static_cast<int>(sizeof buf)) return false;
   char* p = buf;
   if (minus) *p++ = '-';
-  for (int idx = 0; idx < n_int; ++idx) {
-    const int k = idx - pad;
-    *p++ = idx < pad ? '0' : (k < d.count ? d.digits[k] : '0');
-    const int remaining = n_int - 1 - idx;
+  for (int idx = 0; idx < n.n_int; ++idx) {
+    *p++ = n.IntDigit(d, idx);
+    const int remaining = n.n_int - 1 - idx;
     if (l.grouping && remaining > 0 && remaining % 3 == 0) *p++ = fs.ThousandSeparator;
   }
-  if (n_frac > 0) {
+  if (n.n_frac > 0) {
     *p++ = fs.DecimalSeparator;
-    for (int f = 0; f < n_frac; ++f) {
-      const int k = d.point + f;
-      *p++ = k >= 0 && k < d.count ? d.digits[k] : '0';
-    }
+    for (int f = 0; f < n.n_frac; ++f) *p++ = Printed::FracDigit(d, f);
   }
   out.assign(buf, static_cast<size_t>(p - buf));
   return true;
@@ -144,23 +162,13 @@ bool RenderPlain(const Layout& l, const stock::DecimalDigits& d, bool minus, std
 // Prints the (already rounded, non-negative) digits `d` through `section`.
 std::string Render(std::string_view section, const Layout& l, const stock::DecimalDigits& d,
                    bool minus) {
+  const Printed printed(l, d);
   std::string text;
-  if (l.plain && RenderPlain(l, d, minus, text)) return text;
+  if (l.plain && RenderPlain(l, d, printed, minus, text)) return text;
   const TFormatSettings& fs = FormatSettings();
-  const int int_digits = d.point > 0 ? d.point : 0;
-  const int n_int = int_digits > l.min_int ? int_digits : l.min_int;
-  const int pad = n_int - int_digits;
-  auto int_digit = [&](int idx) -> char {
-    if (idx < pad) return '0';
-    idx -= pad;
-    return idx < d.count ? d.digits[idx] : '0';
-  };
-  int n_frac = l.frac_places;
-  while (n_frac > l.min_frac) {
-    const int i = d.point + n_frac - 1;
-    if (i >= 0 && i < d.count && d.digits[i] != '0') break;
-    --n_frac;
-  }
+  const int n_int = printed.n_int;
+  const int n_frac = printed.n_frac;
+  auto int_digit = [&](int idx) { return printed.IntDigit(d, idx); };
 
   Out out;
   if (minus) out.Put('-');
@@ -181,10 +189,7 @@ std::string Render(std::string_view section, const Layout& l, const stock::Decim
       i = close;
     } else if (c == '0' || c == '#') {
       if (in_frac) {
-        if (frac_seen < n_frac) {
-          const int k = d.point + frac_seen;
-          out.Put(k >= 0 && k < d.count ? d.digits[k] : '0');
-        }
+        if (frac_seen < n_frac) out.Put(Printed::FracDigit(d, frac_seen));
         ++frac_seen;
       } else {
         ++int_seen;
@@ -209,7 +214,6 @@ std::string Render(std::string_view section, const Layout& l, const stock::Decim
   }
   return out.Take();
 }
-
 
 // A mask split into its sections, each scanned once. Reports format every line with the same
 // few masks, so each thread keeps the last few it parsed.

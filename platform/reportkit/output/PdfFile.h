@@ -6,8 +6,8 @@
 // Compressing and writing run on a thread of the file's own, in the order of the calls, while
 // the caller lays out the next pages: the calls below only copy what they are given, and hand
 // it over every few pages. An error there (a full disk) is raised by a call a few pages later,
-// or by Finish. Finish publishes the file on
-// the caller's thread, so the publication gate of that thread applies.
+// or by Finish. Finish publishes the file on the caller's thread, so the publication gate of
+// that thread applies.
 
 #include <condition_variable>
 #include <cstdint>
