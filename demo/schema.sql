@@ -173,7 +173,8 @@ CREATE TABLE LIVRONUMERACAO (
 );
 
 -- LIVROPERIODO: periods of a book already printed with their numbering: the book and page
---   of the period's last page. COMTERMOS 1 = printed with opening and closing terms.
+--   of the period's last numbered page. COMTERMOS 1 = that page is the book's closing term:
+--   the book is closed and the next period opens the next book.
 --   Numbering continues after the latest period.
 CREATE TABLE LIVROPERIODO (
   CODIGOEMPRESA     INTEGER      NOT NULL,

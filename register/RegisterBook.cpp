@@ -1,6 +1,6 @@
 // The legal book around the periods: the page header with the company and the book's
 // numbering, the opening and closing terms, the page table that carries the page counts from
-// the first pass to the second, the book change by month, and the empty pages.
+// the first pass to the second, and the empty pages.
 
 #include <string>
 
@@ -70,30 +70,27 @@ void TstockRegister::PrepareHeader() {
 void TstockRegister::DoBeforeSection(TObject*, int section) {
   if (section != 1) return;
   RepParam("pTituloArtigo", FUsaCodigoNCM ? "Class.Fiscal  Descrição Produto" : "Descrição Produto");
-  if (!FDMControleLivro->GetImpressaoTodasPaginas() && FTotPagina % 2 == 1) {
-    // Numbers on every other page only: this one carries none and takes no page number.
+  const TnFolhaLivro folha =
+      FDMControleLivro->PegarFolha(FForaDoLivro ? TnPaginaLivro::ForaDoLivro : TnPaginaLivro::Corpo);
+  if (!folha.numerada) {
+    // Numbers on every other page only, or the blank back of a closing term: no numbers.
     RepParam("pNumFolha", "");
     RepParam("pNumLivro", "");
-  } else {
-    FDMControleLivro->PegarLivroFolha(FLivroAtual, FFolhaAtual, FPeriodoFinal);
-    Report()->SetPageNo(FFolhaAtual);
-    RepParam("pNumLivro", "Livro: " + Digits4(FLivroAtual));
-    RepParam("pNumFolha", FDMControleLivro->GetLegendaFolha() + ": " + Digits4(FFolhaAtual));
+    return;
   }
-  ++FTotPagina;
+  FLivroAtual = folha.livro;
+  FFolhaAtual = folha.folha;
+  Report()->SetPageNo(FFolhaAtual);
+  RepParam("pNumLivro", "Livro: " + Digits4(FLivroAtual));
+  RepParam("pNumFolha", FDMControleLivro->GetLegendaFolha() + ": " + Digits4(FFolhaAtual));
 }
 
 void TstockRegister::DoAfterPage(TObject*) {
-  if (!FImpTermo || FEhTermo) return;
-  if (cdsPeriodo->GetEof()) {
-    // The last period has been printed: the book closes.
-    PrintTerm(2, FLivroAtual, FFolhaAtual + 1);
-    EndPage();
-  } else if (FFolhaAtual == FDMControleLivro->GetLimiteFolhas() || FQuebrarLivro) {
-    PrintTerm(2, FLivroAtual, FFolhaAtual + 1);
-    PrintTerm(1, 0, 0);
-    FQuebrarLivro = false;
-    EndPage();
+  // A page of a period's body ended and the body goes on: a full book closes here.
+  if (!FImpTermo || !FDMRepAE || FEhTermo || !FNoCorpo) return;
+  if (FDMControleLivro->DeveTrocarLivro()) {
+    CloseBook(false);
+    OpenBook();
   }
 }
 
@@ -102,35 +99,87 @@ void TstockRegister::DoBeforeReport(TObject*) {
   RepObjCaption("etiDuasPassagens", StrToIntDef(RepParam("pImprimeTermos"), 0) == 1 ? "@PageCount" : "");
 }
 
-void TstockRegister::PrintTerm(int kind, int book, int pages) {
+void TstockRegister::OpenBook() {
   if (!FImpTermo || !FDMRepAE) return;
-  FEhTermo = true;
-  AoSair fim([this] { FEhTermo = false; });
-  EndPage();  // a term always starts on a new page
-  if (kind == 1 && FSegundaPassagem) {
-    cdsConfigLivro->FindNearest({Variant(CompanyCode()), Variant(EstabCode()),
-                                 Variant::FromDate(FPeriodoFinal), Variant(FLivroAtual + 1)});
-    if (!cdsConfigLivro->GetEof()) {
-      book = static_cast<int>(cdsConfigLivro->FieldByName("NumLivro")->AsInteger());
-      pages = static_cast<int>(cdsConfigLivro->FieldByName("QtdeFolhas")->AsInteger());
-    } else {
-      // The first pass closed no book at or after this one: the next book, pages not counted.
-      book = FLivroAtual + 1;
-      pages = 0;
-    }
+  const bool wasTerm = FEhTermo;
+  FEhTermo = true;  // the pages ended here are the book's own, not the body's
+  AoSair restore([this, wasTerm] { FEhTermo = wasTerm; });
+  const TnFolhaLivro folha = FDMControleLivro->PegarFolha(TnPaginaLivro::TermoAbertura);
+  FLivroAtual = folha.livro;
+  FFolhaAtual = folha.folha;
+  FFolhaAbertura = folha.folha;
+  FInicioLivro = FInicioPeriodo;
+  // The counting pass does not know yet where the book ends; the second states it.
+  int pages = 0;
+  TDateTime lastDay = FDataFinal;
+  if (FSegundaPassagem) FindClosedBook(folha.livro, pages, lastDay);
+  FTermoInicio = FInicioLivro;
+  FTermoFim = lastDay;
+  PrintTerm(1, folha.livro, pages);
+  // The terms report prints the blank back itself in a front-and-back book.
+  if (FDMControleLivro->GetFrenteVerso()) FDMControleLivro->PegarFolha(TnPaginaLivro::VersoAbertura);
+}
+
+void TstockRegister::CloseBook(bool lastOfRun) {
+  if (!FImpTermo || !FDMRepAE || !FDMControleLivro->GetLivroAberto()) return;
+  const bool wasTerm = FEhTermo;
+  FEhTermo = true;  // the pages ended here are the book's own, not the body's
+  AoSair restore([this, wasTerm] { FEhTermo = wasTerm; });
+  if (FDMControleLivro->ProximaEhVerso()) {
+    // The closing term begins a sheet: the back before it stays blank, in the book.
+    EndPage();
+    PrintEmptyPage(true);
+    EndPage();
   }
-  if (kind == 2 && !FSegundaPassagem) {
+  // The book's last day: the period being printed when it fills up in the middle of one,
+  // else the last period that printed pages; never after the establishment closed.
+  TDateTime lastDay = FNoCorpo ? FPeriodoFinal : FFimCorpo;
+  if (FDataEncerAtiv > 0 && DateOf(FDataEncerAtiv) < DateOf(lastDay)) lastDay = FDataEncerAtiv;
+  const TnFolhaLivro folha = FDMControleLivro->PegarFolha(TnPaginaLivro::TermoEncerramento);
+  FLivroAtual = folha.livro;
+  FFolhaAtual = folha.folha;
+  if (!FSegundaPassagem) {
     cdsConfigLivro->Append();
     cdsConfigLivro->FieldByName("CodigoEmpresa")->SetAsInteger(CompanyCode());
     cdsConfigLivro->FieldByName("CodigoEstab")->SetAsInteger(EstabCode());
-    cdsConfigLivro->FieldByName("DataPeriodo")->SetAsDateTime(FPeriodoFinal);
-    cdsConfigLivro->FieldByName("NumLivro")->SetAsInteger(book);
-    cdsConfigLivro->FieldByName("QtdeFolhas")->SetAsInteger(pages);
+    cdsConfigLivro->FieldByName("DataPeriodo")->SetAsDateTime(DateOf(lastDay));
+    cdsConfigLivro->FieldByName("NumLivro")->SetAsInteger(folha.livro);
+    cdsConfigLivro->FieldByName("QtdeFolhas")->SetAsInteger(folha.folha);
     cdsConfigLivro->Post();
   }
+  // A book continued from an earlier run began before this run: its span here starts with it.
+  FTermoInicio = FInicioLivro > 0 ? FInicioLivro : FDataInicial;
+  FTermoFim = lastDay;
+  PrintTerm(2, folha.livro, folha.folha);
+  FInicioLivro = 0;
+  if (!lastOfRun && FDMControleLivro->GetFrenteVerso()) PrintPageOutsideBook();
+}
+
+void TstockRegister::PrintPageOutsideBook() {
+  FForaDoLivro = true;
+  AoSair fim([this] { FForaDoLivro = false; });
+  PrintEmptyPage(true);
+  EndPage();
+}
+
+void TstockRegister::FindClosedBook(int book, int& pages, TDateTime& lastDay) {
+  for (cdsConfigLivro->First(); !cdsConfigLivro->GetEof(); cdsConfigLivro->Next()) {
+    if (cdsConfigLivro->FieldByName("NumLivro")->AsInteger() == book) {
+      pages = static_cast<int>(cdsConfigLivro->FieldByName("QtdeFolhas")->AsInteger());
+      lastDay = cdsConfigLivro->FieldByName("DataPeriodo")->AsDateTime();
+      return;
+    }
+  }
+}
+
+void TstockRegister::PrintTerm(int kind, int book, int pages) {
+  if (!FImpTermo || !FDMRepAE) return;
+  const bool wasTerm = FEhTermo;
+  FEhTermo = true;
+  AoSair fim([this, wasTerm] { FEhTermo = wasTerm; });
+  EndPage();  // a term always starts on a new page
   SetTermParameters(kind, book, pages);
   RepInterno(FDMRepAE.get());
-  if (kind == 2) FTotPagina = 0;
 }
 
 void TstockRegister::SetTermParameters(int kind, int book, int pages) {
@@ -139,12 +188,12 @@ void TstockRegister::SetTermParameters(int kind, int book, int pages) {
   terms->SetValues("pTipoLivro", "11");
   terms->SetValues("pNumeroLivro", IntToStr(book));
   terms->SetValues("pNumeroFolha", IntToStr(pages));
-  // Term dates left blank are the span the run prints (the same for every book of the run):
-  // the terms cannot date a term without them.
+  terms->SetValues("pFolhaAbertura", IntToStr(FFolhaAbertura));
+  // Term dates left blank are the book's own span.
   const std::string inicio = Trim(RepParam("pDataIniTermo"));
   const std::string fim = Trim(RepParam("pDataFimTermo"));
-  terms->SetValues("pDataInicial", inicio.empty() ? DateToStr(FDataInicial) : inicio);
-  terms->SetValues("pDataFinal", fim.empty() ? DateToStr(FDataFinal) : fim);
+  terms->SetValues("pDataInicial", inicio.empty() ? DateToStr(DateOf(FTermoInicio)) : inicio);
+  terms->SetValues("pDataFinal", fim.empty() ? DateToStr(DateOf(FTermoFim)) : fim);
   terms->SetValues("pAssinCont", RepParam("pAssinCont"));
   terms->SetValues("pCodigoCont", RepParam("pCodigoCont"));
   terms->SetValues("pAssinSocio", RepParam("pAssinSocio"));
@@ -168,23 +217,9 @@ void TstockRegister::CreatePageTable() {
   cdsConfigLivro->SetIndexFieldNames("CodigoEmpresa;CodigoEstab;DataPeriodo;NumLivro");
 }
 
-bool TstockRegister::BookChangesAtMonth() {
-  const int mesAtual = DecodeDate(FPeriodoFinal).month;
-  const int mesNovo = DecodeDate(fldDataPeriodoFinal->AsDateTime()).month;
-  if (mesAtual == mesNovo) return false;
-  const Variant meses = nDMSQLDataSet().PegarValorCampo(
-      "CONTROLELIVRO", "INCLIVROMES",
-      "CODIGOEMPRESA = " + ValorParaSQL(Variant(RepParam("pCodigoEmpresa")), ftSmallint) +
-          " and CODIGOESTAB = " + ValorParaSQL(Variant(RepParam("pCodigoEstab")), ftSmallint) +
-          " and TIPOLIVRO = " + ValorParaSQL(Variant(11), ftInteger));
-  if (meses.IsNull()) return false;
-  const std::string lista = ";" + ReplaceAll(meses.AsString(), " ", "") + ";";
-  return lista.find(";" + IntToStr(mesNovo) + ";") != std::string::npos;
-}
-
 void TstockRegister::ClosePeriodPages() {
-  if (!FDMControleLivro->GetFrenteVerso() || FTotPagina % 2 == 0) return;
   // The period ended on a front side: the next one starts on the next front.
+  if (!FDMControleLivro->ProximaEhVerso()) return;
   if (!Report()->GetCSLIsPageEnd()) EndPage();
   PrintEmptyPage(true);
 }

@@ -206,32 +206,41 @@ void TstockRegister::PrintPeriods() {
   TnClientDataSet* ds = ReportDataSet();
   cdsPeriodo->First();
   while (!cdsPeriodo->GetEof()) {
-    FQuebrarLivro = false;
+    FInicioPeriodo = fldDataPeriodoInicial->AsDateTime();
     FPeriodoFinal = fldDataPeriodoFinal->AsDateTime();
-    ds->SetFilter("DATAINVENTINI >= " +
-                  ValorParaFiltro(Variant::FromDate(fldDataPeriodoInicial->AsDateTime()), ftDate) +
+    ds->SetFilter("DATAINVENTINI >= " + ValorParaFiltro(Variant::FromDate(FInicioPeriodo), ftDate) +
                   " and DATAINVENTFIM <= " + ValorParaFiltro(Variant::FromDate(FPeriodoFinal), ftDate));
     ds->SetFiltered(true);
     {
-      AoSair semFiltro([ds] {
+      AoSair semFiltro([this, ds] {
+        FNoCorpo = false;
         ds->SetFiltered(false);
         ds->SetFilter("");
       });
       SetPeriodLabels();
-      if (FLivroAtual == 0) PrintTerm(1, 0, 0);  // the opening term of the first book
+      // The book control decides whether a new book begins here; with terms the book that
+      // ends gets its closing term and the one that begins its opening term.
+      FDMControleLivro->IniciarPeriodo(FInicioPeriodo, FPeriodoFinal);
+      if (FImpTermo) {
+        if (FDMControleLivro->DeveTrocarLivro()) CloseBook(false);
+        if (!FDMControleLivro->GetLivroAberto()) OpenBook();
+      }
+      FNoCorpo = true;
       if (ds->IsEmpty()) {
         PrintEmptyPage(false);
       } else {
         PrintPeriodBody();
       }
+      FNoCorpo = false;
+      FFimCorpo = FPeriodoFinal;
       ClosePeriodPages();
       cdsPeriodo->Next();
-      FQuebrarLivro = BookChangesAtMonth();
-      EndPage();  // every period starts on a new page; the after-page hook prints due terms
+      EndPage();  // every period starts on a new page
     }
     // A stop ends the book here: nothing after it would be kept.
-    if (FParado) break;
+    if (FParado) return;
   }
+  CloseBook(true);  // the last book of the run closes with the run
 }
 
 void TstockRegister::ReleasePass() {
@@ -310,10 +319,22 @@ void TstockRegister::ImprimirInterno() {
   LocateItemFields();
 
   FEhTermo = false;
-  FTotPagina = 0;
   FLivroAtual = 0;
+  FFolhaAtual = 0;
+  FInicioLivro = 0;
+  FFimCorpo = 0;
   FParado = false;
+  if (!FSegundaPassagem) {
+    // A reprint inside a recorded period is refused before anything is printed.
+    cdsPeriodo->Last();
+    const TDateTime lastDay = fldDataPeriodoFinal->AsDateTime();
+    cdsPeriodo->First();
+    FDMControleLivro->VerificarPeriodosRegistrados(fldDataPeriodoInicial->AsDateTime(), lastDay);
+  }
   PrintPeriods();
+  // Pages that would renumber a later recorded period are refused in the counting pass (or
+  // the single pass, which then writes no file).
+  if (!FSegundaPassagem && !FParado) FDMControleLivro->VerificarPeriodosPosteriores();
 
   if (IsDrawNormal() && !FDMControleLivro->GetExisteNumeracaoLivro()) {
     Report()->MsgMensagem(1, "Não foi encontrada a implantação da numeração das páginas para este livro.");

@@ -19,6 +19,18 @@
 // with DATAINVENTINI/DATAINVENTFIM (the line's inventory date), the item columns read by the
 // period body and the company's LivroModelo7, QtdeCasaDecimal and QTDECASADECIMALQTD.
 //
+// The legal book (see TnDMControleLivro for the rules it keeps across runs): the book control
+// numbers every page, term pages included, and decides every book change; the register only
+// prints what is due. With terms, each book this run begins opens with its opening term (its
+// first number; in a front-and-back book followed by its blank back) and each book it numbers
+// closes with its closing term (the next number, on the front of a sheet; its back is left
+// blank and outside the book when another book follows). A book continued from an earlier
+// recorded run gets no second opening term. Each book's terms carry its own span: the opening
+// term the first day of the book's first period, the closing term the last day of its last
+// period (or the establishment's closing date, when earlier); pDataIniTermo and pDataFimTermo,
+// when given, win. The page table carries, from the counting pass to the second, each book's
+// closing page and last day.
+//
 // Decisions where the book is otherwise undefined:
 //   - the checks of the competences run before the activity check, so an unreadable month
 //     gets its own message ("Data inicial inválida.") and not the inactivity warning;
@@ -29,9 +41,10 @@
 //   - a stop asked through the progress display ends the run after the current period, and
 //     the period is then not recorded in the book control;
 //   - a TIPOINSCR outside 1 to 3 formats the federal inscription as a CNPJ;
-//   - an opening term of the second pass whose book the first pass did not close (no row of
-//     cdsConfigLivro at or after the key) states book FLivroAtual + 1 and the pages this pass
-//     has counted for it, never the count of a neighbouring book.
+//   - a run that would reprint part of a recorded period, or whose pages would give a later
+//     recorded period's pages a second number, is refused before anything is printed (the
+//     counting pass of a run with terms; the single pass otherwise writes no file);
+//   - without the terms report the book prints, and is recorded, without terms.
 
 #include <cstdint>
 #include <memory>
@@ -102,12 +115,15 @@ class TstockRegister : public TnrwBaseDll {
 
   // Numbering, terms and empty pages.
   void PrepareHeader();
+  void OpenBook();
+  void CloseBook(bool lastOfRun);
   void PrintTerm(int kind, int book, int pages);
   void SetTermParameters(int kind, int book, int pages);
   void CreatePageTable();
-  bool BookChangesAtMonth();
+  void FindClosedBook(int book, int& pages, TDateTime& lastDay);
   void ClosePeriodPages();
   void PrintEmptyPage(bool filler);
+  void PrintPageOutsideBook();
 
   int CompanyCode() const;
   int EstabCode() const;
@@ -116,7 +132,6 @@ class TstockRegister : public TnrwBaseDll {
   std::string FMasc;
   std::string FMascQtd;
   int32_t FLivroAtual = 0;
-  int32_t FTotPagina = 0;
   int32_t FFolhaAtual = 0;
   int32_t FTipoPerInv = 0;
   bool FInventarioPaisagem = false;
@@ -127,7 +142,6 @@ class TstockRegister : public TnrwBaseDll {
   bool FImpPISCOFINS = false;
   bool FEhTermo = false;
   bool FIncEstoque = false;
-  bool FQuebrarLivro = false;
   bool FSegundaPassagem = false;
   bool FAtualizarControleLivro = false;
   TDateTime FDataEstoque = 0;
@@ -141,6 +155,20 @@ class TstockRegister : public TnrwBaseDll {
   std::unique_ptr<TnDMControleLivro> FDMControleLivro;
   std::unique_ptr<TnClientDataSet> cdsPeriodo;
   std::unique_ptr<TnClientDataSet> cdsConfigLivro;
+
+  // The book around the pages: the period being printed began on FInicioPeriodo; the body of
+  // a period is being printed (a page end there may close a full book); the next page is the
+  // blank back of a closing term, outside the book; the first day of the current book's
+  // first period in this run, and the last day of the last period that printed pages; the
+  // page number of the opening term being printed, and the span its terms state.
+  TDateTime FInicioPeriodo = 0;
+  bool FNoCorpo = false;
+  bool FForaDoLivro = false;
+  TDateTime FInicioLivro = 0;
+  TDateTime FFimCorpo = 0;
+  int32_t FFolhaAbertura = 1;
+  TDateTime FTermoInicio = 0;
+  TDateTime FTermoFim = 0;
 
   // Deductions given on the parameter screen, used when the per-item taxes are off.
   double FValorPIS = 0, FValorICMS = 0, FValorCOFINS = 0;

@@ -1,5 +1,7 @@
 #include "terms/stockBookTerms.h"
 
+#include <algorithm>
+
 #include "basekit/DMSQLDataSet.h"
 #include "basekit/ExecutarSQL.h"
 #include "datakit/FilterInterval.h"
@@ -181,7 +183,7 @@ void TstockBookTerms::ImprimirInterno() {
     if (termoAbertura == 1 || termoAbertura == 3) {
       params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, Trim(dataInicial),
                                                         Trim(dataFinal), numeroLivro, numeroFolha, "1"));
-      ConfigurarCabecalhoTermo(true, 1, true);
+      ConfigurarCabecalhoTermo(true, FolhaAbertura(), true);
       TermPieces = StrToStrArray(BuscarDadosTermo(dataInicial, codigoEmpresa, codigoEstab), FMarcador);
       // A company whose activity started after the book's start dates its opening term then.
       const TField* inicioAtiv = campo(ixDataInicioAtiv);
@@ -227,8 +229,14 @@ void TstockBookTerms::VerificarFrenteVerso() {
   if (!Report()->GetCSLIsPageEnd()) Report()->SetCSLIsPageEnd(true);
   const int numeracao =
       VarToIntDef(nDMSQLDataSet().PegarValorCampo("CONTROLELIVRO", "TIPOIMPNUMERACAO", condicao), 0);
-  ConfigurarCabecalhoTermo(true, 2, numeracao == 0);
+  ConfigurarCabecalhoTermo(true, FolhaAbertura() + 1, numeracao == 0);
   ImprimirFolhaEmBranco();
+}
+
+// The page number of the opening term: 1, unless the book's numbering begins later (the
+// register's book after a starting point).
+int32_t TstockBookTerms::FolhaAbertura() {
+  return std::max<int32_t>(1, StrToIntDef(Trim(Report()->GetParams()->GetValues("pFolhaAbertura")), 1));
 }
 
 void TstockBookTerms::ConfigurarCabecalhoTermo(bool abertura, int pagina, bool comLinhaLivro) {

@@ -43,6 +43,7 @@ class TstockBookTerms : public TnrwBaseDll {
   void VerificarFrenteVerso();
   // Sets the heading parameters of a term: title, book line (page `pagina` for an opening
   // term, pNumeroFolha for a closing one), company name and registrations.
+  int32_t FolhaAbertura();
   void ConfigurarCabecalhoTermo(bool abertura, int pagina, bool comLinhaLivro);
   // The term's text from "gemVTextoTermo", widened to two spaces between words; with
   // pImpTermo set, the book period is replaced by the stock existing on the final date.

@@ -1,16 +1,20 @@
 #include "bookkit/DMControleLivro.h"
 
 #include <algorithm>
+#include <set>
 
 #include "basekit/Conexao.h"
 #include "basekit/ExecutarSQL.h"
 #include "basekit/Transacao.h"
+#include "datakit/StringArray.h"
 #include "bookkit/PublicacaoLivro.h"
 #include "rtl/Exception.h"
+#include "rtl/FormatDateTime.h"
 #include "rtl/StrConv.h"
+#include "rtl/StringUtils.h"
 
 struct TnDMControleLivro::Configuracao {
-  std::string meses_novo_livro;  // INCLIVROMES, "" when none
+  std::set<int> meses_novo_livro;  // INCLIVROMES
   bool frente_verso = false;
   bool todas_paginas = true;
   int limite_folhas = 500;
@@ -18,15 +22,19 @@ struct TnDMControleLivro::Configuracao {
 };
 
 // Where the numbering of the run starts.
-struct TnDMControleLivro::Numeracao {
-  bool existe = false;  // an implantation or a printed period was found
+struct TnDMControleLivro::Origem {
+  bool existe = false;       // a starting point or a printed period was found
+  bool implantada = false;   // it is a starting point
   int livro = 1;
   int folha = 0;
-  int mes = -1;  // month of the origin (year * 12 + month - 1), -1 when none
+  bool encerrado = false;    // the period's last page is its book's closing term
+  TDateTime data = 0;        // the period's end, or the starting point's date
 
-  // Same starting point for the pages taken (the month matters only once a page was used).
-  bool MesmaOrigem(const Numeracao& outra) const {
-    return livro == outra.livro && folha == outra.folha && (folha == 0 || mes == outra.mes);
+  // The same numbering for the pages to come (the day matters only once a page was used:
+  // no numbering and book 1 implanted at page 0 number alike).
+  bool Igual(const Origem& outra) const {
+    return livro == outra.livro && folha == outra.folha && encerrado == outra.encerrado &&
+           (folha == 0 || data == outra.data);
   }
 };
 
@@ -44,36 +52,41 @@ Variant Chave(int empresa, int estab, int tipo, TDateTime data) {
 const char* const kCondicaoLivro =
     " where CODIGOEMPRESA = :empresa and CODIGOESTAB = :estab and TIPOLIVRO = :tipo";
 
+std::string Dia(TDateTime data) { return DateToStr(DateOf(data)); }
+
 }  // namespace
 
 void TnDMControleLivro::LerOrigem(TnConexao& conexao, int empresa, int estab, int tipo,
-                                  TDateTime inicio, Numeracao* n) {
+                                  TDateTime inicio, Origem* o) {
   // The latest period that ended before the start.
   SQLDataSetPtr periodo(ExecutarSQL(
-      std::string("select DATAFINAL, NUMLIVRO, ULTIMAFOLHA from LIVROPERIODO") + kCondicaoLivro +
-          " and DATAFINAL < :inicio order by DATAFINAL desc, DATAINICIAL desc",
+      std::string("select DATAFINAL, NUMLIVRO, ULTIMAFOLHA, COMTERMOS from LIVROPERIODO") +
+          kCondicaoLivro + " and DATAFINAL < :inicio order by DATAFINAL desc, DATAINICIAL desc",
       Chave(empresa, estab, tipo, inicio), true, false, 1, "", &conexao, true));
-  // The latest implantation at or before the start (compared with the next day, so a value
+  // The latest starting point at or before the start (compared with the next day, so a value
   // stored with a time of day still counts).
   SQLDataSetPtr implantacao(ExecutarSQL(
       std::string("select DATAIMPLANTACAO, NUMLIVRO, ULTIMAFOLHA from LIVRONUMERACAO") +
           kCondicaoLivro + " and DATAIMPLANTACAO < :inicio order by DATAIMPLANTACAO desc",
       Chave(empresa, estab, tipo, inicio + 1), true, false, 1, "", &conexao, true));
 
+  *o = Origem();
   TDataSet* origem = nullptr;
   if (!periodo->IsEmpty()) origem = periodo.get();
+  // A starting point wins over a period that ended on or before its date.
   if (!implantacao->IsEmpty() &&
       (origem == nullptr ||
-       DateOf(implantacao->Fields(0)->AsDateTime()) > DateOf(periodo->Fields(0)->AsDateTime()))) {
+       DateOf(implantacao->Fields(0)->AsDateTime()) >= DateOf(periodo->Fields(0)->AsDateTime()))) {
     origem = implantacao.get();
+    o->implantada = true;
   }
-  *n = Numeracao();
-  if (origem != nullptr) {
-    n->existe = true;
-    n->livro = std::max<int>(1, static_cast<int>(origem->Fields(1)->AsInteger()));
-    n->folha = std::max<int>(0, static_cast<int>(origem->Fields(2)->AsInteger()));
-    n->mes = IndiceMes(origem->Fields(0)->AsDateTime());
-  }
+  if (origem == nullptr) return;
+  o->existe = true;
+  o->data = DateOf(origem->Fields(0)->AsDateTime());
+  o->livro = std::max<int>(1, static_cast<int>(origem->Fields(1)->AsInteger()));
+  o->folha = std::max<int>(0, static_cast<int>(origem->Fields(2)->AsInteger()));
+  o->encerrado = !o->implantada && !origem->Fields(3)->IsNull() &&
+                 origem->Fields(3)->AsInteger() == 1;
 }
 
 TnDMControleLivro::TnDMControleLivro(TnConexao* conexao) : conexao_(conexao) {}
@@ -86,11 +99,15 @@ TnConexao& TnDMControleLivro::Conexao() const { return ConexaoOuPadrao(conexao_)
 
 void TnDMControleLivro::Esquecer() {
   configuracao_.reset();
-  numeracao_.reset();
+  origem_.reset();
   iniciado_ = false;
   livro_ = 1;
   folha_ = 0;
-  mes_ = -1;
+  aberto_ = com_corpo_ = encerrado_ = trocar_ = false;
+  proximo_livro_ = proxima_folha_ = 0;
+  posicao_ = 0;
+  referencia_mes_ = 0;
+  tem_referencia_ = false;
   periodos_.clear();
 }
 
@@ -125,7 +142,13 @@ const TnDMControleLivro::Configuracao& TnDMControleLivro::LerConfiguracao() {
       VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_)}), true, false, 1, "",
       &Conexao(), true));
   if (!ds->IsEmpty()) {
-    if (!ds->Fields(0)->IsNull()) c->meses_novo_livro = ds->Fields(0)->AsString();
+    if (!ds->Fields(0)->IsNull()) {
+      // "1;7", "1; 7" and "01;07" list the same months; anything else is no month.
+      for (const std::string& item : StrToStrArray(ds->Fields(0)->AsString(), ";")) {
+        const int mes = StrToIntDef(Trim(item), 0);
+        if (mes >= 1 && mes <= 12) c->meses_novo_livro.insert(mes);
+      }
+    }
     if (!ds->Fields(1)->IsNull()) c->frente_verso = ds->Fields(1)->AsInteger() == 1;
     if (!ds->Fields(2)->IsNull()) c->todas_paginas = ds->Fields(2)->AsInteger() != 1;
     if (!ds->Fields(3)->IsNull()) c->limite_folhas = static_cast<int>(ds->Fields(3)->AsInteger());
@@ -135,25 +158,170 @@ const TnDMControleLivro::Configuracao& TnDMControleLivro::LerConfiguracao() {
   return *configuracao_;
 }
 
-const TnDMControleLivro::Numeracao& TnDMControleLivro::LerNumeracao() {
-  if (!numeracao_) {
-    auto n = std::make_unique<Numeracao>();
-    LerOrigem(Conexao(), empresa_, estab_, tipo_, data_inicial_, n.get());
-    numeracao_ = std::move(n);
+const TnDMControleLivro::Origem& TnDMControleLivro::LerNumeracao() {
+  if (!origem_) {
+    auto o = std::make_unique<Origem>();
+    LerOrigem(Conexao(), empresa_, estab_, tipo_, data_inicial_, o.get());
+    origem_ = std::move(o);
   }
-  return *numeracao_;
+  return *origem_;
 }
 
-// The register's own test, kept identical so that the book changes it prints terms for are the
-// ones numbered here: ";<month>;" inside ";" + INCLIVROMES + ";".
+void TnDMControleLivro::Iniciar() {
+  if (iniciado_) return;
+  const Origem& o = LerNumeracao();
+  livro_ = o.livro;
+  folha_ = o.folha;
+  // A recorded period printed pages of its book; a starting point's book has none printed.
+  aberto_ = o.existe && !o.implantada && o.folha > 0;
+  com_corpo_ = aberto_;
+  encerrado_ = o.encerrado;
+  trocar_ = false;
+  proximo_livro_ = proxima_folha_ = 0;
+  posicao_ = 0;  // every run begins on the front of a sheet
+  referencia_mes_ = o.data;
+  tem_referencia_ = o.existe;
+  iniciado_ = true;
+}
+
 bool TnDMControleLivro::MesIniciaLivro(int mes) {
-  const std::string& meses = LerConfiguracao().meses_novo_livro;
-  if (meses.empty()) return false;
-  std::string lista(1, ';');
-  lista.append(meses).push_back(';');
-  std::string item(1, ';');
-  item.append(IntToStr(mes)).push_back(';');
-  return lista.find(item) != std::string::npos;
+  return LerConfiguracao().meses_novo_livro.count(mes) > 0;
+}
+
+bool TnDMControleLivro::Alinhado() {
+  const Configuracao& c = LerConfiguracao();
+  return c.frente_verso || !c.todas_paginas;
+}
+
+bool TnDMControleLivro::EmFrente() { return !Alinhado() || posicao_ % 2 == 0; }
+
+bool TnDMControleLivro::Cheio() {
+  const int limite = LerConfiguracao().limite_folhas;
+  return limite >= 1 && folha_ >= limite && com_corpo_ && EmFrente();
+}
+
+void TnDMControleLivro::NovoLivro() {
+  if (proximo_livro_ > 0) {
+    livro_ = proximo_livro_;
+    folha_ = proxima_folha_;
+  } else {
+    ++livro_;
+    folha_ = 0;
+  }
+  aberto_ = com_corpo_ = encerrado_ = trocar_ = false;
+  proximo_livro_ = proxima_folha_ = 0;
+  posicao_ = 0;
+}
+
+void TnDMControleLivro::IniciarPeriodo(TDateTime inicio, TDateTime fim) {
+  Iniciar();
+  inicio = DateOf(inicio);
+  fim = std::max(DateOf(fim), inicio);
+  if (!periodos_.empty()) {
+    // Inside the run: a starting point dated from the previous period's end to this start
+    // takes effect here (before the run, the origin already took it).
+    const TDateTime anterior = periodos_.back().fim;
+    SQLDataSetPtr ponto(ExecutarSQL(
+        std::string("select DATAIMPLANTACAO, NUMLIVRO, ULTIMAFOLHA from LIVRONUMERACAO") +
+            kCondicaoLivro +
+            " and DATAIMPLANTACAO >= :anterior and DATAIMPLANTACAO < :depois"
+            " order by DATAIMPLANTACAO desc",
+        VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_),
+                    Variant::FromDate(anterior), Variant::FromDate(inicio + 1)}),
+        true, false, 1, "", &Conexao(), true));
+    if (!ponto->IsEmpty()) {
+      const int livro = std::max<int>(1, static_cast<int>(ponto->Fields(1)->AsInteger()));
+      const int folha = std::max<int>(0, static_cast<int>(ponto->Fields(2)->AsInteger()));
+      if (livro == livro_ && !encerrado_ && !trocar_) {
+        folha_ = folha;  // the same book goes on after the page given
+      } else {
+        trocar_ = true;
+        proximo_livro_ = livro;
+        proxima_folha_ = folha;
+      }
+      referencia_mes_ = DateOf(ponto->Fields(0)->AsDateTime());
+    } else {
+      referencia_mes_ = anterior;
+    }
+    tem_referencia_ = true;
+  }
+  // A listed month begins a new book, once the book has pages and the month is later than the
+  // one the numbering continues from.
+  if (!trocar_ && !encerrado_ && folha_ > 0 && tem_referencia_ &&
+      IndiceMes(inicio) > IndiceMes(referencia_mes_) && MesIniciaLivro(DecodeDate(inicio).month)) {
+    trocar_ = true;
+  }
+  periodos_.push_back({inicio, fim, livro_, folha_, encerrado_, 0});
+}
+
+bool TnDMControleLivro::DeveTrocarLivro() {
+  Iniciar();
+  return encerrado_ || trocar_ || Cheio();
+}
+
+bool TnDMControleLivro::GetLivroAberto() {
+  Iniciar();
+  return aberto_ && !encerrado_;
+}
+
+bool TnDMControleLivro::ProximaEhVerso() {
+  Iniciar();
+  return GetFrenteVerso() && posicao_ % 2 == 1;
+}
+
+TnFolhaLivro TnDMControleLivro::PegarFolha(TnPaginaLivro tipo) {
+  Iniciar();
+  if (periodos_.empty()) IniciarPeriodo(data_inicial_, data_final_);
+  const bool todas = LerConfiguracao().todas_paginas;
+  PeriodoNumerado* dono = &periodos_.back();
+  bool numerada = false;
+  switch (tipo) {
+    case TnPaginaLivro::Corpo:
+      if (EmFrente() && DeveTrocarLivro()) NovoLivro();
+      numerada = todas || posicao_ % 2 == 0;
+      aberto_ = com_corpo_ = true;
+      break;
+    case TnPaginaLivro::TermoAbertura:
+      if (DeveTrocarLivro() || aberto_) NovoLivro();
+      numerada = true;
+      aberto_ = true;
+      break;
+    case TnPaginaLivro::VersoAbertura:
+      numerada = todas;
+      break;
+    case TnPaginaLivro::TermoEncerramento:
+      numerada = true;
+      encerrado_ = true;
+      // Before the first page of a period, the closing term ends the book of the previous one.
+      if (dono->paginas == 0 && periodos_.size() >= 2) dono = &periodos_[periodos_.size() - 2];
+      break;
+    case TnPaginaLivro::ForaDoLivro:
+      break;
+  }
+  if (numerada) ++folha_;
+  ++posicao_;
+  if (tipo != TnPaginaLivro::ForaDoLivro) {
+    for (PeriodoNumerado* p : {dono, &periodos_.back()}) {
+      p->livro = livro_;
+      p->folha = folha_;
+      p->encerrado = encerrado_;
+    }
+    if (dono == &periodos_.back()) ++dono->paginas;
+  }
+  return {livro_, folha_, numerada};
+}
+
+void TnDMControleLivro::PegarLivroFolha(int& livro, int& folha, TDateTime data) {
+  Iniciar();
+  const TDateTime dia = DateOf(data);
+  if (periodos_.empty()) {
+    IniciarPeriodo(data_inicial_, dia);
+  } else if (dia > periodos_.back().fim) {
+    IniciarPeriodo(periodos_.back().fim + 1, dia);
+  }
+  const TnFolhaLivro f = PegarFolha(TnPaginaLivro::Corpo);
+  livro = f.livro;
+  folha = f.folha;
 }
 
 bool TnDMControleLivro::GetExisteNumeracaoLivro() { return LerNumeracao().existe; }
@@ -162,61 +330,106 @@ bool TnDMControleLivro::GetFrenteVerso() { return LerConfiguracao().frente_verso
 int TnDMControleLivro::GetLimiteFolhas() { return LerConfiguracao().limite_folhas; }
 std::string TnDMControleLivro::GetLegendaFolha() { return LerConfiguracao().legenda; }
 
-void TnDMControleLivro::PegarLivroFolha(int& livro, int& folha, TDateTime data) {
-  if (!iniciado_) {
-    const Numeracao& n = LerNumeracao();
-    livro_ = n.livro;
-    folha_ = n.folha;
-    mes_ = n.mes;
-    iniciado_ = true;
+void TnDMControleLivro::VerificarPeriodosRegistrados(TDateTime inicio, TDateTime fim) {
+  inicio = DateOf(inicio);
+  fim = std::max(DateOf(fim), inicio);
+  SQLDataSetPtr partidos(ExecutarSQL(
+      std::string("select DATAINICIAL, DATAFINAL, NUMLIVRO, ULTIMAFOLHA from LIVROPERIODO") +
+          kCondicaoLivro +
+          " and ((DATAINICIAL < :inicio and DATAFINAL >= :inicio2)"
+          " or (DATAINICIAL <= :fim and DATAFINAL > :fim2)) order by DATAINICIAL",
+      VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_), Variant::FromDate(inicio),
+                  Variant::FromDate(inicio), Variant::FromDate(fim), Variant::FromDate(fim)}),
+      true, false, -1, "", &Conexao(), true));
+  if (partidos->IsEmpty()) return;
+  TDateTime de = inicio, ate = fim;
+  for (partidos->First(); !partidos->GetEof(); partidos->Next()) {
+    de = std::min(de, DateOf(partidos->Fields(0)->AsDateTime()));
+    ate = std::max(ate, DateOf(partidos->Fields(1)->AsDateTime()));
   }
-  const TDateTime dia = DateOf(data);
-  const int mes = IndiceMes(dia);
-  const int limite = LerConfiguracao().limite_folhas;
-  bool novo_livro = limite >= 1 && folha_ + 1 > limite;
-  if (folha_ > 0 && mes_ >= 0 && mes > mes_ && MesIniciaLivro(DecodeDate(dia).month)) {
-    novo_livro = true;
-  }
-  if (novo_livro) {
-    ++livro_;
-    folha_ = 1;
-  } else {
-    ++folha_;
-  }
-  mes_ = std::max(mes_, mes);
-
-  if (periodos_.empty() || dia > periodos_.back().data_final) {
-    periodos_.push_back({dia, livro_, folha_});
-  } else {
-    periodos_.back().livro = livro_;
-    periodos_.back().folha = folha_;
-  }
-  livro = livro_;
-  folha = folha_;
+  partidos->First();
+  throw Exception("O período de " + Dia(partidos->Fields(0)->AsDateTime()) + " a " +
+                  Dia(partidos->Fields(1)->AsDateTime()) +
+                  " já está registrado no controle de livros (livro " +
+                  partidos->Fields(2)->AsString() + ", até a folha " +
+                  partidos->Fields(3)->AsString() +
+                  ") e não pode ser reimpresso em parte, pois a numeração das páginas registradas "
+                  "se perderia. Imprima de " + Dia(de) + " a " + Dia(ate) + ".");
 }
 
-void TnDMControleLivro::InserirPeriodoBanco(bool com_termos) {
-  const Numeracao inicial = LerNumeracao();
+void TnDMControleLivro::VerificarPeriodosPosteriores() {
+  Iniciar();
+  if (periodos_.empty()) return;
+  const PeriodoNumerado& ultimo = periodos_.back();
+  VerificarPosteriores(Conexao(), periodos_.front().inicio, ultimo.fim, ultimo.livro,
+                       ultimo.folha, ultimo.encerrado);
+}
 
-  // The rows to record: one per period end, covering the bound period without a gap.
+// The first period recorded after `fim` was numbered from an origin. A starting point dated
+// on or after `fim`, at or after these pages' last one, makes it independent of them (book 1
+// at page 0, implanted by default, does not); otherwise it must be the period ending on `fim`
+// with the book, page and closing state these pages reach, or recording them would give a
+// page two numbers (or leave a gap).
+void TnDMControleLivro::VerificarPosteriores(TnConexao& conexao, TDateTime inicio, TDateTime fim,
+                                             int livro, int folha, bool encerrado) {
+  SQLDataSetPtr seguinte(ExecutarSQL(
+      std::string("select DATAINICIAL, DATAFINAL, NUMLIVRO from LIVROPERIODO") + kCondicaoLivro +
+          " and DATAINICIAL > :fim order by DATAINICIAL",
+      Chave(empresa_, estab_, tipo_, fim), true, false, 1, "", &conexao, true));
+  if (seguinte->IsEmpty()) return;
+  const TDateTime inicio_seguinte = DateOf(seguinte->Fields(0)->AsDateTime());
+  Origem o;
+  LerOrigem(conexao, empresa_, estab_, tipo_, inicio_seguinte, &o);
+  if (o.existe && o.implantada && o.data >= fim &&
+      (o.livro > livro || (o.livro == livro && o.folha >= folha && !encerrado))) {
+    return;
+  }
+  if (o.existe && !o.implantada && o.data == fim && o.livro == livro && o.folha == folha &&
+      o.encerrado == encerrado) {
+    return;
+  }
+  SQLDataSetPtr ultimo(ExecutarSQL(
+      std::string("select max(DATAFINAL) from LIVROPERIODO") + kCondicaoLivro,
+      VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_)}), true, false, 1, "",
+      &conexao, true));
+  const std::string antes = o.existe ? "a partir do livro " + IntToStr(o.livro) + ", folha " +
+                                           IntToStr(o.folha) +
+                                           (o.encerrado ? " (livro encerrado)" : "")
+                                     : "a partir do livro 1, folha 0";
+  throw Exception(
+      "Não é possível imprimir de " + Dia(inicio) + " a " + Dia(fim) +
+      " sem repetir ou saltar folhas: o período seguinte já registrado no controle de livros, de " +
+      Dia(inicio_seguinte) + " a " + Dia(seguinte->Fields(1)->AsDateTime()) + " (livro " +
+      seguinte->Fields(2)->AsString() + "), foi numerado " + antes +
+      ", e esta impressão termina no livro " + IntToStr(livro) + ", folha " + IntToStr(folha) +
+      (encerrado ? " (livro encerrado)" : "") + ". Imprima de " + Dia(inicio) + " a " +
+      Dia(ultimo->Fields(0)->AsDateTime()) + " para manter a numeração.");
+}
+
+void TnDMControleLivro::InserirPeriodoBanco(bool /*com_termos*/) {
+  Iniciar();
+  const Origem inicial = LerNumeracao();
+
+  // The rows to record: one per period begun, covering the bound span without a gap.
   struct Linha {
     TDateTime inicio, fim;
     int livro, folha;
+    bool encerrado;
   };
   std::vector<Linha> linhas;
   TDateTime inicio = data_inicial_;
   for (const PeriodoNumerado& p : periodos_) {
-    const TDateTime fim = std::max(p.data_final, inicio);
-    linhas.push_back({inicio, fim, p.livro, p.folha});
+    const TDateTime fim = std::max(p.fim, inicio);
+    linhas.push_back({inicio, fim, p.livro, p.folha, p.encerrado});
     inicio = fim + 1;
   }
   if (linhas.empty()) {
-    linhas.push_back({data_inicial_, std::max(data_final_, data_inicial_), inicial.livro,
-                      inicial.folha});
+    linhas.push_back({data_inicial_, std::max(data_final_, data_inicial_), livro_, folha_,
+                      encerrado_});
   } else {
     linhas.back().fim = std::max(linhas.back().fim, data_final_);
   }
-  if (com_termos) ++linhas.back().folha;
+  const Linha& ultima = linhas.back();
 
   TnConexao& conexao = Conexao();
   std::unique_ptr<TnTransacao> transacao;
@@ -228,22 +441,20 @@ void TnDMControleLivro::InserirPeriodoBanco(bool com_termos) {
   }
 
   try {
-    Numeracao atual;
+    Origem atual;
     LerOrigem(conexao, empresa_, estab_, tipo_, data_inicial_, &atual);
-    if (!atual.MesmaOrigem(inicial)) {
+    if (!atual.Igual(inicial)) {
       throw Exception("A numeração do livro foi alterada por outra impressão durante esta; "
                       "imprima o período novamente.");
     }
-    if (PeriodoPosteriorIgnoraEste(conexao, linhas.back().fim, linhas.back().livro,
-                                   linhas.back().folha)) {
-      throw Exception("Um período posterior deste livro foi registrado por outra impressão sem "
-                      "contar as páginas deste; imprima este período junto com os posteriores.");
-    }
+    VerificarPeriodosRegistrados(data_inicial_, ultima.fim);
+    VerificarPosteriores(conexao, data_inicial_, ultima.fim, ultima.livro, ultima.folha,
+                         ultima.encerrado);
     conexao.ExecutarComando(
         std::string("delete from LIVROPERIODO") + kCondicaoLivro +
             " and DATAINICIAL <= :fim and DATAFINAL >= :inicio",
         VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_),
-                    Variant::FromDate(linhas.back().fim), Variant::FromDate(data_inicial_)}));
+                    Variant::FromDate(ultima.fim), Variant::FromDate(data_inicial_)}));
     const Variant impresso = Variant::FromDate(Now());
     for (const Linha& l : linhas) {
       conexao.ExecutarComando(
@@ -252,7 +463,7 @@ void TnDMControleLivro::InserirPeriodoBanco(bool com_termos) {
           ":estab, :tipo, :inicio, :fim, :livro, :folha, :termos, :impresso)",
           VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_),
                       Variant::FromDate(l.inicio), Variant::FromDate(l.fim), Variant(l.livro),
-                      Variant(l.folha), Variant(com_termos ? 1 : 0), impresso}));
+                      Variant(l.folha), Variant(l.encerrado ? 1 : 0), impresso}));
     }
     if (!atual.existe) {
       conexao.ExecutarComando(
@@ -270,42 +481,6 @@ void TnDMControleLivro::InserirPeriodoBanco(bool com_termos) {
   } else {
     transacao->Confirmar();
   }
-}
-
-// The first period recorded after `fim` was numbered from somewhere: from a period that this
-// run replaces (it ends inside [start, fim]), or from numbering implanted after `fim` at or
-// after this run's last page (`livro`, `folha`): then this run changes nothing it relied on.
-// Otherwise it was numbered across these months without their pages, and recording them now
-// would give two pages one number (a default implantation, book 1 page 0, is such a case).
-bool TnDMControleLivro::PeriodoPosteriorIgnoraEste(TnConexao& conexao, TDateTime fim, int livro,
-                                                   int folha) {
-  SQLDataSetPtr seguinte(ExecutarSQL(
-      std::string("select DATAINICIAL from LIVROPERIODO") + kCondicaoLivro +
-          " and DATAINICIAL > :fim order by DATAINICIAL",
-      Chave(empresa_, estab_, tipo_, fim), true, false, 1, "", &conexao, true));
-  if (seguinte->IsEmpty()) return false;
-  const Variant inicio_seguinte = Variant::FromDate(DateOf(seguinte->Fields(0)->AsDateTime()));
-  const Variant chave_livro[] = {Variant(empresa_), Variant(estab_), Variant(tipo_)};
-  SQLDataSetPtr anterior(ExecutarSQL(
-      std::string("select DATAFINAL from LIVROPERIODO") + kCondicaoLivro +
-          " and DATAINICIAL < :seguinte order by DATAINICIAL desc",
-      VarArrayOf({chave_livro[0], chave_livro[1], chave_livro[2], inicio_seguinte}), true, false,
-      1, "", &conexao, true));
-  if (!anterior->IsEmpty() && DateOf(anterior->Fields(0)->AsDateTime()) >= data_inicial_) {
-    return false;
-  }
-  SQLDataSetPtr implantada(ExecutarSQL(
-      std::string("select NUMLIVRO, ULTIMAFOLHA from LIVRONUMERACAO") + kCondicaoLivro +
-          " and DATAIMPLANTACAO >= :depois and DATAIMPLANTACAO <= :seguinte"
-          " order by DATAIMPLANTACAO desc",
-      VarArrayOf({chave_livro[0], chave_livro[1], chave_livro[2], Variant::FromDate(fim + 1),
-                  inicio_seguinte}),
-      true, false, 1, "", &conexao, true));
-  if (implantada->IsEmpty()) return true;
-  // The implanted numbering must lie at or after this run's last page.
-  const int livro_implantado = static_cast<int>(implantada->Fields(0)->AsInteger());
-  const int folha_implantada = static_cast<int>(implantada->Fields(1)->AsInteger());
-  return livro > livro_implantado || (livro == livro_implantado && folha > folha_implantada);
 }
 
 std::unique_ptr<TnDMControleLivro> CriarControleLivro() {

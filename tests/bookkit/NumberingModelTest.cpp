@@ -18,13 +18,17 @@ struct Modelo {
   int limite = 500;         // below 1: no limit
   std::set<int> meses;      // months (1..12) at whose start a new book begins
   int livro = 1, folha = 0;
+  bool encerrado = false;   // closed by its closing term
+  bool com_corpo = false;   // a content page was numbered in the book (a starting point has none)
   int mes = -1;             // months since year 0 of the last page (or of the origin)
 
   std::pair<int, int> Pagina(int ano, int mes_do_ano) {
     const int m = ano * 12 + mes_do_ano - 1;
-    const bool cheio = limite >= 1 && folha >= limite;
+    const bool cheio = limite >= 1 && folha >= limite && com_corpo;
     const bool novo_mes = folha > 0 && mes >= 0 && m > mes && meses.count(mes_do_ano) > 0;
-    if (cheio || novo_mes) {
+    com_corpo = true;
+    if (cheio || novo_mes || encerrado) {
+      encerrado = false;
       ++livro;
       folha = 1;
     } else {
@@ -82,6 +86,7 @@ TEST(NumeracaoModelo, RandomBooksAndRunsMatchTheModel) {
     } else if (origem & 1) {
       modelo.livro = livro_periodo;
       modelo.folha = folha_periodo;
+      modelo.com_corpo = folha_periodo > 0;
       modelo.mes = 2024 * 12 + 11;
     }
 
@@ -90,7 +95,7 @@ TEST(NumeracaoModelo, RandomBooksAndRunsMatchTheModel) {
     while (mes < 18) {
       const int meses_run = std::min(sorteio(1, 5), 18 - mes);
       std::vector<int> paginas(meses_run);
-      for (int& p : paginas) p = sorteio(0, 4);
+      for (int& p : paginas) p = sorteio(1, 4);  // a printed period takes a page at least
       const bool termos = sorteio(0, 2) == 0;
       const int vezes = sorteio(0, 3) == 0 ? 2 : 1;  // printed again over the same months
       const Modelo antes = modelo;
@@ -103,6 +108,7 @@ TEST(NumeracaoModelo, RandomBooksAndRunsMatchTheModel) {
         for (int i = 0; i < meses_run; ++i) {
           const TDateTime fim_mes = EndOfTheMonth(IncMonth(inicio, i));
           const DateParts d = DecodeDate(fim_mes);
+          controle->IniciarPeriodo(IncMonth(inicio, i), fim_mes);
           for (int p = 0; p < paginas[i]; ++p) {
             int livro = 0, folha = 0;
             controle->PegarLivroFolha(livro, folha, fim_mes);
@@ -110,8 +116,15 @@ TEST(NumeracaoModelo, RandomBooksAndRunsMatchTheModel) {
                 << "page " << p << " of " << d.month << "/" << d.year;
           }
         }
+        if (termos) {
+          // The closing term takes the next page and closes the book.
+          const TnFolhaLivro termo = controle->PegarFolha(TnPaginaLivro::TermoEncerramento);
+          ++modelo.folha;
+          modelo.encerrado = true;
+          ASSERT_EQ(std::make_pair(termo.livro, termo.folha),
+                    std::make_pair(modelo.livro, modelo.folha));
+        }
         controle->InserirPeriodoBanco(termos);
-        if (termos) ++modelo.folha;  // the closing term's page
         // Once the run is recorded, its last month is the origin of the next run.
         const DateParts ultimo = DecodeDate(fim);
         modelo.mes = ultimo.year * 12 + ultimo.month - 1;

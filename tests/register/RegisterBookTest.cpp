@@ -91,12 +91,13 @@ TEST_F(RegisterBook, BooksCloseAtTheLimitAndAtAListedMonthWithTheirTerms) {
     Texts book;
   };
   const std::vector<Case> cases = {
-      // One book: its opening term states the pages the closing term will.
-      {"", 500, {"A4", "0001/0001", "0001/0002", "0001/0003", "E4"}},
+      // One book: the opening term is its page 1, the closing term its last, and the opening
+      // term states the pages the closing term will.
+      {"", 500, {"A5", "0001/0002", "0001/0003", "0001/0004", "E5"}},
       // March starts a new book.
-      {"3", 500, {"A3", "0001/0001", "0001/0002", "E3", "A2", "0002/0001", "E2"}},
-      // Page 2 is the last of a book.
-      {"", 2, {"A3", "0001/0001", "0001/0002", "E3", "A2", "0002/0001", "E2"}},
+      {"3", 500, {"A4", "0001/0002", "0001/0003", "E4", "A3", "0002/0002", "E3"}},
+      // Page 2 is the last of a book: each month fills one.
+      {"", 2, {"A3", "0001/0002", "E3", "A3", "0002/0002", "E3", "A3", "0003/0002", "E3"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.months + "/" + std::to_string(c.limit));
@@ -109,18 +110,24 @@ TEST_F(RegisterBook, BooksCloseAtTheLimitAndAtAListedMonthWithTheirTerms) {
     EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 3);
     EXPECT_GE(Count("select count(*) from LIVROPERIODO where COMTERMOS = 1"), 1);
     EXPECT_EQ(outcome.pages, static_cast<int>(c.book.size()));
+    // The last row states the closing term's page and marks the book closed.
+    EXPECT_EQ(Count("select COMTERMOS from LIVROPERIODO where DATAFINAL = '2026-03-31'"), 1);
   }
 }
 
-TEST_F(RegisterBook, NextRunContinuesAfterThePagesTheTermsUsed) {
+TEST_F(RegisterBook, ClosedBookIsNeverReopened) {
   Settings("", 500);
   Run("01/01/2026", "28/02/2026");
-  EXPECT_EQ(Book(), (Texts{"A3", "0001/0001", "0001/0002", "E3"}));
-  // The closing term took page 3: the next run goes on at page 4, and a period without items
+  EXPECT_EQ(Book(), (Texts{"A4", "0001/0002", "0001/0003", "E4"}));
+  // The closing term closed book 1: the next run opens book 2, and a period without items
   // still takes its page.
   Run("01/03/2026", "30/04/2026");
-  EXPECT_EQ(Book(), (Texts{"A6", "0001/0004", "0001/0005", "E6"}));
+  EXPECT_EQ(Book(), (Texts{"A4", "0002/0002", "0002/0003", "E4"}));
   EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 4);
+  EXPECT_EQ(Count("select count(*) from LIVROPERIODO where COMTERMOS = 1"), 2);
+  // Without terms the next run continues no closed book either.
+  Run("01/05/2026", "31/05/2026", {{"pImprimeTermos", "0"}});
+  EXPECT_EQ(Book(), (Texts{"0003/0001"}));
 }
 
 TEST_F(RegisterBook, StopInTheCountingPassWritesNothing) {

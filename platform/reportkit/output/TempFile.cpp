@@ -131,6 +131,10 @@ void TempFile::Commit() {
     const int error = errno;
     Fail("gravar", error);
   }
+  // A folder under the final name would refuse the rename after the gate committed what goes
+  // with the file: refuse it before.
+  struct stat existente;
+  if (::stat(path_.c_str(), &existente) == 0 && S_ISDIR(existente.st_mode)) Fail("criar", EISDIR);
   try {
     PublishGate::Run();
   } catch (...) {
