@@ -207,6 +207,26 @@ TEST(ControleLivro, PeriodAndFileAreCommittedTogether) {
   }
 }
 
+// An output path that names a folder is refused before the period is committed: the file
+// could never be renamed into place.
+TEST(ControleLivro, FolderUnderTheOutputNameRecordsNothing) {
+  BookTestDb db;
+  const std::string saida = db.path() + ".pdf";
+  std::filesystem::create_directory(saida);
+  {
+    TnPublicacaoLivro publicacao;
+    stock::PublishGate gate([&] { publicacao.Confirmar(); });
+    auto c = ControleDe(kJan1, kJan31);
+    Pegar(*c, kJan31);
+    c->InserirPeriodoBanco(false);
+    stock::TempFile arquivo(saida);
+    arquivo.Write("%PDF-1.4\n");
+    EXPECT_THROW(arquivo.Commit(), Exception);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(saida));
+  EXPECT_EQ(db.Count("select count(*) from LIVROPERIODO"), 0);
+}
+
 // Two runs that read the same starting point, months in a row: whichever records second
 // would repeat the first one's pages, so it records nothing and says why.
 TEST(ControleLivro, RunWhoseNumberingWasOvertakenRecordsNothing) {

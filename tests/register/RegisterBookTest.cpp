@@ -145,12 +145,77 @@ TEST_F(RegisterBook, WithoutTheTermsReportTheBookPrintsAndSaysWhy) {
   std::filesystem::copy_file(DefinitionPath("stockRegister"), folder + "/stockRegister.json");
   const std::string previous = DefinitionDirectory();
   SetDefinitionDirectory(folder);
-  const RunOutcome outcome = Run("01/01/2026", "28/02/2026", {{"pAtualizarControleLivro", "0"}});
+  const RunOutcome outcome = Run("01/01/2026", "28/02/2026");
   SetDefinitionDirectory(previous);
   EXPECT_EQ(Book(), (Texts{"0001/0001", "0001/0002"}));
+  // Recorded as printed: without terms, the book left open.
+  EXPECT_EQ(Count("select ULTIMAFOLHA from LIVROPERIODO where DATAFINAL = '2026-02-28'"), 2);
+  EXPECT_EQ(Count("select count(*) from LIVROPERIODO where COMTERMOS <> 0"), 0);
   ASSERT_FALSE(outcome.messages.empty());
   EXPECT_EQ(outcome.messages[0],
             (std::pair<int, std::string>{0, "Módulo de dados 'stockBookTermsLayout' não encontrado"}));
+}
+
+// Reprints that cannot keep the numbers of what was recorded after them are refused before
+// anything prints, naming the recorded period and what to print instead; nothing is deleted.
+TEST_F(RegisterBook, ReprintThatWouldRenumberRecordedPagesIsRefused) {
+  Settings("", 500);
+  Run("01/01/2026", "31/03/2026", {{"pImprimeTermos", "0"}});
+  const int rows = Count("select count(*) from LIVROPERIODO");
+  // February gains a page's worth of lines: reprinting it alone would repeat March's page.
+  std::string produtos, linhas;
+  for (int p = 100; p < 180; ++p) {
+    const std::string codigo = std::to_string(p);
+    produtos += std::string(produtos.empty() ? "" : ",") + "(1, " + codigo + ", 'P" + codigo + "', 'UN', 1)";
+    linhas += std::string(linhas.empty() ? "" : ",") + "(1, 1, '2026-02-28', " + codigo + ", 1, 1, 1)";
+  }
+  Exec("insert into PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, UNIDADEMEDIDA, "
+       "CODIGOGRUPOPRODUTO) values " + produtos);
+  Exec("insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, QTDEESTOQUE, "
+       "PRECOUNIT, VALORTOTAL) values " + linhas);
+  for (const bool terms : {false, true}) {
+    try {
+      Run("01/02/2026", "28/02/2026", {{"pImprimeTermos", terms ? "1" : "0"}});
+      ADD_FAILURE() << "expected a refusal";
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find("Imprima de 01/02/2026 a 31/03/2026"), std::string::npos)
+          << e.what();
+    }
+  }
+  EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), rows);
+  // A month inside a longer recorded period is refused too.
+  Exec("delete from LIVROPERIODO; delete from LIVRONUMERACAO; insert into LIVROPERIODO values "
+       "(1, 1, 11, '2025-01-01', '2025-12-31', 2, 180, 0, '2026-01-20')");
+  try {
+    Run("01/12/2025", "31/12/2025", {{"pImprimeTermos", "0"}});
+    ADD_FAILURE() << "expected a refusal";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("01/01/2025 a 31/12/2025"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 1);
+  EXPECT_EQ(Count("select count(*) from LIVRONUMERACAO"), 0);
+  // The next months continue the recorded book.
+  Run("01/01/2026", "31/01/2026", {{"pImprimeTermos", "0"}});
+  EXPECT_EQ(Book(), (Texts{"0002/0181"}));
+}
+
+// A starting point takes effect at its date: on the day a recorded period ended, and inside a
+// run's months, so that a month numbers alike printed alone or with the months before it.
+TEST_F(RegisterBook, StartingPointTakesEffectAtItsDate) {
+  Settings("", 500);
+  Exec("insert into LIVROPERIODO values (1, 1, 11, '2025-01-01', '2025-12-31', 2, 180, 0, "
+       "'2026-01-20'); insert into LIVRONUMERACAO values (1, 1, 11, '2025-12-31', 7, 10)");
+  Run("01/01/2026", "31/01/2026", {{"pImprimeTermos", "0"}, {"pAtualizarControleLivro", "0"}});
+  EXPECT_EQ(Book(), (Texts{"0007/0011"}));
+  Exec("insert into LIVRONUMERACAO values (1, 1, 11, '2026-03-01', 9, 0)");
+  Run("01/01/2026", "31/03/2026", {{"pImprimeTermos", "0"}, {"pAtualizarControleLivro", "0"}});
+  EXPECT_EQ(Book(), (Texts{"0007/0011", "0007/0012", "0009/0001"}));
+  Run("01/03/2026", "31/03/2026", {{"pImprimeTermos", "0"}, {"pAtualizarControleLivro", "0"}});
+  EXPECT_EQ(Book(), (Texts{"0009/0001"}));
+  // With terms the starting point's book 7 opens after its page 10 and closes where book 9
+  // begins.
+  Run("01/02/2026", "31/03/2026", {{"pAtualizarControleLivro", "0"}});
+  EXPECT_EQ(Book(), (Texts{"A13", "0007/0012", "E13", "A3", "0009/0002", "E3"}));
 }
 
 }  // namespace
