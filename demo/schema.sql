@@ -244,10 +244,10 @@ CREATE TABLE PRODUTO (
   DATACADASTRO        DATE,
   PRIMARY KEY (CODIGOEMPRESA, CODIGOPRODUTO)
 );
--- The products of a group in the order of the inventory book (description, then code): the
--- register walks groups, their products and each product's lines without sorting.
-CREATE UNIQUE INDEX IX_PRODUTO_GRUPO ON PRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, DESCRPRODUTO,
-                                                 CODIGOPRODUTO);
+-- The products of a group in the order of the inventory book (NCM code, description, then
+-- code): the register walks groups, their products and each product's lines without sorting.
+CREATE UNIQUE INDEX IX_PRODUTO_GRUPO ON PRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, CODIGONCM,
+                                                 DESCRPRODUTO, CODIGOPRODUTO);
 
 -- TERCEIRO: third parties that hold the company's goods or whose goods the company holds.
 CREATE TABLE TERCEIRO (
@@ -309,7 +309,7 @@ CREATE INDEX IX_LCTOINV_PRODUTO ON LCTOINV (CODIGOEMPRESA, CODIGOPRODUTO);
 -- book reads them in its own order straight from this index, without visiting the table.
 CREATE UNIQUE INDEX IX_LCTOINV_ESTAB_PRODUTO ON LCTOINV (CODIGOEMPRESA, CODIGOESTAB, CODIGOPRODUTO,
     DATAINVENT, MOTIVOINVENTARIO, QTDEESTOQUE, PRECOUNIT, VALORICMS, VALORPIS, VALORCOFINS,
-    OBSLCTOINV);
+    INDICADORPROPRIEDADE, CODIGOTERCEIRO, OBSLCTOINV);
 
 -- LCTOINVPROPRIEDADE: ownership portions of an inventory line (same five key columns), one
 --   row per portion SEQPROPRIEDADE 1, 2...; the portions' quantities add up to the line's.

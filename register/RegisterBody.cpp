@@ -1,6 +1,9 @@
-// The body of one inventory period: item lines under their product groups, group totals, the
-// period's grand total, the deductions and the total for income tax; the column layout by the
-// tax columns in use.
+// The body of one inventory period: the items in up to three ownership blocks (the
+// establishment's own goods in its power, its own goods in the power of third parties, third
+// parties' goods in its power), each under its product groups with group totals and a block
+// total; the grand total, the deductions and the total for income tax over the first two
+// blocks, and the third block's total as a memo line; the column layout by the tax columns in
+// use.
 
 #include <array>
 #include <string>
@@ -21,7 +24,8 @@ const char* const kMascaraValor = "##,###,##0.00";
 std::string Amount(double value) { return FormatFloat(kMascaraValor, value); }
 
 // Geometry of a column in each layout: ICMS and PIS/COFINS, neither, ICMS only, PIS/COFINS
-// only. A width of 0 leaves the labels where they are (their column is hidden then).
+// only. A width of 0 leaves the labels where they are (their column is hidden then). The item
+// value is the "Parcial" column; "Total" sums the partial values of a run of one NCM code.
 struct Column {
   std::vector<const char*> labels;
   std::array<std::pair<int, int>, 4> geometry;  // left, width
@@ -29,23 +33,34 @@ struct Column {
 
 const std::vector<Column>& Columns() {
   static const std::vector<Column> columns = {
-      {{"DescrProdutoL", "DescrProduto"}, {{{36, 282}, {42, 408}, {36, 360}, {36, 318}}}},
-      {{"QtdeEstoqueL", "QtdeEstoque"}, {{{324, 60}, {456, 78}, {402, 72}, {360, 66}}}},
-      {{"UnidadeMedidaL", "UnidadeMedida"}, {{{390, 66}, {540, 78}, {480, 72}, {432, 66}}}},
-      {{"PrecoUnitL1", "PrecoUnitL2", "PrecoUnit"}, {{{462, 60}, {624, 78}, {558, 72}, {504, 66}}}},
-      {{"CustoTotalL1", "CustoTotalL2", "CustoTotal", "EtqTotal"},
-       {{{528, 60}, {708, 78}, {636, 72}, {576, 66}}}},
+      {{"DescrProdutoL", "DescrProduto"}, {{{36, 222}, {42, 354}, {36, 354}, {36, 288}}}},
+      {{"QtdeEstoqueL", "QtdeEstoque"}, {{{264, 60}, {402, 72}, {396, 60}, {330, 60}}}},
+      {{"UnidadeMedidaL", "UnidadeMedida"}, {{{330, 60}, {480, 72}, {462, 60}, {396, 60}}}},
+      {{"PrecoUnitL1", "PrecoUnitL2", "PrecoUnit"}, {{{396, 60}, {558, 72}, {528, 60}, {462, 60}}}},
+      {{"CustoTotalL1", "CustoTotalL2", "CustoTotal"}, {{{462, 60}, {636, 72}, {594, 60}, {528, 60}}}},
+      {{"TotalNCML1", "TotalNCML2", "TotalNCM", "EtqTotal"},
+       {{{528, 60}, {714, 72}, {660, 60}, {594, 60}}}},
       {{"ValorIcmsL1", "ValorIcmsL2", "ValorIcms", "EtqTotalICMS"},
-       {{{594, 60}, {0, 0}, {714, 72}, {0, 0}}}},
+       {{{594, 60}, {0, 0}, {726, 60}, {0, 0}}}},
       {{"ValorPisL1", "ValorPisL2", "ValorPis", "EtqTotalPIS"},
-       {{{660, 60}, {0, 0}, {0, 0}, {648, 66}}}},
+       {{{660, 60}, {0, 0}, {0, 0}, {660, 60}}}},
       {{"ValorCofinsL1", "ValorCofinsL2", "ValorCofins", "EtqTotalCOFINS"},
-       {{{726, 60}, {0, 0}, {0, 0}, {720, 66}}}},
+       {{{726, 60}, {0, 0}, {0, 0}, {726, 60}}}},
   };
   return columns;
 }
 
-const std::array<int, 4> kLarguraDescrTotal = {492, 672, 600, 540};
+const std::array<int, 4> kLarguraDescrTotal = {472, 658, 604, 538};
+
+// The ownership blocks, by the line's ownership indicator.
+const char* const kTituloBloco[3] = {"Mercadorias próprias em poder do estabelecimento",
+                                     "Mercadorias próprias em poder de terceiros",
+                                     "Mercadorias de terceiros em poder do estabelecimento"};
+const char* const kTotalBloco[3] = {
+    "Total de mercadorias próprias em poder do estabelecimento",
+    "Total de mercadorias próprias em poder de terceiros",
+    "Mercadorias de terceiros em poder do estabelecimento (não incluídas no total)"};
+const char* const kTerceiro[3] = {"", "Em poder de: ", "Proprietário: "};
 
 }  // namespace
 
@@ -125,11 +140,9 @@ void TstockRegister::PrintGroupTotal(double& value, double& icms, double& pis, d
   }
 }
 
-void TstockRegister::PrintSummary(double value, double icms, double pis, double cofins) {
-  TnrwReport* rep = Report();
-  TnpqParamItem* const* R = FParams->R;
-  ClearR();
+void TstockRegister::UseSummaryColumns() {
   // One caption and one amount in the rightmost column on each summary line.
+  TnrwReport* rep = Report();
   rep->LabelByName("EtqTotalICMS")->SetVisible(false);
   rep->LabelByName("EtqTotalPIS")->SetVisible(false);
   rep->LabelByName("EtqTotalCOFINS")->SetVisible(false);
@@ -137,6 +150,13 @@ void TstockRegister::PrintSummary(double value, double icms, double pis, double 
   total->SetLeft(708);
   total->SetWidth(78);
   rep->LabelByName("EtqDescrTotal")->SetWidth(672);
+}
+
+void TstockRegister::PrintSummary(double value, double icms, double pis, double cofins) {
+  TnrwReport* rep = Report();
+  TnpqParamItem* const* R = FParams->R;
+  ClearR();
+  UseSummaryColumns();
 
   const double dedIcms = FImpICMS ? icms : FValorICMS;
   const double dedPis = FImpPISCOFINS ? pis : FValorPIS;
@@ -154,26 +174,65 @@ void TstockRegister::PrintSummary(double value, double icms, double pis, double 
 }
 
 void TstockRegister::PrintPeriodBody() {
+  TnClientDataSet* ds = ReportDataSet();
+  const ItemFields& f = *FCampos;
+  // The previous period's summary moved the total labels: every period starts from the layout.
+  ApplyColumnLayout();
+
+  // The period's rows by block, in the book's order (a line without ownership, or with an
+  // indicator the book does not know, is the establishment's own).
+  std::array<std::vector<int>, 3> blocks;
+  for (ds->First(); !ds->GetEof(); ds->Next()) {
+    int64_t indicador = 0;
+    if (f.IndicadorPropriedade != nullptr && !f.IndicadorPropriedade->IsNull()) {
+      indicador = f.IndicadorPropriedade->AsInteger();
+    }
+    blocks[indicador == 1 || indicador == 2 ? indicador : 0].push_back(ds->GetRecNo());
+  }
+  BodyProgress progress{0, ds->RecordCount()};
+  Totals own;
+  for (int block : {0, 1}) {
+    if (blocks[block].empty()) continue;
+    Totals totals;
+    if (!PrintBlock(block, blocks[block], progress, totals)) return;
+    own.Add(totals);
+  }
+  PrintSummary(own.value, own.icms, own.pis, own.cofins);
+  if (!blocks[2].empty()) {
+    // Third parties' goods are listed apart; their total is a memo outside the company's.
+    Totals third;
+    if (!PrintBlock(2, blocks[2], progress, third)) return;
+  }
+}
+
+bool TstockRegister::PrintBlock(int block, const std::vector<int>& rows, BodyProgress& progress,
+                                Totals& blockTotals) {
   TnrwReport* rep = Report();
   TnClientDataSet* ds = ReportDataSet();
   const ItemFields& f = *FCampos;
   BodyParams& p = *FParams;
-  // The previous period's summary moved the total labels: every period starts from the layout.
   ApplyColumnLayout();
+  ClearR();
+  p.pTituloBloco->SetValue(kTituloBloco[block]);
+  rep->RepPrintSection(19);
 
-  double value = 0, icms = 0, pis = 0, cofins = 0;
-  double periodValue = 0, periodIcms = 0, periodPis = 0, periodCofins = 0;
-  std::string groupKey, groupCaption;
-  std::string scratch;  // for AsStringView of values that are not texts
-  int counter = 0;
-  const int total = ds->RecordCount();
-  ds->First();
-  while (!ds->GetEof()) {
-    ++counter;
-    if (rep->CSLShowProgress(counter, total)) {
+  Totals group;
+  std::string groupKey, groupCaption, ncmKey;
+  std::string scratch, nextGroup, nextNcm;  // scratch for AsStringView of values that are not texts
+  double ncmRun = 0;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rep->CSLShowProgress(++progress.done, progress.total)) {
       FParado = true;
-      return;
+      return false;
     }
+    // The next row of the block, to know where a run of one NCM code and a group end.
+    const bool last = i + 1 == rows.size();
+    if (!last) {
+      ds->SetRecNo(rows[i + 1]);
+      nextGroup.assign(f.ClassifGrupoProduto->AsStringView(scratch));
+      nextNcm.assign(f.CodigoNCM->AsStringView(scratch));
+    }
+    ds->SetRecNo(rows[i]);
     ClearR();
     const std::string_view classif = f.ClassifGrupoProduto->AsStringView(scratch);
     if (classif != groupKey) {
@@ -181,43 +240,57 @@ void TstockRegister::PrintPeriodBody() {
       rep->RepPrintSection(8);
       groupKey.assign(classif);
       groupCaption = f.DescrGrupoProduto->AsString();
+      ncmRun = 0;
     }
+    ncmKey.assign(f.CodigoNCM->AsStringView(scratch));
     const double qtde = f.QtdeEstoque->AsFloat();
     const double preco = f.PrecoUnit->AsFloat();
     p.pValorQtd->SetValue(FormatFloat(FMascQtd, qtde));
     p.pPrecoUnit->SetValue(FormatFloat(FMasc, preco));
-    const double linha = RoundValor(qtde * preco, 2);
+    // A portion of a line is worth its stored value (the portions of a line add up to the
+    // line's value to the cent); a whole line its quantity times its price, to the cent.
+    const double linha = f.ValorParcela != nullptr && !f.ValorParcela->IsNull()
+                             ? RoundValor(f.ValorParcela->AsFloat(), 2)
+                             : RoundValor(qtde * preco, 2);
     p.R[0]->SetValue(Amount(linha));
+    ncmRun = RoundValor(ncmRun + linha, 2);
+    const bool groupEnds = last || nextGroup != groupKey;
+    const bool runEnds = groupEnds || nextNcm != ncmKey;
+    p.pTotalNCM->SetValue(runEnds ? Amount(ncmRun) : std::string());
+    if (runEnds) ncmRun = 0;
     if (FUsaCodigoNCM) {
-      const std::string ncm = f.CodigoNCM->AsString();
-      p.pCodigoNCM->SetValue((ncm.empty() ? ZeroFillMask(f.MascClassifFiscalProd->AsString()) : ncm) +
+      p.pCodigoNCM->SetValue((ncmKey.empty() ? ZeroFillMask(f.MascClassifFiscalProd->AsString()) : ncmKey) +
                              "  ");
     } else {
       p.pCodigoNCM->SetValue(std::string());
     }
     rep->RepPrintSection(9);
     if (FUsaCodigoNCM && !f.ObsLctoInv->AsStringView(scratch).empty()) rep->RepPrintSection(18);
-    value += linha;
-    if (FImpICMS) icms += f.ValorICMS->AsFloat();
-    if (FImpPISCOFINS) {
-      pis += f.ValorPIS->AsFloat();
-      cofins += f.ValorCOFINS->AsFloat();
+    if (block > 0 && f.NomeTerceiro != nullptr && !f.NomeTerceiro->AsStringView(scratch).empty()) {
+      p.pTerceiro->SetValue(kTerceiro[block] + f.NomeTerceiro->AsString());
+      rep->RepPrintSection(20);
     }
-    ds->Next();
-    if (!ds->GetEof()) {
-      if (f.ClassifGrupoProduto->AsStringView(scratch) != groupKey) {
-        PrintGroupTotal(value, icms, pis, cofins, periodValue, periodIcms, periodPis,
-                        periodCofins, groupCaption);
-        rep->RepPrintSection(15);
-        rep->RepPrintSection(10);
-      }
-    } else {
-      PrintGroupTotal(value, icms, pis, cofins, periodValue, periodIcms, periodPis, periodCofins,
-                      groupCaption);
+    group.value += linha;
+    if (FImpICMS) group.icms += f.ValorICMS->AsFloat();
+    if (FImpPISCOFINS) {
+      group.pis += f.ValorPIS->AsFloat();
+      group.cofins += f.ValorCOFINS->AsFloat();
+    }
+    if (groupEnds) {
+      PrintGroupTotal(group.value, group.icms, group.pis, group.cofins, blockTotals.value,
+                      blockTotals.icms, blockTotals.pis, blockTotals.cofins, groupCaption);
       rep->RepPrintSection(15);
       rep->RepPrintSection(10);
-      rep->RepPrintSection(15);
-      PrintSummary(periodValue, periodIcms, periodPis, periodCofins);
     }
   }
+  rep->RepPrintSection(15);
+  // The block's total: one caption and one amount in the rightmost column, as the summary's.
+  TnpqParamItem* const* R = p.R;
+  ClearR();
+  UseSummaryColumns();
+  R[0]->SetValue(kTotalBloco[block]);
+  R[1]->SetValue(Amount(blockTotals.value));
+  rep->RepPrintSection(10);
+  rep->RepPrintSection(15);
+  return true;
 }

@@ -194,10 +194,12 @@ void TstockRegister::LocateItemFields() {
       ds->FieldByName("CodigoNCM"), ds->FieldByName("ClassifGrupoProduto"),
       ds->FieldByName("MascClassifFiscalProd"), ds->FieldByName("ObsLctoInv"),
       ds->FieldByName("ValorICMS"), ds->FieldByName("ValorPIS"), ds->FieldByName("ValorCOFINS"),
-      ds->FieldByName("DescrGrupoProduto")});
+      ds->FieldByName("DescrGrupoProduto"), ds->FindField("IndicadorPropriedade"),
+      ds->FindField("NomeTerceiro"), ds->FindField("ValorParcela")});
   TnpqPowerParam* params = Report()->GetParams();
   FParams = std::make_unique<BodyParams>(BodyParams{
       params->Param("pValorQtd"), params->Param("pPrecoUnit"), params->Param("pCodigoNCM"),
+      params->Param("pTotalNCM"), params->Param("pTituloBloco"), params->Param("pTerceiro"),
       {params->Param("R1"), params->Param("R2"), params->Param("R3"), params->Param("R4"),
        params->Param("R5")}});
 }

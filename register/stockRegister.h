@@ -49,6 +49,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "reportkit/BaseDll.h"
 #include "rtl/DateTime.h"
@@ -92,6 +93,8 @@ class TstockRegister : public TnrwBaseDll {
  private:
   struct ItemFields;
   struct BodyParams;
+  struct Totals;
+  struct BodyProgress;
 
   // Run steps.
   void ReadFlagsAndMasks();
@@ -106,10 +109,16 @@ class TstockRegister : public TnrwBaseDll {
   // Period body and column layout.
   void SetPeriodLabels();
   void PrintPeriodBody();
+  // One ownership block of the period (0, 1 or 2) over the rows at `rows` (positions in the
+  // period's rows, in the book's order): its title, groups, the run totals of each NCM code and
+  // the block total, summed into `blockTotals`. False when the user asked to stop.
+  bool PrintBlock(int block, const std::vector<int>& rows, BodyProgress& progress,
+                  Totals& blockTotals);
   void PrintGroupTotal(double& value, double& icms, double& pis, double& cofins,
                        double& periodValue, double& periodIcms, double& periodPis,
                        double& periodCofins, const std::string& caption);
   void PrintSummary(double value, double icms, double pis, double cofins);
+  void UseSummaryColumns();
   void ApplyColumnLayout();
   void ClearR();
 

@@ -572,6 +572,20 @@ void TnClientDataSet::SetBookmark(int64_t bookmark) {
   StandAt(static_cast<size_t>(it - view_.begin()));
 }
 
+int TnClientDataSet::GetRecNo() const {
+  if (state_ == dsInactive || view_.empty()) return 0;
+  return static_cast<int>(cursor_) + 1;
+}
+
+void TnClientDataSet::SetRecNo(int position) {
+  RequireActive("SetRecNo");
+  if (state_ != dsBrowse) Post();
+  if (position < 1 || static_cast<size_t>(position) > view_.size()) {
+    throw Exception("Registro não encontrado (posição " + std::to_string(position) + ")");
+  }
+  StandAt(static_cast<size_t>(position - 1));
+}
+
 int64_t TnClientDataSet::ReadRecordNo() const {
   if (state_ == dsEdit || state_ == dsInsert) return edit_row_;
   if (state_ == dsInactive || view_.empty()) return -1;

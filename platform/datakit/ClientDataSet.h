@@ -103,6 +103,12 @@ class TnClientDataSet : public TDataSet {
   int64_t GetBookmark() const override;
   void SetBookmark(int64_t bookmark) override;
 
+  // The position of the current row among the visible rows, from 1 (0 when there is none),
+  // and a move straight to a position: a walk can come back to rows it noted, at no cost.
+  // SetRecNo raises Exception when `position` is not between 1 and RecordCount().
+  int GetRecNo() const;
+  void SetRecNo(int position);
+
   void SetFilter(const std::string& text) override;
   const std::string& GetFilter() const override { return filter_text_; }
   void SetFiltered(bool on) override;

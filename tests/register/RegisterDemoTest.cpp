@@ -32,12 +32,19 @@ class RegisterOverDemo : public PluginTest {
   }
 
   // The total lines the register must print for one establishment over the months of 2026, as
-  // "caption | total | tax columns...", from SQL over the stored values.
+  // "caption | total | tax columns...", from SQL over the stored values: per ownership block
+  // (the portions of a line where it has them), group totals and the block's total; the
+  // company's own goods (blocks 0 and 1) in "Total Geral", the deductions and "Total p/I.R";
+  // third parties' goods (block 2) after them, with their total as a memo.
   std::vector<std::string> Expected(int empresa, int estab) {
     const bool icms = Scalar("select LIVROMODELO7 * LANCAICMSRECUP from CFGEMPRESAINV where "
                              "CODIGOEMPRESA = " + std::to_string(empresa)) != 0;
     const bool pis = Scalar("select DETALHARPISCOFINSITEM from CFGEMPRESAINV where CODIGOEMPRESA = " +
                             std::to_string(empresa)) != 0;
+    const char* const block_totals[3] = {
+        "Total de mercadorias próprias em poder do estabelecimento",
+        "Total de mercadorias próprias em poder de terceiros",
+        "Mercadorias de terceiros em poder do estabelecimento (não incluídas no total)"};
     std::vector<std::string> out;
     for (int month = 1; month <= 12; ++month) {
       char from[16], to[16];
@@ -46,27 +53,46 @@ class RegisterOverDemo : public PluginTest {
       const std::string lines =
           " from LCTOINV L join PRODUTO P on P.CODIGOEMPRESA = L.CODIGOEMPRESA and "
           "P.CODIGOPRODUTO = L.CODIGOPRODUTO join GRUPOPRODUTO G on G.CODIGOEMPRESA = "
-          "P.CODIGOEMPRESA and G.CODIGOGRUPOPRODUTO = P.CODIGOGRUPOPRODUTO where L.CODIGOEMPRESA = " +
+          "P.CODIGOEMPRESA and G.CODIGOGRUPOPRODUTO = P.CODIGOGRUPOPRODUTO left join "
+          "LCTOINVPROPRIEDADE D on D.CODIGOEMPRESA = L.CODIGOEMPRESA and D.CODIGOESTAB = "
+          "L.CODIGOESTAB and D.DATAINVENT = L.DATAINVENT and D.CODIGOPRODUTO = L.CODIGOPRODUTO "
+          "and D.MOTIVOINVENTARIO = L.MOTIVOINVENTARIO where L.CODIGOEMPRESA = " +
           std::to_string(empresa) + " and L.CODIGOESTAB = " + std::to_string(estab) +
           " and L.DATAINVENT between '" + from + "' and '" + to + "'";
-      SQLDataSetPtr groups(ExecutarSQL(
-          "select G.DESCRGRUPOPRODUTO, sum(round(L.VALORTOTAL * 100)), sum(round(L.VALORICMS * 100)), "
-          "sum(round(L.VALORPIS * 100)), sum(round(L.VALORCOFINS * 100))" + lines +
-              " group by G.CLASSIFGRUPOPRODUTO, G.DESCRGRUPOPRODUTO order by G.CLASSIFGRUPOPRODUTO",
-          Variant(), true, false, -1, ""));
-      int64_t total = 0, total_icms = 0, total_pis = 0, total_cofins = 0;
-      for (; !groups->GetEof(); groups->Next()) {
-        const auto cents = [&](int i) { return static_cast<int64_t>(groups->Fields(i)->AsFloat()); };
-        std::string row = "Total de " + groups->Fields(0)->AsString() + " | " + Amount(cents(1));
-        if (icms) row += " | " + Amount(cents(2));
-        if (pis) row += " | " + Amount(cents(3)) + " | " + Amount(cents(4));
-        out.push_back(row);
-        total += cents(1);
-        total_icms += cents(2);
-        total_pis += cents(3);
-        total_cofins += cents(4);
+      const std::string first = "(D.SEQPROPRIEDADE is null or D.SEQPROPRIEDADE = 1)";
+      std::vector<std::string> third;
+      int64_t total = 0, total_icms = 0, total_pis = 0, total_cofins = 0, any = 0;
+      for (int block = 0; block < 3; ++block) {
+        SQLDataSetPtr groups(ExecutarSQL(
+            "select G.DESCRGRUPOPRODUTO, sum(round(coalesce(D.VALORTOTAL, L.VALORTOTAL) * 100)), "
+            "sum(case when " + first + " then round(L.VALORICMS * 100) else 0 end), "
+            "sum(case when " + first + " then round(L.VALORPIS * 100) else 0 end), "
+            "sum(case when " + first + " then round(L.VALORCOFINS * 100) else 0 end)" + lines +
+                " and coalesce(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE) = " +
+                std::to_string(block) +
+                " group by G.CLASSIFGRUPOPRODUTO, G.DESCRGRUPOPRODUTO order by G.CLASSIFGRUPOPRODUTO",
+            Variant(), true, false, -1, ""));
+        if (groups->IsEmpty()) continue;
+        std::vector<std::string>& rows = block < 2 ? out : third;
+        int64_t block_total = 0;
+        for (; !groups->GetEof(); groups->Next()) {
+          const auto cents = [&](int i) { return static_cast<int64_t>(groups->Fields(i)->AsFloat()); };
+          std::string row = "Total de " + groups->Fields(0)->AsString() + " | " + Amount(cents(1));
+          if (icms) row += " | " + Amount(cents(2));
+          if (pis) row += " | " + Amount(cents(3)) + " | " + Amount(cents(4));
+          rows.push_back(row);
+          block_total += cents(1);
+          if (block < 2) {
+            total_icms += cents(2);
+            total_pis += cents(3);
+            total_cofins += cents(4);
+          }
+        }
+        rows.push_back(std::string(block_totals[block]) + " | " + Amount(block_total));
+        if (block < 2) total += block_total;
+        any = 1;
       }
-      if (total == 0) continue;  // a period without items prints its no-movement page
+      if (!any) continue;  // a period without items prints its no-movement page
       out.push_back("Total Geral:  | " + Amount(total));
       int64_t ir = total;
       if (icms && total_icms != 0) {
@@ -79,8 +105,55 @@ class RegisterOverDemo : public PluginTest {
         ir -= total_pis + total_cofins;
       }
       out.push_back("Total p/I.R:  | " + Amount(ir));
+      out.insert(out.end(), third.begin(), third.end());
     }
     return out;
+  }
+
+  // Inside each group of a book model 7 the items come in NCM order, and each "Total" cell is
+  // the sum of the partial values of its run of one NCM code. Returns the first fault found, ""
+  // when none.
+  std::string CheckNcmRuns() const {
+    std::string group_ncm;
+    int64_t run = 0;
+    std::string previous;
+    auto value = [](const std::string& line, const std::string& label) {
+      const size_t at = line.find(label + "=");
+      if (at == std::string::npos) return std::string();
+      const size_t from = at + label.size() + 1, end = line.find(" | ", from);
+      return line.substr(from, end == std::string::npos ? std::string::npos : end - from);
+    };
+    auto cents = [](std::string text) {
+      std::string digits;
+      for (char c : text) {
+        if (c >= '0' && c <= '9') digits.push_back(c);
+      }
+      return digits.empty() ? int64_t{0} : std::stoll(digits) * (text[0] == '-' ? -1 : 1);
+    };
+    for (const std::string& line : Lines("section ")) {
+      if (line.rfind("section 8:", 0) == 0 || line.rfind("section 19:", 0) == 0) {
+        group_ncm.clear();
+        previous.clear();
+        run = 0;
+        continue;
+      }
+      if (line.rfind("section 9:", 0) != 0) continue;
+      const std::string descr = value(line, "DescrProduto");
+      // The NCM code shows before the description in a book model 7 only.
+      const size_t gap = descr.find("  ");
+      if (gap == std::string::npos) continue;
+      const std::string ncm = descr.substr(0, gap);
+      if (!previous.empty() && ncm < previous) return "NCM " + ncm + " after " + previous;
+      if (ncm != previous) run = 0;
+      previous = ncm;
+      run += cents(value(line, "CustoTotal"));
+      const std::string total = value(line, "TotalNCM");
+      if (!total.empty()) {
+        if (cents(total) != run) return "Total " + total + " of NCM " + ncm + " is not " + Amount(run);
+        run = 0;
+      }
+    }
+    return "";
   }
 
   // The total lines printed: section 10's visible values joined as Expected writes them.
@@ -116,6 +189,7 @@ TEST_F(RegisterOverDemo, EveryTotalIsTheSumOfTheStoredValuesToTheCent) {
     const std::vector<std::string> expected = Expected(empresa, estab);
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(Printed(), expected);
+    EXPECT_EQ(CheckNcmRuns(), "");
   }
 }
 

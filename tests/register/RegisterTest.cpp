@@ -89,26 +89,30 @@ class Register : public PluginTest {
 TEST_F(Register, GroupsTotalsAndSummaryOfOnePeriod) {
   const RunOutcome outcome = Run();
   EXPECT_EQ(outcome.pages, 1);
-  // Items without a group come first without a header; each group closes with 15 and 10.
-  EXPECT_EQ(Events(), (Texts{"page 1 begin", "section 1", "section 9", "section 15", "section 10",
-                             "section 8", "section 9", "section 9", "section 18", "section 15",
-                             "section 10", "section 15", "section 8", "section 9", "section 15",
-                             "section 10", "section 15", "section 10", "section 10", "section 10",
-                             "page 1 end"}));
-  EXPECT_EQ(Captions(), (Texts{"Total de ", "Total de Metais", "Total de Tintas", "Total Geral: ",
-                               "(-) ICMS Recuperável: ", "Total p/I.R: "}));
+  // One block, the establishment's own goods: items without a group come first without a
+  // header; each group closes with 15 and 10, the block with its total.
+  EXPECT_EQ(Events(), (Texts{"page 1 begin", "section 1", "section 19", "section 9", "section 15",
+                             "section 10", "section 8", "section 9", "section 18", "section 9",
+                             "section 15", "section 10", "section 15", "section 8", "section 9",
+                             "section 15", "section 10", "section 15", "section 10", "section 15",
+                             "section 10", "section 10", "section 10", "page 1 end"}));
+  EXPECT_EQ(Captions(), (Texts{"Total de ", "Total de Metais", "Total de Tintas",
+                               "Total de mercadorias próprias em poder do estabelecimento",
+                               "Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: "}));
   // 3 x 0,333 is 1,00 before it is added: 1,00 + 25,00 = 26,00; 2 x 100,005 = 200,01.
-  EXPECT_EQ(Totals(), (Texts{"7,00", "26,00", "200,01", "233,01", "40,68", "192,33"}));
-  EXPECT_EQ(Shown(9, "CustoTotal"), (Texts{"7,00", "1,00", "25,00", "200,01"}));
+  EXPECT_EQ(Totals(), (Texts{"7,00", "26,00", "200,01", "233,01", "233,01", "40,68", "192,33"}));
+  // Inside a group, by NCM code (none first), then description.
+  EXPECT_EQ(Shown(9, "CustoTotal"), (Texts{"7,00", "25,00", "1,00", "200,01"}));
+  EXPECT_EQ(Shown(9, "TotalNCM"), (Texts{"7,00", "25,00", "1,00", "200,01"}));
   // Prices with the company's 3 decimals, quantities with none.
-  EXPECT_EQ(Shown(9, "PrecoUnit"), (Texts{"7,000", "0,333", "2,500", "100,005"}));
-  EXPECT_EQ(Shown(9, "QtdeEstoque"), (Texts{"1", "3", "10", "2"}));
+  EXPECT_EQ(Shown(9, "PrecoUnit"), (Texts{"7,000", "2,500", "0,333", "100,005"}));
+  EXPECT_EQ(Shown(9, "QtdeEstoque"), (Texts{"1", "10", "3", "2"}));
   // Book model 7: the NCM code, or the classification mask in zeros, before the description.
-  EXPECT_EQ(Shown(9, "DescrProduto"), (Texts{"0000.00.00  Avulso", "7318.22.00  Arruela",
-                                             "0000.00.00  Parafuso", "3208.90.29  Tinta"}));
+  EXPECT_EQ(Shown(9, "DescrProduto"), (Texts{"0000.00.00  Avulso", "0000.00.00  Parafuso",
+                                             "7318.22.00  Arruela", "3208.90.29  Tinta"}));
   EXPECT_EQ(Shown(18, "ObsLctoInv"), (Texts{"Em poder de terceiros"}));
-  // Group ICMS per group total; hidden in the summary lines.
-  EXPECT_EQ(Totals("EtqTotalICMS"), (Texts{"0,00", "4,68", "36,00", "", "", ""}));
+  // Group ICMS per group total; hidden in the block total and the summary lines.
+  EXPECT_EQ(Totals("EtqTotalICMS"), (Texts{"0,00", "4,68", "36,00", "", "", "", ""}));
   const Texts header = Lines("section 1:");
   ASSERT_EQ(header.size(), 1u);
   for (const char* piece : {"NomeEmpresa=0001 Alfa Metais - Centro", "InscrFed=11.222.333/0001-81",
@@ -133,9 +137,42 @@ TEST_F(Register, GroupSplitByAnotherGroupGetsTwoTotals) {
   trace_ = std::make_unique<TraceDevice>();
   RunReport(*module_, {"stockRegister", {}, nullptr}, *trace_);
   EXPECT_EQ(Captions(), (Texts{"Total de Metais", "Total de ", "Total de Metais", "Total de Tintas",
+                               "Total de mercadorias próprias em poder do estabelecimento",
                                "Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: "}));
-  EXPECT_EQ(Totals(), (Texts{"1,00", "7,00", "25,00", "200,01", "233,01", "40,68", "192,33"}));
+  EXPECT_EQ(Totals(), (Texts{"1,00", "7,00", "25,00", "200,01", "233,01", "233,01", "40,68",
+                             "192,33"}));
   EXPECT_EQ(Shown(8, "GrupoClassif"), (Texts{"01", "", "01", "02"}));
+}
+
+// A line split between owners appears in each block with its portion; third parties' goods are
+// listed after the company's totals, which leave them out, and each names its owner.
+TEST_F(Register, OwnershipBlocksKeepThirdPartiesGoodsOutOfTheTotals) {
+  Exec(R"(
+    insert into TERCEIRO (CODIGOEMPRESA, CODIGOTERCEIRO, NOMETERCEIRO, TIPOINSCR, INSCRFEDERAL)
+      values (1, 7, 'Armazém Geral', 1, '11222333000262');
+    insert into LCTOINVPROPRIEDADE (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO,
+                                    MOTIVOINVENTARIO, SEQPROPRIEDADE, INDICADORPROPRIEDADE,
+                                    CODIGOTERCEIRO, QUANTIDADE, PRECOUNIT, VALORTOTAL) values
+      (1, 1, '2026-01-31', 30, 1, 1, 0, null, 1.5, 100.005, 150.01),
+      (1, 1, '2026-01-31', 30, 1, 2, 2, 7, 0.5, 100.005, 50.00);
+  )");
+  Run();
+  EXPECT_EQ(Shown(19, "BlocoTitulo"),
+            (Texts{"Mercadorias próprias em poder do estabelecimento",
+                   "Mercadorias de terceiros em poder do estabelecimento"}));
+  // The paint's portions: 1,5 in the company's block, 0,5 in the third party's, each with its
+  // stored value; the taxes go with the line's first portion.
+  EXPECT_EQ(Shown(9, "QtdeEstoque"), (Texts{"1", "10", "3", "2", "1"}));
+  EXPECT_EQ(Shown(9, "CustoTotal"), (Texts{"7,00", "25,00", "1,00", "150,01", "50,00"}));
+  EXPECT_EQ(Shown(20, "TerceiroLinha"), (Texts{"Proprietário: Armazém Geral"}));
+  EXPECT_EQ(Captions(), (Texts{"Total de ", "Total de Metais", "Total de Tintas",
+                               "Total de mercadorias próprias em poder do estabelecimento",
+                               "Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: ",
+                               "Total de Tintas",
+                               "Mercadorias de terceiros em poder do estabelecimento (não "
+                               "incluídas no total)"}));
+  EXPECT_EQ(Totals(), (Texts{"7,00", "26,00", "150,01", "183,01", "183,01", "40,68", "142,33",
+                             "50,00", "50,00"}));
 }
 
 TEST_F(Register, ColumnLayoutsAndDeductionsFollowTheConfiguration) {
@@ -148,19 +185,19 @@ TEST_F(Register, ColumnLayoutsAndDeductionsFollowTheConfiguration) {
     Texts amounts;
   };
   const std::vector<Case> cases = {
-      {1, 1, {}, 324, {"ValorIcms", "ValorPis", "ValorCofins"}, {},
+      {1, 1, {}, 264, {"ValorIcms", "ValorPis", "ValorCofins"}, {},
        {"Total Geral: ", "(-) ICMS Recuperável: ", "(-) PIS não cumulativo: ",
         "(-) COFINS não cumulativo: ", "Total p/I.R: "},
        {"233,01", "40,68", "3,73", "17,18", "171,42"}},
       // Without per-item taxes the deductions come from the parameters ("x" is 0).
-      {0, 0, {{"pValorICMS", "100"}, {"pValorPIS", "x"}, {"pValorCOFINS", "0,5"}}, 456, {},
+      {0, 0, {{"pValorICMS", "100"}, {"pValorPIS", "x"}, {"pValorCOFINS", "0,5"}}, 402, {},
        {"ValorIcms", "ValorPis", "ValorCofins"},
        {"Total Geral: ", "(-) ICMS Recuperável: ", "(-) COFINS não cumulativo: ", "Total p/I.R: "},
        {"233,01", "100,00", "0,50", "132,51"}},
-      {1, 0, {}, 402, {"ValorIcms"}, {"ValorPis", "ValorCofins"},
+      {1, 0, {}, 396, {"ValorIcms"}, {"ValorPis", "ValorCofins"},
        {"Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: "}, {"233,01", "40,68", "192,33"}},
       // All deductions 0: the total for income tax alone.
-      {0, 1, {{"pValorICMS", "0"}}, 360, {"ValorPis", "ValorCofins"}, {"ValorIcms"},
+      {0, 1, {{"pValorICMS", "0"}}, 330, {"ValorPis", "ValorCofins"}, {"ValorIcms"},
        {"Total Geral: ", "(-) PIS não cumulativo: ", "(-) COFINS não cumulativo: ", "Total p/I.R: "},
        {"233,01", "3,73", "17,18", "212,10"}},
   };
@@ -169,11 +206,12 @@ TEST_F(Register, ColumnLayoutsAndDeductionsFollowTheConfiguration) {
     Exec("update CFGEMPRESAINV set LANCAICMSRECUP = " + std::to_string(c.icms) +
          ", DETALHARPISCOFINSITEM = " + std::to_string(c.pis));
     Run(c.deductions);
+    // After the three group totals and the block total.
     Texts captions = Captions();
-    captions.erase(captions.begin(), captions.begin() + 3);
+    captions.erase(captions.begin(), captions.begin() + 4);
     EXPECT_EQ(captions, c.summary);
     Texts totals = Totals();
-    totals.erase(totals.begin(), totals.begin() + 3);
+    totals.erase(totals.begin(), totals.begin() + 4);
     EXPECT_EQ(totals, c.amounts);
     TnrwReport* report = module_->GetReport();
     EXPECT_EQ(report->LabelByName("QtdeEstoque")->GetLeft(), c.qtdeLeft);
