@@ -48,7 +48,7 @@ std::vector<HelpItem> ExampleHelp() {
            "--out itens.pdf",
            "Imprime a relação de produtos das empresas 1, 3, 4 e 5 em PDF."},
           {"stockreports print stockBookTerms --definition taxBookTermsGraphicP1 --db demo.db "
-           "-p pNumeroFolha=300 --out termos.pdf",
+           "-p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026 --out termos.pdf",
            "Imprime os termos do livro no leiaute paisagem."},
           {"stockreports serve --db demo.db --port 8080",
            "Abre as telas de parâmetros em http://127.0.0.1:8080/."}};

@@ -136,6 +136,7 @@ void WriteManualPage(const CLI::App& app, std::ostream& out) {
   out << ".\\\" -*- coding: UTF-8 -*-\n"
       << ".\\\" Written by 'stockreports' itself from its help text.\n"
       << ".TH STOCKREPORTS 1 \"\" \"" << Escape(VersionText()) << "\" \"Comandos do usuário\"\n"
+      << ".nh\n.ad l\n"  // names and options are never hyphenated
       << ".SH NOME\nstockreports \\- " << Escape(ProgramSummary()) << "\n"
       << ".SH SINOPSE\n" << Bold("stockreports") << " [" << Italic("OPÇÕES") << "] " << Italic("COMANDO")
       << " [" << Italic("OPÇÕES DO COMANDO") << "]\n"

@@ -11,6 +11,7 @@ relações de produtos) do banco de dados da empresa, SQLite ou PostgreSQL, em P
 texto ou PNG; o comando serve abre as telas de parâmetros no navegador.")
 set(CPACK_PACKAGE_CONTACT "stockreports <stockreports@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX /usr)
 # Installed with DESTDIR under prefix /usr, so the configuration lands in /etc.
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)

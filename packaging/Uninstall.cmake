@@ -5,6 +5,7 @@
 if(NOT IS_ABSOLUTE "${PREFIX}")
   message(FATAL_ERROR "PREFIX must be an absolute path, not '${PREFIX}'")
 endif()
+get_filename_component(BUILD "${BUILD}" ABSOLUTE)
 set(stage ${BUILD}/uninstall-stage)
 file(REMOVE_RECURSE ${stage})
 execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${stage}
