@@ -44,6 +44,16 @@ head -c 5 "$tmp/work/livro.pdf" | grep -q '%PDF-' || fail "livro.pdf não é um 
 out=$(run "$program" print stockItems --db demo.db --out itens.txt -q 2>&1) || fail "print .txt: $out"
 grep -q 'RELAÇÃO DE PRODUTOS' "$tmp/work/itens.txt" || fail "itens.txt sem o título"
 
+# The parameter screens, served by the installed program.
+(cd "$tmp/work" && env -i "$program" serve --db demo.db --port 0 >"$tmp/serve.log" 2>&1) &
+server=$!
+for _ in $(seq 50); do grep -q 'http://' "$tmp/serve.log" && break; sleep 0.1; done
+port=$(grep -o "http://127.0.0.1:[0-9]*" "$tmp/serve.log" | sed "s/.*://")
+page=$(exec 3<>"/dev/tcp/127.0.0.1/$port" && printf 'GET / HTTP/1.0\r\nHost: 127.0.0.1:%s\r\n\r\n' "$port" >&3 && timeout 5 cat <&3)
+kill $server; wait $server 2>/dev/null
+echo "$page" | head -1 | grep -q ' 200 ' || fail "serve instalado: $(cat "$tmp/serve.log") $(echo "$page" | head -1)"
+echo "$page" | grep -q 'stockItems' || fail "a tela do serve não lista stockItems"
+
 # Through a link in another folder, as from /usr/local/bin, the program still finds its own.
 ln -s "$program" "$tmp/bin/stockreports"
 out=$(run "$tmp/bin/stockreports" print stockItems --db demo.db --out link.pdf -q 2>&1) \
