@@ -23,7 +23,7 @@ mkdir -p "$tmp/work" "$tmp/bin" "$tmp/empty"
 # information, which names the folder compiled in, aside.
 build_path=$(cd "$build" && pwd)
 find "$root" -type f | while read -r file; do
-  if [ "$(head -c 4 "$file")" = $'\x7fELF' ]; then
+  if [ "$(head -c 4 "$file" | tr -d '\0')" = $'\x7fELF' ]; then
     objcopy --strip-debug "$file" "$tmp/stripped" && file=$tmp/stripped
   fi
   grep -q -- "$build_path" "$file" && echo "$file"
@@ -90,6 +90,18 @@ if command -v systemd-analyze >/dev/null; then
   sed "s|=$prefix/|=$root$prefix/|" "$unit" >"$tmp/stockreports.service"
   out=$(systemd-analyze verify --man=no "$tmp/stockreports.service" 2>&1) && [ -z "$out" ] \
     || fail "systemd-analyze verify: $out"
+fi
+
+# The unit's user is the one the package creates: a system user without a login shell, its
+# home the service's working folder.
+if command -v systemd-sysusers >/dev/null; then
+  mkdir -p "$tmp/sysroot/etc"
+  systemd-sysusers --root="$tmp/sysroot" "$root$prefix/lib/sysusers.d/stockreports.conf" >/dev/null 2>&1
+  user=$(sed -n 's/^User=//p' "$unit")
+  entry=$(grep "^$user:" "$tmp/sysroot/etc/passwd")
+  [ "$(echo "$entry" | cut -d: -f6)" = "$(sed -n 's/^WorkingDirectory=//p' "$unit")" ] \
+    && [ "$(echo "$entry" | cut -d: -f7)" = /usr/sbin/nologin ] && [ "$(echo "$entry" | cut -d: -f3)" -lt 1000 ] \
+    || fail "usuário do serviço: '$entry'"
 fi
 
 # Installing again keeps a configuration the administrator changed; uninstalling leaves it
