@@ -2,11 +2,12 @@
 PACKAGES := build-essential cmake ninja-build ccache pkg-config libsqlite3-dev sqlite3 zlib1g-dev \
             libharfbuzz-dev libcairo2-dev nlohmann-json3-dev libcli11-dev libutf8proc-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core qpdf poppler-utils \
-            libpq-dev postgresql libcpp-httplib-dev chromium chromium-driver python3-selenium
+            libpq-dev postgresql libcpp-httplib-dev chromium chromium-driver python3-selenium \
+            dpkg-dev groff-base
 PRESET ?= release
 BUILD := build/$(PRESET)
 
-.PHONY: deps build test test-asan demo bench fuzz clean
+.PHONY: deps build test test-asan demo install uninstall deb bench fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -55,6 +56,24 @@ demo: build
 	    $(STOCKREPORTS) print $$report --db demo.db "$$@" --out out/$$out.$$ext -q || exit 1; \
 	  done; \
 	done
+
+# Installs the release build under PREFIX (DESTDIR honoured): the command in bin/, the library
+# and plug-ins in lib/stockreports/, definitions in share/stockreports/, the manual page, bash
+# completion and the service of `serve` (configuration in /etc/stockreports/ for PREFIX=/usr,
+# kept when it exists). `make uninstall` with the same PREFIX and DESTDIR removes it all but
+# the configuration.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	@[ -f $(BUILD)/cmake_install.cmake ] || $(MAKE) build
+	DESTDIR="$(DESTDIR)" cmake -DBUILD=$(BUILD) -DPREFIX="$(PREFIX)" -P packaging/Uninstall.cmake
+
+# The Debian package of the release build, in build/release/package/.
+deb: build
+	cd $(BUILD) && cpack --config CPackConfig.cmake
+	@ls $(BUILD)/package/*.deb
 
 bench: deps
 	cmake --preset release >/dev/null

@@ -3,12 +3,13 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 
 #include "host/CliPortuguese.h"
 #include "host/Commands.h"
+#include "host/HelpText.h"
+#include "host/ProgramFolders.h"
+#include "host/Tooling.h"
 #include "reportkit/DMReport.h"
 #include "rtl/LargeAllocations.h"
 
@@ -22,26 +23,14 @@ struct Places {
 
 void AddPlaceOptions(CLI::App& cmd, Places& places, const char* db_help) {
   if (db_help != nullptr) cmd.add_option("--db", places.db, db_help)->type_name("ARQUIVO");
-  cmd.add_option("--plugins", places.plugins, "Pasta das bibliotecas de relatório (padrão: ../plugins)")
+  cmd.add_option("--plugins", places.plugins,
+                 std::string("Pasta das bibliotecas de relatório (padrão: ") +
+                     stock::host::InstalledPluginsFromProgram() + " a partir da pasta do programa)")
       ->type_name("PASTA");
   cmd.add_option("--definitions", places.definitions,
-                 "Pasta das definições de relatório (padrão: ../definitions)")
+                 std::string("Pasta das definições de relatório (padrão: ") +
+                     stock::host::InstalledDefinitionsFromProgram() + " a partir da pasta do programa)")
       ->type_name("PASTA");
-}
-
-// Plug-ins and definitions sit beside the program's folder unless an option or the
-// environment says otherwise.
-void SetDirectories(const std::string& plugins, const std::string& definitions) {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  const std::filesystem::path base = ec ? std::filesystem::current_path() : exe.parent_path().parent_path();
-  auto pick = [&](const std::string& option, const char* env, const char* folder) {
-    if (!option.empty()) return option;
-    if (const char* value = std::getenv(env); value != nullptr && *value) return std::string(value);
-    return (base / folder).string();
-  };
-  stock::SetPluginDirectory(pick(plugins, "STOCK_PLUGIN_DIR", "plugins"));
-  stock::SetDefinitionDirectory(pick(definitions, "STOCK_DEFINITION_DIR", "definitions"));
 }
 
 }  // namespace
@@ -49,9 +38,9 @@ void SetDirectories(const std::string& plugins, const std::string& definitions) 
 int main(int argc, char** argv) {
   using namespace stock::host;
   stock::UseSteadyLargeAllocations();
-  CLI::App app{"stockreports: relatórios do inventário de estoque (livro modelo 7, termos, "
-               "listagens e relações de produtos) impressos do banco de dados da empresa.",
-               "stockreports"};
+  CLI::App app{ProgramDescription(), "stockreports"};
+  app.set_version_flag("--version", VersionText(), "Mostra a versão do programa e sai");
+  app.footer(HelpFooter());
   app.require_subcommand(1);
   app.fallthrough();   // an option of the program given after the command still counts
   Places places;
@@ -101,23 +90,29 @@ int main(int argc, char** argv) {
   serve_cmd->add_option("--bind", serve.bind, "Endereço em que escutar")->capture_default_str();
 
   UsePortuguese(app);
+  if (argc >= 2 && IsToolingCommand(argv[1])) {
+    UseProgramFolders("", "");
+    return RunToolingCommand(app, argc - 1, argv + 1);
+  }
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
     if (print_cmd->parsed() && !print.report.empty()) {  // print REPORT --help
-      SetDirectories(places.plugins, places.definitions);
+      UseProgramFolders(places.plugins, places.definitions);
       std::cout << app.help();
       return RunReportHelp(print);
     }
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kUsage;
   }
-  SetDirectories(places.plugins, places.definitions);
+  UseProgramFolders(places.plugins, places.definitions);
   if (app.got_subcommand("demo")) {
     if (!places.db.empty()) demo.db = places.db;
     return RunDemo(demo);

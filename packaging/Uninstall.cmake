@@ -1,0 +1,41 @@
+# Removes what `cmake --install BUILD --prefix PREFIX` puts under $DESTDIR, whatever was
+# installed before: the files are those of a fresh install into a scratch folder. The
+# configuration under etc/stockreports/ stays, as does every folder not of this program's own.
+#   cmake -DBUILD=build/release -DPREFIX=/usr/local -P packaging/Uninstall.cmake
+if(NOT IS_ABSOLUTE "${PREFIX}")
+  message(FATAL_ERROR "PREFIX must be an absolute path, not '${PREFIX}'")
+endif()
+get_filename_component(BUILD "${BUILD}" ABSOLUTE)
+set(stage ${BUILD}/uninstall-stage)
+file(REMOVE_RECURSE ${stage})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${stage}
+                        ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+                OUTPUT_QUIET RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "Could not list the installed files (cmake --install failed: ${status})")
+endif()
+set(root "$ENV{DESTDIR}")
+file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${stage} ${stage}/*)
+foreach(file IN LISTS files)
+  if(file MATCHES "(^|/)etc/stockreports/")
+    if(EXISTS "${root}/${file}")
+      message(STATUS "Keeping the configuration: ${root}/${file}")
+    endif()
+  elseif(EXISTS "${root}/${file}" OR IS_SYMLINK "${root}/${file}")
+    message(STATUS "Removing: ${root}/${file}")
+    file(REMOVE "${root}/${file}")
+  endif()
+endforeach()
+# This program's own folders, deepest first, when nothing else is left in them.
+file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${stage} ${stage}/*)
+list(FILTER entries INCLUDE REGEX "(^|/)stockreports(/|$)")
+list(SORT entries ORDER DESCENDING)
+foreach(dir IN LISTS entries)
+  if(IS_DIRECTORY "${root}/${dir}" AND NOT dir MATCHES "(^|/)etc/stockreports$")
+    file(GLOB left "${root}/${dir}/*" "${root}/${dir}/.*")
+    if(NOT left)
+      execute_process(COMMAND rmdir "${root}/${dir}")
+    endif()
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${stage})

@@ -1,0 +1,16 @@
+# Writes the manual page with `PROGRAM __manual` (reports from DEFINITIONS) to OUTPUT and
+# OUTPUT.gz; nothing is left under those names when the program fails.
+set(ENV{STOCK_DEFINITION_DIR} ${DEFINITIONS})
+set(ENV{ASAN_OPTIONS} detect_leaks=0)
+execute_process(COMMAND ${PROGRAM} __manual OUTPUT_FILE ${OUTPUT}.part RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  file(REMOVE ${OUTPUT}.part)
+  message(FATAL_ERROR "${PROGRAM} __manual failed: ${status}")
+endif()
+file(RENAME ${OUTPUT}.part ${OUTPUT})
+execute_process(COMMAND gzip -9nc ${OUTPUT} OUTPUT_FILE ${OUTPUT}.gz.part RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  file(REMOVE ${OUTPUT}.gz.part)
+  message(FATAL_ERROR "gzip failed: ${status}")
+endif()
+file(RENAME ${OUTPUT}.gz.part ${OUTPUT}.gz)
