@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/Terminal.h"
+#include "reportkit/ReportDefinition.h"
 
 namespace stock::host {
 
@@ -39,6 +40,13 @@ struct ServeArgs {
 };
 
 int RunDemo(const DemoArgs& args);
+struct EfdArgs {
+  std::string db;
+  std::vector<std::string> params;  // "name=value"
+  std::string out;                  // the file to write
+  std::string check;                // the file to check instead
+};
+
 int RunList();
 // Describes the parameters of the definition `args` would print (after the print command's
 // help).
@@ -49,6 +57,12 @@ int RunReportHelp(const PrintArgs& args);
 // "" when there is none.
 std::string ChooseDefinition(const std::string& requested, const std::string& definition);
 int RunPrint(const PrintArgs& args);
+// Writes the Bloco H of an EFD ICMS/IPI file, or checks one (--check) against the layout and
+// the database: 0 written (or checked and in agreement), 1 error or differences, 2 usage.
+int RunEfd(const EfdArgs& args);
+// The parameters of `efd`, described and checked as a report's.
+const ReportDefinition& EfdDefinition();
+
 // Serves the parameter screens in a browser until Ctrl-C (or SIGTERM).
 int RunServe(const ServeArgs& args);
 
