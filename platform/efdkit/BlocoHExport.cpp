@@ -146,6 +146,14 @@ class Exporter {
     summary_.period_start = period_start;
     summary_.period_end = period_end;
     summary_.version = std::string(LayoutVersionFor(period_start));
+    {
+      Query e(db_, "SELECT 1 FROM ESTAB WHERE CODIGOEMPRESA = :pEmpresa AND CODIGOESTAB = :pEstab",
+              VarArrayOf({Variant(r_.company), Variant(r_.estab)}));
+      if (!e.Next()) {
+        throw Exception("O estabelecimento " + std::to_string(r_.estab) + " da empresa " +
+                        std::to_string(r_.company) + " não existe.");
+      }
+    }
     CheckLines();
     Bloco0();
     BlocoH();

@@ -70,15 +70,15 @@ class Checker {
       std::string_view line = bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
       pos = end == std::string_view::npos ? bytes.size() : end + 1;
       ++number;
-      if (!line.empty() && line.back() == '\r') {
+      if (end == std::string_view::npos) {
+        // Bytes after the last line break: a last line without its CR LF.
+        Problem("Linha " + std::to_string(number) + ": a última linha não termina com CR LF.");
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      } else if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
       } else if (!lf_only) {
         lf_only = true;
         Problem("Linha " + std::to_string(number) + ": termina sem CR LF (a EFD usa CR LF no fim de cada linha).");
-      }
-      if (line.empty() && pos >= bytes.size()) {
-        --number;
-        break;
       }
       Line(number, line);
       if (number == 1 && current_ != "0000") {
