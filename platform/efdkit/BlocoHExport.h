@@ -32,6 +32,10 @@ struct ExportSummary {
 // for the other motives, the inventory's own month. `date` is ISO.
 void DefaultPeriod(const std::string& date, int motive, int& year, int& month);
 
+// The query whose rows become the H010 records (one per line, or per ownership portion, in
+// item order), with the parameters :pEmpresa, :pEstab, :pData and :pMotivo.
+std::string H010Query();
+
 // Writes the file `request.out` from the database. Raises Exception, and writes nothing, when:
 // the establishment does not exist; there are no lines at that date and motive; a line's
 // ownership portions do not add up to its value; a record needs what the database lacks (an

@@ -7,19 +7,21 @@
 #include <string>
 #include <string_view>
 
+#include "efdkit/RecordWriter.h"
+
 namespace stock::efd {
 
-class EfdOutputFile {
+class EfdOutputFile : public RecordSink {
  public:
   // Creates "<path>.tmp-XXXXXX". Raises Exception naming the path when it cannot.
   explicit EfdOutputFile(std::string path);
   // Removes the temporary file unless committed.
-  ~EfdOutputFile();
+  ~EfdOutputFile() override;
   EfdOutputFile(const EfdOutputFile&) = delete;
   EfdOutputFile& operator=(const EfdOutputFile&) = delete;
 
   // Appends bytes (buffered). Raises Exception naming the path on a write error.
-  void Write(std::string_view bytes);
+  void Write(std::string_view bytes) override;
   // Flushes, closes and renames to the final path. Raises Exception on failure.
   void Commit();
 

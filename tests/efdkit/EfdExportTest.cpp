@@ -248,7 +248,7 @@ TEST_F(EfdExportTest, IncompleteDatabasesWriteNothing) {
       {"portions", "UPDATE LCTOINVPROPRIEDADE SET VALORTOTAL = VALORTOTAL + 0.01 WHERE CODIGOEMPRESA = 1 AND"
                    " CODIGOESTAB = 1 AND DATAINVENT = '2026-12-31' AND CODIGOPRODUTO = (SELECT MIN(CODIGOPRODUTO)"
                    " FROM LCTOINV WHERE CODIGOEMPRESA = 1 AND CODIGOESTAB = 1 AND DATAINVENT = '2026-12-31')",
-       "parcelas de propriedade da linha do produto"},
+       "parcelas de propriedade da linha do item"},
       {"ncm", "UPDATE PRODUTO SET CODIGONCM = NULL, TIPOITEM = 4 WHERE CODIGOEMPRESA = 1",
        "Registro 0200, campo COD_NCM, item"},
       {"unit", "UPDATE PRODUTO SET UNIDADEMEDIDA = '' WHERE CODIGOEMPRESA = 1", "Registro 0200, campo UNID_INV, item"},
