@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/Terminal.h"
+#include "efdkit/BlocoHExport.h"
 #include "reportkit/ReportDefinition.h"
 
 namespace stock::host {
@@ -62,6 +63,9 @@ int RunPrint(const PrintArgs& args);
 int RunEfd(const EfdArgs& args);
 // The parameters of `efd`, described and checked as a report's.
 const ReportDefinition& EfdDefinition();
+// The export that the "name=value" texts ask for (`out` left empty). Raises UsageError naming
+// the parameter, its label and what it accepts.
+efd::ExportRequest MakeEfdRequest(const std::vector<std::string>& params);
 
 // Serves the parameter screens in a browser until Ctrl-C (or SIGTERM).
 int RunServe(const ServeArgs& args);

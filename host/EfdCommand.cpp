@@ -110,42 +110,52 @@ const ReportDefinition& EfdDefinition() {
   return definition;
 }
 
-int RunEfd(const EfdArgs& args) {
+efd::ExportRequest MakeEfdRequest(const std::vector<std::string>& params) {
   const ReportDefinition& definition = EfdDefinition();
   std::vector<std::pair<std::string, std::string>> given;
-  int motive = 1, month = 0, year = 0;
   try {
-    // The check needs no date: the file names its inventories.
-    ReportDefinition accepted = definition;
-    accepted.params[2].required = args.check.empty();
-    given = ResolveParameters(accepted, args.params);
-    motive = std::stoi(ValueOf(given, definition.params[3]));
-    if (motive < 1 || motive > 5) {
-      throw UsageError("O parâmetro pMotivoInventario (" + definition.params[3].caption + ") aceita de 1 a 5; ex.: "
-                       "-p pMotivoInventario=1");
-    }
-    const std::string period = ValueOf(given, definition.params[4]);
-    if (!period.empty() && !ParseMonth(period, month, year)) {
-      throw UsageError("O valor '" + period + "' não é um mês válido para o parâmetro pPeriodo (" +
-                       definition.params[4].caption + "); aceita mm/aaaa, ex.: -p pPeriodo=02/2027");
-    }
-    if (args.check.empty() && args.out.empty()) throw UsageError("Falta a opção --out (o arquivo da EFD a gravar).");
-  } catch (const UsageError& e) {
-    std::cerr << "Erro: " << e.what() << "\n";
-    return kUsage;
+    given = ResolveParameters(definition, params);
+  } catch (const UsageError&) {
+    throw;
   } catch (const Exception& e) {
+    throw UsageError(e.what());
+  }
+  efd::ExportRequest request;
+  request.motive = std::stoi(ValueOf(given, definition.params[3]));
+  if (request.motive < 1 || request.motive > 5) {
+    throw UsageError("O parâmetro pMotivoInventario (" + definition.params[3].caption +
+                     ") aceita de 1 a 5; ex.: -p pMotivoInventario=1");
+  }
+  const std::string period = ValueOf(given, definition.params[4]);
+  if (!period.empty() && !ParseMonth(period, request.period_month, request.period_year)) {
+    throw UsageError("O valor '" + period + "' não é um mês válido para o parâmetro pPeriodo (" +
+                     definition.params[4].caption + "); aceita mm/aaaa, ex.: -p pPeriodo=02/2027");
+  }
+  request.company = std::stoi(ValueOf(given, definition.params[0]));
+  request.estab = std::stoi(ValueOf(given, definition.params[1]));
+  request.date = IsoOf(StrToDate(ValueOf(given, definition.params[2])));
+  return request;
+}
+
+int RunEfd(const EfdArgs& args) {
+  efd::ExportRequest request;
+  std::vector<std::pair<std::string, std::string>> given;
+  try {
+    if (!args.check.empty()) {
+      // The check needs no date: the file names its inventories.
+      ReportDefinition accepted = EfdDefinition();
+      accepted.params[2].required = false;
+      given = ResolveParameters(accepted, args.params);
+    } else {
+      request = MakeEfdRequest(args.params);
+      if (args.out.empty()) throw UsageError("Falta a opção --out (o arquivo da EFD a gravar).");
+    }
+  } catch (const std::exception& e) {  // UsageError, or a value that does not fit its type
     std::cerr << "Erro: " << e.what() << "\n";
     return kUsage;
   }
   try {
     if (!args.check.empty()) return RunCheck(args, given);
-    efd::ExportRequest request;
-    request.company = std::stoi(ValueOf(given, definition.params[0]));
-    request.estab = std::stoi(ValueOf(given, definition.params[1]));
-    request.date = IsoOf(StrToDate(ValueOf(given, definition.params[2])));
-    request.motive = motive;
-    request.period_month = month;
-    request.period_year = year;
     request.out = args.out;
     OpenDatabase(args.db);
     const efd::ExportSummary s = efd::ExportBlocoH(ConexaoPadrao(), request);
