@@ -9,6 +9,7 @@
 #include "basekit/Conexao.h"
 #include "basekit/SqlStatement.h"
 #include "efdkit/EfdLayout.h"
+#include "efdkit/EfdQuery.h"
 #include "efdkit/EfdOutputFile.h"
 #include "efdkit/EfdText.h"
 #include "efdkit/RecordWriter.h"
@@ -44,22 +45,6 @@ std::string Digits(const std::string& text) {
   return out;
 }
 
-// A query run through the connection's statement cache, read row by row.
-class Query {
- public:
-  Query(TnConexao& db, const std::string& sql, const Variant& params)
-      : statement_(db.Preparar(sql)), run_(*statement_) {
-    statement_->Bind(params);
-  }
-  bool Next() { return statement_->Step(); }
-  Variant Value(int column) { return statement_->ColumnValue(column); }
-  std::string Text(int column) { return statement_->ColumnValue(column).AsString(); }
-
- private:
-  std::shared_ptr<SqlStatement> statement_;
-  StatementRun run_;
-};
-
 // Columns of H010Query.
 enum H010Column {
   kItem, kUnit, kQuantity, kPrice, kValue, kIndicator, kParty, kAccount, kLineValue, kCst, kBase,
@@ -79,7 +64,7 @@ class Exporter {
     summary_.period_start = period_start;
     summary_.period_end = period_end;
     summary_.version = std::string(LayoutVersionFor(period_start));
-    Query e(db_,
+    EfdQuery e(db_,
             "SELECT V.NOMEESTAB, V.TIPOINSCR, V.INSCRFEDERAL, V.INSCRESTAD, V.INSCRMUNIC, V.UF,"
             " E.CODIGOMUNIBGE, E.PERFILEFD, E.ATIVIDADEEFD, E.ENDERECO, E.NUMERO, E.COMPLEMENTO,"
             " E.BAIRRO, E.CEP, E.APELIDOESTAB, M.NOMEFANTASIA, M.EMAIL"
@@ -125,7 +110,7 @@ class Exporter {
 
   void Lines(RecordSink& items, RecordSink& inventory) {
     const bool h020 = r_.motive >= 2 && r_.motive <= 5;
-    Query q(db_, H010Query(), key_);
+    EfdQuery q(db_, H010Query(), key_);
     std::string item, who;
     int64_t line_cents = 0, portions_cents = 0, base_done = 0, icms_done = 0;
     auto end_line = [&] {
@@ -223,7 +208,7 @@ class Exporter {
     }
   }
 
-  void Opening(Query& e) {
+  void Opening(EfdQuery& e) {
     const std::string entity = "estabelecimento " + std::to_string(r_.estab) + " da empresa " +
                                std::to_string(r_.company);
     const bool cpf = e.Value(1).AsInteger() == 2;
@@ -239,7 +224,7 @@ class Exporter {
     w_.Text(fantasia).Text(e.Text(13)).Text(e.Text(9)).Text(e.Text(10)).Text(e.Text(11)).Text(e.Text(12));
     w_.Text("").Text("").Text(e.Text(16)).End();
 
-    Query a(db_,
+    EfdQuery a(db_,
             "SELECT C.NOMECONTADOR, C.CPF, C.CRC, C.EMAIL FROM CFGEMPRESAGEM G"
             " INNER JOIN CONTADOR C ON C.CODIGOCONTADOR = G.CODIGOCONTADOR WHERE G.CODIGOEMPRESA = :pEmpresa",
             Variant(r_.company));
@@ -255,7 +240,7 @@ class Exporter {
 
   void Participants() {
     std::map<std::string, std::vector<std::string>> rows;  // the company's third parties by code
-    Query p(db_,
+    EfdQuery p(db_,
             "SELECT T.CODIGOTERCEIRO, T.NOMETERCEIRO, T.TIPOINSCR, T.INSCRFEDERAL, T.INSCRESTAD,"
             " T.CODIGOMUNIBGE, T.ENDERECO FROM TERCEIRO T WHERE T.CODIGOEMPRESA = :pEmpresa",
             Variant(r_.company));
@@ -290,7 +275,7 @@ class Exporter {
 
   void Units() {
     std::map<std::string, std::string> descriptions;
-    Query u(db_, "SELECT UNIDADEMEDIDA, DESCRUNIDADE FROM UNIDADE", Variant());
+    EfdQuery u(db_, "SELECT UNIDADEMEDIDA, DESCRUNIDADE FROM UNIDADE", Variant());
     while (u.Next()) descriptions[u.Text(0)] = u.Text(1);
     for (const auto& [unit, who] : units_) {
       const auto d = descriptions.find(unit);

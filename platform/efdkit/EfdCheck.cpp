@@ -8,6 +8,7 @@
 #include "basekit/Conexao.h"
 #include "basekit/SqlStatement.h"
 #include "efdkit/EfdLayout.h"
+#include "efdkit/EfdQuery.h"
 #include "efdkit/EfdText.h"
 #include "rtl/DateTime.h"
 #include "rtl/Exception.h"
@@ -291,21 +292,6 @@ class Checker {
   std::string quantity_9999_, at_9999_;
 };
 
-// A query through the connection's statement cache, read row by row.
-class Query {
- public:
-  Query(TnConexao& db, const std::string& sql, const Variant& params)
-      : statement_(db.Preparar(sql)), run_(*statement_) {
-    statement_->Bind(params);
-  }
-  bool Next() { return statement_->Step(); }
-  Variant Value(int column) { return statement_->ColumnValue(column); }
-
- private:
-  std::shared_ptr<SqlStatement> statement_;
-  StatementRun run_;
-};
-
 int64_t Cents(const Variant& v) { return Scaled(v.AsFloat(), 2).value_or(-1); }
 
 std::string Short(const std::string& iso) { return ShortFromEfdDate(EfdDate(iso)); }
@@ -322,7 +308,7 @@ std::vector<std::string> Reconcile(TnConexao& db, const FileCheck& file, int com
   if (company == 0 || estab == 0) {
     const std::string id = !file.cnpj.empty() ? file.cnpj : file.cpf;
     if (id.empty()) throw Exception("O registro 0000 do arquivo não tem CNPJ nem CPF: informe -p pCodigoEmpresa e -p pCodigoEstab.");
-    Query q(db, "SELECT CODIGOEMPRESA, CODIGOESTAB, INSCRESTAD FROM VESTABHISTORICOATUAL WHERE INSCRFEDERAL = :pInscr"
+    EfdQuery q(db, "SELECT CODIGOEMPRESA, CODIGOESTAB, INSCRESTAD FROM VESTABHISTORICOATUAL WHERE INSCRFEDERAL = :pInscr"
                 " ORDER BY CODIGOEMPRESA, CODIGOESTAB", Variant(id));
     int found = 0;
     while (q.Next()) {
@@ -346,7 +332,7 @@ std::vector<std::string> Reconcile(TnConexao& db, const FileCheck& file, int com
     const Variant key = VarArrayOf({Variant(company), Variant(estab), Variant::FromDate(date), Variant(inv.motive)});
     const std::string h005 = "H005 de " + Short(inv.date) + " (motivo " + std::to_string(inv.motive) + ")";
     {
-      Query q(db, "SELECT COUNT(*), SUM(L.VALORTOTAL) FROM LCTOINV L WHERE" + where, key);
+      EfdQuery q(db, "SELECT COUNT(*), SUM(L.VALORTOTAL) FROM LCTOINV L WHERE" + where, key);
       q.Next();
       const int64_t book = q.Value(0).AsInteger() == 0 ? 0 : Cents(q.Value(1));
       if (book != inv.declared) {
@@ -361,7 +347,7 @@ std::vector<std::string> Reconcile(TnConexao& db, const FileCheck& file, int com
         " AND D.CODIGOPRODUTO = L.CODIGOPRODUTO AND D.MOTIVOINVENTARIO = L.MOTIVOINVENTARIO WHERE" + where;
     std::map<int, int64_t> by_indicator;
     {
-      Query q(db, "SELECT COALESCE(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE), SUM(COALESCE(D.VALORTOTAL, L.VALORTOTAL))" +
+      EfdQuery q(db, "SELECT COALESCE(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE), SUM(COALESCE(D.VALORTOTAL, L.VALORTOTAL))" +
                       portions + "GROUP BY COALESCE(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE)", key);
       while (q.Next()) by_indicator[static_cast<int>(q.Value(0).AsInteger())] = Cents(q.Value(1));
     }
@@ -377,7 +363,7 @@ std::vector<std::string> Reconcile(TnConexao& db, const FileCheck& file, int com
     }
     std::map<std::pair<std::string, int>, int64_t> book_items;
     {
-      Query q(db, "SELECT L.CODIGOPRODUTO, COALESCE(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE),"
+      EfdQuery q(db, "SELECT L.CODIGOPRODUTO, COALESCE(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE),"
                   " SUM(COALESCE(D.VALORTOTAL, L.VALORTOTAL))" + portions +
                       "GROUP BY L.CODIGOPRODUTO, COALESCE(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE)", key);
       while (q.Next()) {

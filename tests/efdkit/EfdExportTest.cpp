@@ -76,6 +76,18 @@ class EfdExportTest : public ::testing::Test {
     return lines;
   }
 
+  // The fields of one record, REG first.
+  static std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t pos = 1;
+    while (pos < line.size()) {
+      const size_t bar = line.find('|', pos);
+      fields.push_back(line.substr(pos, bar - pos));
+      pos = bar + 1;
+    }
+    return fields;
+  }
+
   static std::string Join(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& l : lines) text += l + "\r\n";
@@ -146,15 +158,7 @@ TEST_F(EfdExportTest, TwoOwnershipPortionsMakeTwoH010) {
 
   std::vector<std::vector<std::string>> h010;
   for (const std::string& line : Lines(Read(December("portions.txt").out))) {
-    if (line.rfind("|H010|" + item + "|", 0) != 0) continue;
-    std::vector<std::string> fields;
-    size_t pos = 1;
-    while (pos < line.size()) {
-      const size_t bar = line.find('|', pos);
-      fields.push_back(line.substr(pos, bar - pos));
-      pos = bar + 1;
-    }
-    h010.push_back(fields);
+    if (line.rfind("|H010|" + item + "|", 0) == 0) h010.push_back(Fields(line));
   }
   ASSERT_EQ(h010.size(), 2u);
   EXPECT_EQ(h010[0][6], "0");
@@ -294,7 +298,7 @@ TEST_F(EfdExportTest, ClosingInventoryCarriesH020) {
   for (const std::string& line : Lines(text)) {
     if (line.rfind("|H020|", 0) != 0) continue;
     ++h020;
-    icms += *ParseDecimal(line.substr(line.rfind('|', line.size() - 2) + 1, line.size() - line.rfind('|', line.size() - 2) - 2), 2);
+    icms += *ParseDecimal(Fields(line)[3], 2);
   }
   EXPECT_EQ(h020, s.h010);
   auto statement = db->Preparar("SELECT SUM(VALORICMS) FROM LCTOINV WHERE CODIGOEMPRESA = 1 AND CODIGOESTAB = 1"
