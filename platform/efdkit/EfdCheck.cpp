@@ -191,7 +191,7 @@ class Checker {
       if (!units_.insert(std::string(fields_[1])).second) Problem(at + ": unidade " + Printable(fields_[1]) + " repetida no 0190.");
     } else if (reg == "0200") {
       if (!items_.insert(std::string(fields_[1])).second) Problem(at + ": item " + Printable(fields_[1]) + " repetido no 0200.");
-      if (!fields_[5].empty()) pending_units_.emplace_back(at + ", registro 0200, campo UNID_INV", std::string(fields_[5]));
+      if (!fields_[5].empty()) Known(units_, fields_[5], at, "0200, campo UNID_INV", "", "a unidade", "0190");
     } else if (reg == "0990") {
       Total(at, "QTD_LIN_0", fields_[1], block_lines_);
     } else if (reg == "H005") {
@@ -227,12 +227,22 @@ class Checker {
     if (indicator > 0 && fields_[7].empty()) {
       Problem(at + ", registro H010, campo COD_PART, item " + Printable(item) + ": obrigatório com o indicador " + std::string(ind) + ".");
     }
-    if (!fields_[7].empty()) pending_parts_.emplace_back(at + ", registro H010, campo COD_PART, item " + Printable(item), std::string(fields_[7]));
-    pending_items_.emplace_back(at + ", registro H010, campo COD_ITEM", item);
-    pending_units_.emplace_back(at + ", registro H010, campo UNID, item " + Printable(item), std::string(fields_[2]));
+    // Bloco 0 comes before Bloco H: what an H010 names is already known, or missing.
+    if (!fields_[7].empty()) Known(participants_, fields_[7], at, "H010, campo COD_PART", item, "o participante", "0150");
+    Known(items_, item, at, "H010, campo COD_ITEM", "", "o item", "0200");
+    Known(units_, fields_[2], at, "H010, campo UNID", item, "a unidade", "0190");
     inv.items_total += value;
     inv.by_indicator[indicator] += value;
     inv.by_item[{item, indicator}] += value;
+  }
+
+  // Names `code` when the record that declares it (`record`) has not: "<at>, registro <field>,
+  // item <item>: <what> <code> não está no registro <record>."
+  void Known(const std::unordered_set<std::string>& known, std::string_view code, const std::string& at,
+             const char* field, std::string_view item, const char* what, const char* record) {
+    if (known.count(std::string(code)) != 0) return;
+    Problem(at + ", registro " + field + (item.empty() ? "" : ", item " + Printable(item)) + ": " + what + " " +
+            Printable(code) + " não está no registro " + record + ".");
   }
 
   void Total(const std::string& at, const char* field, std::string_view text, int64_t actual) {
@@ -246,13 +256,6 @@ class Checker {
     else if (quantity_9999_ != std::to_string(out_.lines)) {
       Problem(at_9999_ + ", campo QTD_LIN: o arquivo diz " + Printable(quantity_9999_) + ", ele tem " + std::to_string(out_.lines) + " linhas.");
     }
-    auto check_refs = [&](const auto& pending, const auto& known, const char* record, const char* what) {
-      for (const auto& [at, code] : pending)
-        if (known.count(code) == 0) Problem(at + ": " + what + " " + Printable(code) + " não está no registro " + record + ".");
-    };
-    check_refs(pending_items_, items_, "0200", "o item");
-    check_refs(pending_units_, units_, "0190", "a unidade");
-    check_refs(pending_parts_, participants_, "0150", "o participante");
     for (size_t i = 0; i < out_.inventories.size(); ++i) {
       const FileInventory& inv = out_.inventories[i];
       if (inv.declared != inv.items_total) {
@@ -286,7 +289,6 @@ class Checker {
   std::array<std::string, 6> levels_;
   std::map<std::string, int64_t> counts_;
   std::unordered_set<std::string> participants_, units_, items_;
-  std::vector<std::pair<std::string, std::string>> pending_items_, pending_units_, pending_parts_;
   std::vector<std::tuple<std::string, std::string, std::string>> declared_;
   std::vector<std::string> h005_at_;
   std::string quantity_9999_, at_9999_;
