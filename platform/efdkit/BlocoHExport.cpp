@@ -77,12 +77,15 @@ class Exporter {
       throw Exception("O estabelecimento " + std::to_string(r_.estab) + " da empresa " +
                       std::to_string(r_.company) + " não existe.");
     }
-    industrial_ = e.Value(8).AsInteger() == 0;
+    // Taken now: a server connection reads one query at a time.
+    std::vector<std::string> estab;
+    for (int i = 0; i < 17; ++i) estab.push_back(e.Text(i));
+    industrial_ = estab[8] == "0";
     // One pass over the lines writes the items (0200) and the inventory (H010, H020) aside,
     // and gathers what the records before them need: units, participants, the total.
     SpoolSink items, inventory;
     Lines(items, inventory);
-    Opening(e);
+    Opening(estab);
     Participants();
     Units();
     items.CopyTo(file_);
@@ -208,21 +211,22 @@ class Exporter {
     }
   }
 
-  void Opening(EfdQuery& e) {
+  // `e`: the establishment's columns, as the query in Run reads them.
+  void Opening(const std::vector<std::string>& e) {
     const std::string entity = "estabelecimento " + std::to_string(r_.estab) + " da empresa " +
                                std::to_string(r_.company);
-    const bool cpf = e.Value(1).AsInteger() == 2;
+    const bool cpf = e[1] == "2";
     w_.Begin("0000", file_, entity);
     w_.Raw(summary_.version).Raw("0").Raw(EfdDate(summary_.period_start)).Raw(EfdDate(summary_.period_end));
-    w_.Text(e.Text(0)).Text(cpf ? "" : e.Text(2)).Text(cpf ? e.Text(2) : "").Text(e.Text(5));
-    w_.Text(e.Text(3)).Text(e.Text(6)).Text(e.Text(4)).Text("").Text(e.Text(7)).Text(e.Text(8));
+    w_.Text(e[0]).Text(cpf ? "" : e[2]).Text(cpf ? e[2] : "").Text(e[5]);
+    w_.Text(e[3]).Text(e[6]).Text(e[4]).Text("").Text(e[7]).Text(e[8]);
     w_.End();
     w_.Begin("0001", file_);
     w_.Raw("0").End();
-    const std::string fantasia = e.Text(15).empty() ? e.Text(14) : e.Text(15);
+    const std::string fantasia = e[15].empty() ? e[14] : e[15];
     w_.Begin("0005", file_, entity);
-    w_.Text(fantasia).Text(e.Text(13)).Text(e.Text(9)).Text(e.Text(10)).Text(e.Text(11)).Text(e.Text(12));
-    w_.Text("").Text("").Text(e.Text(16)).End();
+    w_.Text(fantasia).Text(e[13]).Text(e[9]).Text(e[10]).Text(e[11]).Text(e[12]);
+    w_.Text("").Text("").Text(e[16]).End();
 
     EfdQuery a(db_,
             "SELECT C.NOMECONTADOR, C.CPF, C.CRC, C.EMAIL FROM CFGEMPRESAGEM G"
