@@ -64,22 +64,7 @@ class Exporter {
     summary_.period_start = period_start;
     summary_.period_end = period_end;
     summary_.version = std::string(LayoutVersionFor(period_start));
-    EfdQuery e(db_,
-            "SELECT V.NOMEESTAB, V.TIPOINSCR, V.INSCRFEDERAL, V.INSCRESTAD, V.INSCRMUNIC, V.UF,"
-            " E.CODIGOMUNIBGE, E.PERFILEFD, E.ATIVIDADEEFD, E.ENDERECO, E.NUMERO, E.COMPLEMENTO,"
-            " E.BAIRRO, E.CEP, E.APELIDOESTAB, M.NOMEFANTASIA, M.EMAIL"
-            " FROM ESTAB E INNER JOIN VESTABHISTORICOATUAL V ON V.CODIGOEMPRESA = E.CODIGOEMPRESA"
-            " AND V.CODIGOESTAB = E.CODIGOESTAB"
-            " INNER JOIN EMPRESA M ON M.CODIGOEMPRESA = E.CODIGOEMPRESA"
-            " WHERE E.CODIGOEMPRESA = :pEmpresa AND E.CODIGOESTAB = :pEstab",
-            VarArrayOf({Variant(r_.company), Variant(r_.estab)}));
-    if (!e.Next()) {
-      throw Exception("O estabelecimento " + std::to_string(r_.estab) + " da empresa " +
-                      std::to_string(r_.company) + " não existe.");
-    }
-    // Taken now: a server connection reads one query at a time.
-    std::vector<std::string> estab;
-    for (int i = 0; i < 17; ++i) estab.push_back(e.Text(i));
+    const std::vector<std::string> estab = Establishment();
     industrial_ = estab[8] == "0";
     // One pass over the lines writes the items (0200) and the inventory (H010, H020) aside,
     // and gathers what the records before them need: units, participants, the total.
@@ -106,6 +91,27 @@ class Exporter {
   }
 
  private:
+  // The establishment's columns for 0000 and 0005, read at once: a server connection reads
+  // one query at a time.
+  std::vector<std::string> Establishment() {
+    EfdQuery e(db_,
+            "SELECT V.NOMEESTAB, V.TIPOINSCR, V.INSCRFEDERAL, V.INSCRESTAD, V.INSCRMUNIC, V.UF,"
+            " E.CODIGOMUNIBGE, E.PERFILEFD, E.ATIVIDADEEFD, E.ENDERECO, E.NUMERO, E.COMPLEMENTO,"
+            " E.BAIRRO, E.CEP, E.APELIDOESTAB, M.NOMEFANTASIA, M.EMAIL"
+            " FROM ESTAB E INNER JOIN VESTABHISTORICOATUAL V ON V.CODIGOEMPRESA = E.CODIGOEMPRESA"
+            " AND V.CODIGOESTAB = E.CODIGOESTAB"
+            " INNER JOIN EMPRESA M ON M.CODIGOEMPRESA = E.CODIGOEMPRESA"
+            " WHERE E.CODIGOEMPRESA = :pEmpresa AND E.CODIGOESTAB = :pEstab",
+            VarArrayOf({Variant(r_.company), Variant(r_.estab)}));
+    if (!e.Next()) {
+      throw Exception("O estabelecimento " + std::to_string(r_.estab) + " da empresa " +
+                      std::to_string(r_.company) + " não existe.");
+    }
+    std::vector<std::string> estab;
+    for (int i = 0; i < 17; ++i) estab.push_back(e.Text(i));
+    return estab;
+  }
+
   std::string Where() const {
     return "empresa " + std::to_string(r_.company) + ", estabelecimento " + std::to_string(r_.estab) +
            ", " + ShortDate(r_.date) + ", motivo " + std::to_string(r_.motive);
