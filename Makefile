@@ -56,6 +56,9 @@ demo: build
 	    $(STOCKREPORTS) print $$report --db demo.db "$$@" --out out/$$out.$$ext -q || exit 1; \
 	  done; \
 	done
+	$(STOCKREPORTS) efd --db demo.db -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pDataInventario=31/12/2026 \
+	  --out out/efd-bloco-h.txt
+	$(STOCKREPORTS) efd --db demo.db --check out/efd-bloco-h.txt
 
 # Installs the release build under PREFIX (DESTDIR honoured): the command in bin/, the library
 # and plug-ins in lib/stockreports/, definitions in share/stockreports/, the manual page, bash
@@ -85,7 +88,7 @@ bench: deps
 # finds new is kept in build/fuzz/corpus/<target>, crashes in build/fuzz/crashes/.
 FUZZ_SECONDS ?= 30
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev libfuzzer-14-dev
-FUZZ_TARGETS := filter_fuzzer literal_fuzzer format_fuzzer definition_fuzzer pdf_text_fuzzer
+FUZZ_TARGETS := filter_fuzzer literal_fuzzer format_fuzzer definition_fuzzer pdf_text_fuzzer efd_check_fuzzer
 
 fuzz:
 	$(MAKE) deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"

@@ -111,6 +111,18 @@ const EstabDef kEstabs[] = {
      "90877153", "1029384", "", 0.35},
 };
 
+// The 7-digit IBGE code of a municipality of the demo's addresses.
+std::string IbgeCode(std::string_view city) {
+  static const std::pair<std::string_view, const char*> kCodes[] = {
+      {"Campinas", "3509502"},     {"Sorocaba", "3552205"},       {"Ribeirão Preto", "3543402"},
+      {"Curitiba", "4106902"},     {"Londrina", "4113700"},       {"Jundiaí", "3525904"},
+      {"Barueri", "3505708"},      {"Indaiatuba", "3520509"},     {"Ponta Grossa", "4119905"},
+      {"São José dos Pinhais", "4125506"}, {"Apucarana", "4101408"}};
+  for (const auto& [name, code] : kCodes)
+    if (name == city) return code;
+  return {};
+}
+
 std::string StateInscription(const EstabDef& e) {
   std::string uf = e.address.uf;
   return uf == "SP" ? MakeInscricaoEstadualSP(e.ieBase, "11") : MakeInscricaoEstadualPR(e.ieBase);
@@ -136,8 +148,8 @@ void WriteEstabs(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
   SqlInsert estab(db,
                   "INSERT INTO ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, "
                   "TIPOINSCR, INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, CODIGOATIVMUNIC, ENDERECO, "
-                  "NUMERO, BAIRRO, CIDADE, UF, CEP, DATAINICIOATIV, DATAENCERATIV) VALUES "
-                  "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+                  "NUMERO, BAIRRO, CIDADE, UF, CEP, DATAINICIOATIV, DATAENCERATIV, "
+                  "CODIGOMUNIBGE, ATIVIDADEEFD) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
   SqlInsert history(db,
                     "INSERT INTO ESTABHISTORICO (CODIGOEMPRESA, CODIGOESTAB, DATAVIGENCIA, "
                     "NOMEESTAB, TIPOINSCR, INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, "
@@ -155,6 +167,9 @@ void WriteEstabs(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
         .Text(11, e.address.number).Text(12, e.address.district).Text(13, e.address.city)
         .Text(14, e.address.uf).Text(15, e.address.cep).Text(16, start);
     if (closes) estab.Text(17, closeDate); else estab.Null(17);
+    // The first company makes what it sells (industrial, for the EFD file); the second
+    // distributes.
+    estab.Text(18, IbgeCode(e.address.city)).Int(19, e.company == 1 ? 0 : 1);
     estab.Run();
 
     // History: the head office of the first company moved in 2021 (two rows, the later one is
@@ -266,21 +281,26 @@ void WriteThirdParties(SqlDb& db, DemoPlan& plan) {
     const char* root;
     const char* city;
     const char* uf;
+    const char* street;
   };
   static const Party kParties[2][3] = {
-      {{"Galvanoplastia Paulista Ltda", "31459267", "Jundiaí", "SP"},
-       {"Armazéns Gerais Tietê S.A.", "52873194", "Barueri", "SP"},
-       {"Usinagem Precisão Indaiatuba Ltda", "60918427", "Indaiatuba", "SP"}},
-      {{"Comercial Ipê Consignações Ltda", "17365482", "Ponta Grossa", "PR"},
-       {"Transportes e Armazéns Iguaçu Ltda", "28504613", "São José dos Pinhais", "PR"},
-       {"Cerâmica Vale do Ivaí Ltda", "39641758", "Apucarana", "PR"}}};
+      {{"Galvanoplastia Paulista Ltda", "31459267", "Jundiaí", "SP", "Rua do Retiro, 2210"},
+       {"Armazéns Gerais Tietê S.A.", "52873194", "Barueri", "SP", "Avenida Tamboré, 1400"},
+       {"Usinagem Precisão Indaiatuba Ltda", "60918427", "Indaiatuba", "SP",
+        "Rua Ítalo Sacilotto, 35"}},
+      {{"Comercial Ipê Consignações Ltda", "17365482", "Ponta Grossa", "PR",
+        "Avenida Visconde de Taunay, 950"},
+       {"Transportes e Armazéns Iguaçu Ltda", "28504613", "São José dos Pinhais", "PR",
+        "Avenida Rui Barbosa, 6200"},
+       {"Cerâmica Vale do Ivaí Ltda", "39641758", "Apucarana", "PR", "Rodovia BR-376, km 246"}}};
   SqlInsert ins(db, "INSERT INTO TERCEIRO (CODIGOEMPRESA, CODIGOTERCEIRO, NOMETERCEIRO, "
-                    "TIPOINSCR, INSCRFEDERAL, CIDADE, UF) VALUES (?,?,?,?,?,?,?)");
+                    "TIPOINSCR, INSCRFEDERAL, CIDADE, UF, ENDERECO, CODIGOMUNIBGE) "
+                    "VALUES (?,?,?,?,?,?,?,?,?)");
   for (int c = 0; c < 2; ++c) {
     for (int i = 0; i < 3; ++i) {
       const Party& p = kParties[c][i];
       ins.Int(1, c + 1).Int(2, i + 1).Text(3, p.name).Int(4, 1).Text(5, MakeCnpj(p.root, 1))
-          .Text(6, p.city).Text(7, p.uf).Run();
+          .Text(6, p.city).Text(7, p.uf).Text(8, p.street).Text(9, IbgeCode(p.city)).Run();
       plan.companies[c].thirdParties.push_back(i + 1);
       plan.companies[c].thirdPartyNames.push_back(p.name);
     }

@@ -48,8 +48,8 @@ class InventoryWriter {
         line_(db,
               "INSERT INTO LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, "
               "MOTIVOINVENTARIO, QTDEESTOQUE, PRECOUNIT, VALORTOTAL, INDICADORPROPRIEDADE, "
-              "CODIGOTERCEIRO, CONTACTB, VALORICMS, VALORPIS, VALORCOFINS, OBSLCTOINV) "
-              "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+              "CODIGOTERCEIRO, CONTACTB, VALORICMS, VALORPIS, VALORCOFINS, OBSLCTOINV, "
+              "CSTICMS, BASEICMS) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         portion_(db,
                  "INSERT INTO LCTOINVPROPRIEDADE (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, "
                  "CODIGOPRODUTO, MOTIVOINVENTARIO, SEQPROPRIEDADE, INDICADORPROPRIEDADE, "
@@ -120,18 +120,27 @@ class InventoryWriter {
         .OptInt(10, indicator == 0 ? std::nullopt : std::optional<int64_t>(party))
         .Int(11, AccountOf(indicator, p)).Real(12, icms)
         .Real(13, pisCofins ? RoundTo(total * 0.0165, 2) : 0)
-        .Real(14, pisCofins ? RoundTo(total * 0.076, 2) : 0).OptText(15, observation).Run();
+        .Real(14, pisCofins ? RoundTo(total * 0.076, 2) : 0).OptText(15, observation)
+        // Goods with recoverable ICMS are fully taxed (CST 000, the line's value as base);
+        // the others are recorded as "other" (090) without a base.
+        .Text(16, icms > 0 ? "000" : "090").Real(17, icms > 0 ? total : 0).Run();
     ++summary_.inventoryLines;
 
+    // Each portion is valued at its quantity times the price, except the last, which takes
+    // what is left of the line's value so that the portions add up to it to the cent.
+    int64_t cents = std::llround(total * 100);
     for (int i = 0; i < count; ++i) {
       const Portion& portion = portions[i];
+      int64_t portionCents = i + 1 < count ? std::llround(RoundTo(portion.quantity * price, 2) * 100)
+                                           : cents;
+      cents -= portionCents;
       // About one portion in a hundred was recorded without its account.
       bool withoutAccount = Unit(Hash(o_.seed, h, 3, i)) < 0.01;
       portion_.Int(1, c.code).Int(2, e.code).Text(3, d.date).Int(4, p.code).Int(5, d.motive)
           .Int(6, i + 1).Int(7, portion.indicator)
           .OptInt(8, portion.indicator == 0 ? std::nullopt : std::optional<int64_t>(party))
           .Real(9, portion.quantity).Real(10, price)
-          .Real(11, RoundTo(portion.quantity * price, 2))
+          .Real(11, static_cast<double>(portionCents) / 100)
           .OptInt(12, withoutAccount ? std::nullopt
                                      : std::optional<int64_t>(AccountOf(portion.indicator, p)))
           .Run();

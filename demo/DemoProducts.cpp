@@ -219,8 +219,8 @@ void WriteProducts(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
       combos.push_back({i, std::string(kItems[i].descr) + " " + std::string(v)});
 
   SqlInsert ins(db, "INSERT INTO PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, "
-                    "UNIDADEMEDIDA, CODIGONCM, CODIGOGRUPOPRODUTO, ATIVO, DATACADASTRO) "
-                    "VALUES (?,?,?,?,?,?,?,?)");
+                    "UNIDADEMEDIDA, CODIGONCM, CODIGOGRUPOPRODUTO, ATIVO, DATACADASTRO, "
+                    "TIPOITEM) VALUES (?,?,?,?,?,?,?,?,?)");
   int second = o.products * 2 / 5;
   int counts[2] = {o.products - second, second};
   for (int c = 0; c < 2; ++c) {
@@ -256,7 +256,10 @@ void WriteProducts(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
       int regDay = 1 + static_cast<int>((h >> 16) % 28);
       ins.Int(1, c + 1).Int(2, code).Text(3, descr).Text(4, item.unit)
           .OptText(5, withoutNcm ? nullptr : item.ncm).Int(6, group + 1).Int(7, inactive ? 0 : 1)
-          .Text(8, IsoDate(regYear, regMonth, regDay)).Run();
+          .Text(8, IsoDate(regYear, regMonth, regDay))
+          // The industry's goods are its finished products, the distributor's are for resale;
+          // the few registered without NCM are materials for use and consumption.
+          .Int(9, withoutNcm ? 7 : c == 0 ? 4 : 0).Run();
 
       ProductPlan p;
       p.code = code;
@@ -274,7 +277,16 @@ void WriteProducts(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
 
 }  // namespace
 
+// The units the products are sold in, with their descriptions.
+void WriteUnits(SqlDb& db) {
+  db.Exec("INSERT INTO UNIDADE (UNIDADEMEDIDA, DESCRUNIDADE) VALUES ('CX', 'CAIXA'), "
+          "('GL', 'GALAO'), ('KG', 'QUILOGRAMA'), ('L', 'LITRO'), ('M', 'METRO'), "
+          "('M2', 'METRO QUADRADO'), ('PCT', 'PACOTE'), ('PR', 'PAR'), ('RL', 'ROLO'), "
+          "('SC', 'SACO'), ('UN', 'UNIDADE')");
+}
+
 void WriteGroupsAndProducts(SqlDb& db, const DemoOptions& options, DemoPlan& plan) {
+  WriteUnits(db);
   WriteGroups(db, plan);
   WriteProducts(db, options, plan);
 }

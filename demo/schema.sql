@@ -44,6 +44,10 @@ CREATE TABLE EMPRESA (
 -- ESTAB: establishments of a company, with their current registration data. CODIGOESTAB 1 is
 --   the head office. DATAENCERATIV is NULL while the establishment is active; otherwise the
 --   last day of its activity. TIPOINSCR as in EMPRESA.
+--   For the EFD ICMS/IPI file (read by `stockreports efd`):
+--   CODIGOMUNIBGE  the municipality's 7-digit IBGE code (0000 COD_MUN)
+--   PERFILEFD      the file's profile 'A', 'B' or 'C' (0000 IND_PERFIL)
+--   ATIVIDADEEFD   0 = industrial or treated as industrial, 1 = other (0000 IND_ATIV)
 CREATE TABLE ESTAB (
   CODIGOEMPRESA     INTEGER      NOT NULL,
   CODIGOESTAB       INTEGER      NOT NULL,
@@ -63,6 +67,9 @@ CREATE TABLE ESTAB (
   CEP               VARCHAR(8),
   DATAINICIOATIV    DATE         NOT NULL,
   DATAENCERATIV     DATE,
+  CODIGOMUNIBGE     VARCHAR(7),
+  PERFILEFD         VARCHAR(1)   DEFAULT 'A' NOT NULL,
+  ATIVIDADEEFD      INTEGER      DEFAULT 1 NOT NULL,
   PRIMARY KEY (CODIGOEMPRESA, CODIGOESTAB)
 );
 
@@ -233,6 +240,10 @@ CREATE UNIQUE INDEX IX_GRUPOPRODUTO_CLASSIF ON GRUPOPRODUTO (CODIGOEMPRESA, CLAS
 
 -- PRODUTO: products of a company. CODIGONCM is the NCM code as printed ('7318.15.00'),
 --   NULL when unknown. CODIGOGRUPOPRODUTO is an analytic group of the same company.
+--   TIPOITEM: the item's type in the EFD ICMS/IPI file (0200 TIPO_ITEM): 0 goods for resale,
+--   1 raw material, 2 packaging, 3 work in progress, 4 finished product, 5 by-product,
+--   6 intermediate product, 7 material for use and consumption, 8 fixed asset, 9 services,
+--   10 other inputs, 99 other.
 CREATE TABLE PRODUTO (
   CODIGOEMPRESA       INTEGER      NOT NULL,
   CODIGOPRODUTO       INTEGER      NOT NULL,
@@ -242,6 +253,7 @@ CREATE TABLE PRODUTO (
   CODIGOGRUPOPRODUTO  INTEGER      NOT NULL,
   ATIVO               INTEGER      DEFAULT 1 NOT NULL,
   DATACADASTRO        DATE,
+  TIPOITEM            INTEGER      DEFAULT 0 NOT NULL,
   PRIMARY KEY (CODIGOEMPRESA, CODIGOPRODUTO)
 );
 -- The products of a group in the order of the inventory book (NCM code, description, then
@@ -250,6 +262,9 @@ CREATE UNIQUE INDEX IX_PRODUTO_GRUPO ON PRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODU
                                                  DESCRPRODUTO, CODIGOPRODUTO);
 
 -- TERCEIRO: third parties that hold the company's goods or whose goods the company holds.
+--   TIPOINSCR 1 = CNPJ, 2 = CPF (kind of INSCRFEDERAL). For the EFD ICMS/IPI file (0150):
+--   INSCRESTAD the state inscription, ENDERECO the street and number, CODIGOMUNIBGE the
+--   municipality's 7-digit IBGE code.
 CREATE TABLE TERCEIRO (
   CODIGOEMPRESA     INTEGER      NOT NULL,
   CODIGOTERCEIRO    INTEGER      NOT NULL,
@@ -258,7 +273,18 @@ CREATE TABLE TERCEIRO (
   INSCRFEDERAL      VARCHAR(14)  NOT NULL,
   CIDADE            VARCHAR(60),
   UF                VARCHAR(2),
+  INSCRESTAD        VARCHAR(20),
+  ENDERECO          VARCHAR(100),
+  CODIGOMUNIBGE     VARCHAR(7),
   PRIMARY KEY (CODIGOEMPRESA, CODIGOTERCEIRO)
+);
+
+-- UNIDADE: units of measure of the products (PRODUTO.UNIDADEMEDIDA) with their description
+--   (the EFD file's 0190).
+CREATE TABLE UNIDADE (
+  UNIDADEMEDIDA     VARCHAR(6)   NOT NULL,
+  DESCRUNIDADE      VARCHAR(60)  NOT NULL,
+  PRIMARY KEY (UNIDADEMEDIDA)
 );
 
 -- PLANOESPEC: the company's chart of accounts. CONTACTB is the account's short code,
@@ -285,6 +311,8 @@ CREATE TABLE PLANOESPEC (
 --   CONTACTB          the stock account (PLANOESPEC)
 --   VALORICMS, VALORPIS, VALORCOFINS  recoverable taxes of the line (see CFGEMPRESAINV)
 --   OBSLCTOINV        observation printed under the line in the book model 7
+--   CSTICMS, BASEICMS the ICMS tax situation code (3 digits) and the ICMS base of the goods,
+--                     for the EFD file's H020 of inventories taken for motives 2 to 5
 CREATE TABLE LCTOINV (
   CODIGOEMPRESA         INTEGER       NOT NULL,
   CODIGOESTAB           INTEGER       NOT NULL,
@@ -301,6 +329,8 @@ CREATE TABLE LCTOINV (
   VALORPIS              NUMERIC(15,2) DEFAULT 0 NOT NULL,
   VALORCOFINS           NUMERIC(15,2) DEFAULT 0 NOT NULL,
   OBSLCTOINV            VARCHAR(200),
+  CSTICMS               VARCHAR(3),
+  BASEICMS              NUMERIC(15,2) DEFAULT 0 NOT NULL,
   PRIMARY KEY (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, MOTIVOINVENTARIO)
 );
 CREATE INDEX IX_LCTOINV_DATA ON LCTOINV (CODIGOEMPRESA, DATAINVENT);
@@ -312,7 +342,8 @@ CREATE UNIQUE INDEX IX_LCTOINV_ESTAB_PRODUTO ON LCTOINV (CODIGOEMPRESA, CODIGOES
     INDICADORPROPRIEDADE, CODIGOTERCEIRO, OBSLCTOINV);
 
 -- LCTOINVPROPRIEDADE: ownership portions of an inventory line (same five key columns), one
---   row per portion SEQPROPRIEDADE 1, 2...; the portions' quantities add up to the line's.
+--   row per portion SEQPROPRIEDADE 1, 2...; the portions' quantities add up to the line's,
+--   and so do their values (VALORTOTAL) to the cent.
 --   CONTACTB NULL: the portion's account was not given.
 CREATE TABLE LCTOINVPROPRIEDADE (
   CODIGOEMPRESA         INTEGER       NOT NULL,

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "host/Terminal.h"
+#include "efdkit/BlocoHExport.h"
+#include "reportkit/ReportDefinition.h"
 
 namespace stock::host {
 
@@ -39,6 +41,13 @@ struct ServeArgs {
 };
 
 int RunDemo(const DemoArgs& args);
+struct EfdArgs {
+  std::string db;
+  std::vector<std::string> params;  // "name=value"
+  std::string out;                  // the file to write
+  std::string check;                // the file to check instead
+};
+
 int RunList();
 // Describes the parameters of the definition `args` would print (after the print command's
 // help).
@@ -49,6 +58,15 @@ int RunReportHelp(const PrintArgs& args);
 // "" when there is none.
 std::string ChooseDefinition(const std::string& requested, const std::string& definition);
 int RunPrint(const PrintArgs& args);
+// Writes the Bloco H of an EFD ICMS/IPI file, or checks one (--check) against the layout and
+// the database: 0 written (or checked and in agreement), 1 error or differences, 2 usage.
+int RunEfd(const EfdArgs& args);
+// The parameters of `efd`, described and checked as a report's.
+const ReportDefinition& EfdDefinition();
+// The export that the "name=value" texts ask for (`out` left empty). Raises UsageError naming
+// the parameter, its label and what it accepts.
+efd::ExportRequest MakeEfdRequest(const std::vector<std::string>& params);
+
 // Serves the parameter screens in a browser until Ctrl-C (or SIGTERM).
 int RunServe(const ServeArgs& args);
 

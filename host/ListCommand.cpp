@@ -55,6 +55,11 @@ int RunList() {
       status = kError;
     }
   }
+  const ReportDefinition& efd = EfdDefinition();
+  std::cout << "efd - " << efd.title << "\n"
+            << "    (stockreports efd --db BANCO -p ... --out ARQUIVO; conferir: "
+               "stockreports efd --db BANCO --check ARQUIVO)\n";
+  DescribeParameters(std::cout, efd);
   return status;
 }
 

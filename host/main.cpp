@@ -82,6 +82,19 @@ int main(int argc, char** argv) {
   print_cmd->add_flag("--cloud", print.cloud,
                       "Modo hospedado (nuvem): os relatórios não pedem confirmações");
 
+  EfdArgs efd;
+  CLI::App* efd_cmd = app.add_subcommand(
+      "efd", "Grava o Bloco H (inventário) da EFD ICMS/IPI, ou confere um arquivo da EFD com --check");
+  AddPlaceOptions(*efd_cmd, places,
+                  "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
+  efd_cmd->add_option("-p,--param", efd.params, "Parâmetro: nome=valor (repetível; veja 'stockreports list')")
+      ->type_name("NOME=VALOR");
+  auto* efd_out = efd_cmd->add_option("--out", efd.out, "Arquivo da EFD a gravar (.txt)")->type_name("ARQUIVO");
+  efd_cmd->add_option("--check", efd.check,
+                      "Confere o arquivo da EFD com o leiaute e com o banco, em vez de gravar")
+      ->type_name("ARQUIVO")
+      ->excludes(efd_out);
+
   ServeArgs serve;
   CLI::App* serve_cmd = app.add_subcommand("serve", "Abre as telas de parâmetros no navegador");
   AddPlaceOptions(*serve_cmd, places,
@@ -126,6 +139,10 @@ int main(int argc, char** argv) {
   if (app.got_subcommand("serve")) {
     serve.db = places.db;
     return RunServe(serve);
+  }
+  if (app.got_subcommand("efd")) {
+    efd.db = places.db;
+    return RunEfd(efd);
   }
   print.db = places.db;
   print.answers = yes ? Answers::Yes : no ? Answers::No : Answers::Ask;

@@ -54,6 +54,7 @@ TnMapDados::TnMapDados() {
   Mapear("INDICADORPROPRIEDADE", INDICADORPROPRIEDADE);
   Mapear("CONTACTB", CONTACTB);
   Mapear("DESCRCONTA", DESCRCONTA);
+  Mapear("VALORPARCELA", VALORPARCELA);
 }
 TnMapDados::~TnMapDados() = default;
 
@@ -118,6 +119,7 @@ std::string TstockListing::MontarSQL() const {
   if (porIndicador) {
     sql += ", D.QUANTIDADE QTDEESTOQUE ";
     sql += ", D.INDICADORPROPRIEDADE ";
+    sql += ", D.VALORTOTAL VALORPARCELA ";
     sql += ", D.CONTACTB ";
     sql += ", PLA.CLASSIFCONTA||' - '||PLA.DESCRCONTA DESCRCONTA ";
   } else {
@@ -211,7 +213,11 @@ void TstockListing::ImprimirLinha(double& subtotal) {
   p.pPeriodo->SetValue(FormatDateTime("mm/yyyy", d.DATAINVENT->AsDateTime()));
   p.pQtde->SetValue(FormatFloat(FMascaraQtde, d.QTDEESTOQUE->AsFloat()));
   p.pPrecoUnit->SetValue(FormatFloat(FMascaraPreco, d.PRECOUNIT->AsFloat()));
-  const double custo = RoundValor(d.QTDEESTOQUE->AsFloat() * d.PRECOUNIT->AsFloat(), 2);
+  // A portion costs its stored value: the portions of a line add up to the line's value to the
+  // cent, which their quantities times the price, each rounded, need not.
+  const double custo = d.VALORPARCELA != nullptr
+                           ? RoundValor(d.VALORPARCELA->AsFloat(), 2)
+                           : RoundValor(d.QTDEESTOQUE->AsFloat() * d.PRECOUNIT->AsFloat(), 2);
   p.pCustoTotal->SetValue(FormatFloat(kMascaraValor, custo));
   if (FModelo == 1) {
     p.pIndProp->SetValue(d.INDICADORPROPRIEDADE->AsString());

@@ -30,6 +30,7 @@ class TnMapDados : public TnFieldMap {
   TField* UNIDADEMEDIDA = nullptr;
   TField* DATAINVENT = nullptr;
   TField* QTDEESTOQUE = nullptr;
+  TField* VALORPARCELA = nullptr;  // the portion's stored value (listing by ownership indicator)
   TField* PRECOUNIT = nullptr;
   TField* CODIGOPRODUTO = nullptr;
   TField* INDICADORPROPRIEDADE = nullptr;

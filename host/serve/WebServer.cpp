@@ -7,7 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "basekit/Conexao.h"
 #include "host/Commands.h"
+#include "host/serve/EfdScreen.h"
 #include "host/serve/PlatformThread.h"
 #include "host/serve/ScreenSessions.h"
 #include "host/serve/WebPages.h"
@@ -228,8 +230,11 @@ void WebServer::Impl::WithScreen(const httplib::Request& req, httplib::Response&
 
 void WebServer::Impl::Routes() {
   http.Get("/", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(ListPage(ReportList()), "text/html; charset=utf-8");
+    std::vector<ReportEntry> list = ReportList();
+    list.push_back(EfdEntry());
+    res.set_content(ListPage(list), "text/html; charset=utf-8");
   });
+  AddEfdScreen(http, TryConexaoPadrao() != nullptr ? TryConexaoPadrao()->GetArquivo() : std::string());
   http.Get("/app.js", [](const httplib::Request&, httplib::Response& res) {
     res.set_content(ScriptText(), "text/javascript; charset=utf-8");
   });

@@ -112,6 +112,18 @@ TEST_F(Server, EveryReportPrintsTheSameAsFromSqlite) {
   }
 }
 
+// The EFD file: the same bytes from the server as from the file, and checked against the server.
+TEST_F(Server, EfdFileIsTheSameAndAgreesWithTheServer) {
+  const std::string params = " -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pDataInventario=31/12/2026 --out ";
+  CommandResult server = RunStockreportsShell("efd --db " + Quote(server_) + params + dir_ + "/efd-server.txt");
+  ASSERT_EQ(server.status, 0) << server.output;
+  CommandResult file = RunStockreportsShell("efd --db " + dir_ + "/demo.db" + params + dir_ + "/efd-file.txt");
+  ASSERT_EQ(file.status, 0) << file.output;
+  EXPECT_TRUE(ReadFile(dir_ + "/efd-server.txt") == ReadFile(dir_ + "/efd-file.txt"));
+  CommandResult check = RunStockreportsShell("efd --db " + Quote(server_) + " --check " + dir_ + "/efd-server.txt");
+  EXPECT_EQ(check.status, 0) << check.output;
+}
+
 TEST_F(Server, ColumnsTakeTheServerTypesAndParametersAreBound) {
   SetConexaoPadrao(std::make_unique<TnConexao>(server_, TnModoAbertura::LeituraEscrita));
   SQLDataSetPtr ds(ExecutarSQL(
