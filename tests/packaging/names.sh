@@ -8,9 +8,11 @@ listing() {
   [ -n "${listing_text:-}" ] || listing_text=$("$program" list)
   echo "$listing_text"
 }
-# Reports `list` shows, and the plug-in names of its "(também: ... print PLUGIN --definition X)".
+# Reports `list` shows, and the plug-in names of its "(também: ... print PLUGIN --definition X)";
+# an entry that is a command of its own (efd) is no report `print` takes.
 reports() {
-  listing | awk '/^[^ ].* - / {print $1} /--definition/ {for (i = 1; i < NF; i++) if ($i == "print") print $(i + 1)}' | sort -u
+  listing | awk '/^[^ ].* - / {print $1} /--definition/ {for (i = 1; i < NF; i++) if ($i == "print") print $(i + 1)}' \
+    | sort -u | grep -vxF -f <(commands)
 }
 # Definitions printed by plug-in $1 (empty when it has one only).
 definitions_of() { listing | sed -n "s/.*print $1 --definition \([^)]*\)).*/\1/p"; }
