@@ -179,17 +179,31 @@ void TstockRegister::PrintPeriodBody() {
   // The previous period's summary moved the total labels: every period starts from the layout.
   ApplyColumnLayout();
 
-  // The period's rows by block, in the book's order (a line without ownership, or with an
-  // indicator the book does not know, is the establishment's own).
-  std::array<std::vector<int>, 3> blocks;
+  // The period's items by block, in the book's order: a line with ownership portions gives one
+  // item per portion, in the block of its indicator; a line without them is one item in the
+  // block of its own indicator (none, or one the book does not know: the establishment's own).
+  std::array<std::vector<BlockItem>, 3> blocks;
+  auto block_of = [](int64_t indicador) { return indicador == 1 || indicador == 2 ? indicador : 0; };
+  const bool keyed = f.CodigoProduto != nullptr && f.DataInventario != nullptr &&
+                     f.MotivoInventario != nullptr && !FPropriedade->Empty();
   for (ds->First(); !ds->GetEof(); ds->Next()) {
-    int64_t indicador = 0;
-    if (f.IndicadorPropriedade != nullptr && !f.IndicadorPropriedade->IsNull()) {
-      indicador = f.IndicadorPropriedade->AsInteger();
+    const std::vector<TRegisterPortion>* portions =
+        keyed ? FPropriedade->Find(f.CodigoProduto->AsInteger(), f.DataInventario->AsDateTime(),
+                                   f.MotivoInventario->AsInteger())
+              : nullptr;
+    if (portions != nullptr) {
+      for (size_t i = 0; i < portions->size(); ++i) {
+        blocks[block_of((*portions)[i].indicador)].push_back({ds->GetRecNo(), portions, i});
+      }
+    } else {
+      int64_t indicador = 0;
+      if (f.IndicadorPropriedade != nullptr && !f.IndicadorPropriedade->IsNull()) {
+        indicador = f.IndicadorPropriedade->AsInteger();
+      }
+      blocks[block_of(indicador)].push_back({ds->GetRecNo(), nullptr, 0});
     }
-    blocks[indicador == 1 || indicador == 2 ? indicador : 0].push_back(ds->GetRecNo());
   }
-  BodyProgress progress{0, ds->RecordCount()};
+  BodyProgress progress{0, static_cast<int>(blocks[0].size() + blocks[1].size() + blocks[2].size())};
   Totals own;
   for (int block : {0, 1}) {
     if (blocks[block].empty()) continue;
@@ -205,8 +219,8 @@ void TstockRegister::PrintPeriodBody() {
   }
 }
 
-bool TstockRegister::PrintBlock(int block, const std::vector<int>& rows, BodyProgress& progress,
-                                Totals& blockTotals) {
+bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
+                                BodyProgress& progress, Totals& blockTotals) {
   TnrwReport* rep = Report();
   TnClientDataSet* ds = ReportDataSet();
   const ItemFields& f = *FCampos;
@@ -220,19 +234,20 @@ bool TstockRegister::PrintBlock(int block, const std::vector<int>& rows, BodyPro
   std::string groupKey, groupCaption, ncmKey;
   std::string scratch, nextGroup, nextNcm;  // scratch for AsStringView of values that are not texts
   double ncmRun = 0;
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (size_t i = 0; i < items.size(); ++i) {
     if (rep->CSLShowProgress(++progress.done, progress.total)) {
       FParado = true;
       return false;
     }
-    // The next row of the block, to know where a run of one NCM code and a group end.
-    const bool last = i + 1 == rows.size();
+    // The next item of the block, to know where a run of one NCM code and a group end.
+    const bool last = i + 1 == items.size();
     if (!last) {
-      ds->SetRecNo(rows[i + 1]);
+      ds->SetRecNo(items[i + 1].row);
       nextGroup.assign(f.ClassifGrupoProduto->AsStringView(scratch));
       nextNcm.assign(f.CodigoNCM->AsStringView(scratch));
     }
-    ds->SetRecNo(rows[i]);
+    const BlockItem& item = items[i];
+    ds->SetRecNo(item.row);
     ClearR();
     const std::string_view classif = f.ClassifGrupoProduto->AsStringView(scratch);
     if (classif != groupKey) {
@@ -243,15 +258,24 @@ bool TstockRegister::PrintBlock(int block, const std::vector<int>& rows, BodyPro
       ncmRun = 0;
     }
     ncmKey.assign(f.CodigoNCM->AsStringView(scratch));
-    const double qtde = f.QtdeEstoque->AsFloat();
+    // A portion shows its quantity and is worth its stored value (the portions of a line add
+    // up to the line's value to the cent), and the line's taxes go with its first portion; a
+    // whole line is worth its quantity times its price, to the cent.
+    const TRegisterPortion* portion = item.portions != nullptr ? &(*item.portions)[item.index] : nullptr;
+    const double qtde = portion != nullptr ? portion->quantidade : f.QtdeEstoque->AsFloat();
     const double preco = f.PrecoUnit->AsFloat();
+    const bool taxes = portion == nullptr || item.index == 0;
+    const double itemIcms = taxes ? f.ValorICMS->AsFloat() : 0;
+    const double itemPis = taxes ? f.ValorPIS->AsFloat() : 0;
+    const double itemCofins = taxes ? f.ValorCOFINS->AsFloat() : 0;
     p.pValorQtd->SetValue(FormatFloat(FMascQtd, qtde));
     p.pPrecoUnit->SetValue(FormatFloat(FMasc, preco));
-    // A portion of a line is worth its stored value (the portions of a line add up to the
-    // line's value to the cent); a whole line its quantity times its price, to the cent.
-    const double linha = f.ValorParcela != nullptr && !f.ValorParcela->IsNull()
-                             ? RoundValor(f.ValorParcela->AsFloat(), 2)
-                             : RoundValor(qtde * preco, 2);
+    if (FImpICMS) p.pValorIcmsItem->SetValue(Amount(itemIcms));
+    if (FImpPISCOFINS) {
+      p.pValorPisItem->SetValue(Amount(itemPis));
+      p.pValorCofinsItem->SetValue(Amount(itemCofins));
+    }
+    const double linha = portion != nullptr ? RoundValor(portion->valor, 2) : RoundValor(qtde * preco, 2);
     p.R[0]->SetValue(Amount(linha));
     ncmRun = RoundValor(ncmRun + linha, 2);
     const bool groupEnds = last || nextGroup != groupKey;
@@ -266,15 +290,22 @@ bool TstockRegister::PrintBlock(int block, const std::vector<int>& rows, BodyPro
     }
     rep->RepPrintSection(9);
     if (FUsaCodigoNCM && !f.ObsLctoInv->AsStringView(scratch).empty()) rep->RepPrintSection(18);
-    if (block > 0 && f.NomeTerceiro != nullptr && !f.NomeTerceiro->AsStringView(scratch).empty()) {
-      p.pTerceiro->SetValue(kTerceiro[block] + f.NomeTerceiro->AsString());
-      rep->RepPrintSection(20);
+    if (block > 0) {
+      int64_t terceiro = portion != nullptr ? portion->terceiro : 0;
+      if (portion == nullptr && f.CodigoTerceiro != nullptr && !f.CodigoTerceiro->IsNull()) {
+        terceiro = f.CodigoTerceiro->AsInteger();
+      }
+      const std::string& nome = FPropriedade->Name(terceiro);
+      if (!nome.empty()) {
+        p.pTerceiro->SetValue(kTerceiro[block] + nome);
+        rep->RepPrintSection(20);
+      }
     }
     group.value += linha;
-    if (FImpICMS) group.icms += f.ValorICMS->AsFloat();
+    if (FImpICMS) group.icms += itemIcms;
     if (FImpPISCOFINS) {
-      group.pis += f.ValorPIS->AsFloat();
-      group.cofins += f.ValorCOFINS->AsFloat();
+      group.pis += itemPis;
+      group.cofins += itemCofins;
     }
     if (groupEnds) {
       PrintGroupTotal(group.value, group.icms, group.pis, group.cofins, blockTotals.value,

@@ -2,6 +2,9 @@
 // Internal to the register plug-in: what the run locates once per pass and the period body
 // reads for every item.
 
+#include <vector>
+
+#include "register/RegisterOwnership.h"
 #include "register/stockRegister.h"
 
 class TField;
@@ -19,9 +22,13 @@ struct TstockRegister::ItemFields {
   TField* ValorPIS;
   TField* ValorCOFINS;
   TField* DescrGrupoProduto;
-  TField* IndicadorPropriedade;  // nullptr when the query has no ownership: one block
-  TField* NomeTerceiro;          // nullptr when the query names no third party
-  TField* ValorParcela;          // a portion's stored value (null for a whole line)
+  // Ownership, each nullptr when the query does not give it: the line's indicator, third party
+  // and motive (with the product and the date, the key of its portions).
+  TField* IndicadorPropriedade;
+  TField* CodigoTerceiro;
+  TField* MotivoInventario;
+  TField* CodigoProduto;
+  TField* DataInventario;
 };
 
 // Sums of a group, a block or the company's goods of a period.
@@ -33,6 +40,14 @@ struct TstockRegister::Totals {
     pis += other.pis;
     cofins += other.cofins;
   }
+};
+
+// One item of an ownership block: the main dataset's row (its position in the period), and
+// for a line with portions, which of them.
+struct TstockRegister::BlockItem {
+  int row;
+  const std::vector<TRegisterPortion>* portions;  // nullptr: the whole line
+  size_t index;
 };
 
 // Items walked in the period, for the progress display.
@@ -47,6 +62,9 @@ struct TstockRegister::BodyParams {
   TnpqParamItem* pPrecoUnit;
   TnpqParamItem* pCodigoNCM;
   TnpqParamItem* pTotalNCM;
+  TnpqParamItem* pValorIcmsItem;
+  TnpqParamItem* pValorPisItem;
+  TnpqParamItem* pValorCofinsItem;
   TnpqParamItem* pTituloBloco;
   TnpqParamItem* pTerceiro;
   TnpqParamItem* R[5];

@@ -16,6 +16,7 @@
 #include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/DMReport.h"
+#include "register/RegisterOwnership.h"
 #include "register/RegisterParts.h"
 #include "rtl/CasasDecimais.h"
 #include "rtl/Exception.h"
@@ -195,11 +196,13 @@ void TstockRegister::LocateItemFields() {
       ds->FieldByName("MascClassifFiscalProd"), ds->FieldByName("ObsLctoInv"),
       ds->FieldByName("ValorICMS"), ds->FieldByName("ValorPIS"), ds->FieldByName("ValorCOFINS"),
       ds->FieldByName("DescrGrupoProduto"), ds->FindField("IndicadorPropriedade"),
-      ds->FindField("NomeTerceiro"), ds->FindField("ValorParcela")});
+      ds->FindField("CodigoTerceiro"), ds->FindField("MotivoInventario"),
+      ds->FindField("CodigoProduto"), ds->FindField("DATAINVENTINI")});
   TnpqPowerParam* params = Report()->GetParams();
   FParams = std::make_unique<BodyParams>(BodyParams{
       params->Param("pValorQtd"), params->Param("pPrecoUnit"), params->Param("pCodigoNCM"),
-      params->Param("pTotalNCM"), params->Param("pTituloBloco"), params->Param("pTerceiro"),
+      params->Param("pTotalNCM"), params->Param("pValorIcmsItem"), params->Param("pValorPisItem"),
+      params->Param("pValorCofinsItem"), params->Param("pTituloBloco"), params->Param("pTerceiro"),
       {params->Param("R1"), params->Param("R2"), params->Param("R3"), params->Param("R4"),
        params->Param("R5")}});
 }
@@ -252,6 +255,7 @@ void TstockRegister::ReleasePass() {
     fldDataPeriodoFinal = nullptr;
     cdsPeriodo.reset();
     cdsConfigLivro.reset();
+    FPropriedade.reset();
   }
   FDMControleLivro.reset();
   FCampos.reset();
@@ -294,6 +298,11 @@ void TstockRegister::ImprimirInterno() {
 
   if (!FSegundaPassagem) {
     cdsPeriodo = BuildPeriodTable(FDataInicial, FDataFinal, FTipoPerInv);
+    cdsPeriodo->Last();
+    FPropriedade = std::make_unique<TRegisterOwnership>();
+    FPropriedade->Load(CompanyCode(), EstabCode(), FDataInicial,
+                       cdsPeriodo->FieldByName("DataFinal")->AsDateTime());
+    cdsPeriodo->First();
     FDMRepAE.reset();
     FErroTermos.clear();
     if (FImpTermo) {

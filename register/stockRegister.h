@@ -59,6 +59,7 @@ class TnClientDataSet;
 class TnDMControleLivro;
 class TnDMReport;
 class TnpqParamItem;
+class TRegisterOwnership;
 
 class TstockRegister : public TnrwBaseDll {
  public:
@@ -95,6 +96,7 @@ class TstockRegister : public TnrwBaseDll {
   struct BodyParams;
   struct Totals;
   struct BodyProgress;
+  struct BlockItem;
 
   // Run steps.
   void ReadFlagsAndMasks();
@@ -109,10 +111,10 @@ class TstockRegister : public TnrwBaseDll {
   // Period body and column layout.
   void SetPeriodLabels();
   void PrintPeriodBody();
-  // One ownership block of the period (0, 1 or 2) over the rows at `rows` (positions in the
-  // period's rows, in the book's order): its title, groups, the run totals of each NCM code and
-  // the block total, summed into `blockTotals`. False when the user asked to stop.
-  bool PrintBlock(int block, const std::vector<int>& rows, BodyProgress& progress,
+  // One ownership block of the period (0, 1 or 2) over its items (in the book's order): its
+  // title, groups, the run totals of each NCM code and the block total, summed into
+  // `blockTotals`. False when the user asked to stop.
+  bool PrintBlock(int block, const std::vector<BlockItem>& items, BodyProgress& progress,
                   Totals& blockTotals);
   void PrintGroupTotal(double& value, double& icms, double& pis, double& cofins,
                        double& periodValue, double& periodIcms, double& periodPis,
@@ -188,5 +190,8 @@ class TstockRegister : public TnrwBaseDll {
   std::string FCancelamento;
   std::string FErroTermos;
   std::unique_ptr<ItemFields> FCampos;
+  // The ownership portions of the run's lines and the third parties' names, read by the first
+  // pass and kept for the second.
+  std::unique_ptr<TRegisterOwnership> FPropriedade;
   std::unique_ptr<BodyParams> FParams;
 };
