@@ -36,15 +36,16 @@ endfunction()
 
 # stock_add_test(NAME SOURCES ... [LIBS ...])
 # A GoogleTest executable run by CTest under a non-UTC time zone, so that no date in a test
-# depends on the machine.
+# depends on the machine. An executable where some test was skipped, and none failed, shows
+# in CTest as skipped (exit code 77).
 function(stock_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE_DIR}
     ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE stockhost GTest::gtest GTest::gtest_main ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE stockhost GTest::gtest stock_test_main ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
+  set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77
     ENVIRONMENT "TZ=America/Sao_Paulo;STOCK_SOURCE_DIR=${PROJECT_SOURCE_DIR};STOCK_PLUGIN_DIR=${PROJECT_BINARY_DIR}/plugins;STOCK_DEFINITION_DIR=${PROJECT_SOURCE_DIR}/definitions")
 endfunction()
 

@@ -1,8 +1,9 @@
 // Values typed by a user on their way into SQL and filter texts. FilterInterval either raises
 // Exception or gives a condition that SQLite prepares and that holds nothing but the column
 // names, integers and the condition's own words. ValorParaSQL either raises Exception or gives
-// one literal that SQLite reads back as the value itself; ValorParaFiltro either raises or
-// gives a literal that the filter language reads back as the value itself.
+// one literal that SQLite reads back as the value itself (texts, numbers, the day and time of
+// dates, booleans); ValorParaFiltro either raises or gives a literal that the filter language
+// reads back as the value itself.
 
 #include <sqlite3.h>
 
@@ -15,8 +16,10 @@
 
 #include "FuzzCheck.h"
 #include "datakit/ClientDataSet.h"
+#include "datakit/DateText.h"
 #include "datakit/FilterInterval.h"
 #include "datakit/SqlLiterals.h"
+#include "rtl/DateTime.h"
 #include "rtl/Exception.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
@@ -88,6 +91,29 @@ void CheckInterval(uint8_t mode, const std::string& text) {
   sqlite3_finalize(stmt);
 }
 
+// SQLite's own calendar reads a date literal back as the day `text` names (and, for a
+// date-time, its time to the second), and finds the literal already in its canonical form.
+void CheckDateReadsBack(TFieldType type, const std::string& text, const std::string& literal) {
+  TDateTime expected = 0;
+  FUZZ_CHECK(stock::TryParseAnyDate(text, expected), "a date literal from a text that is no date: " + literal);
+  const char* canonical = type == ftDate ? "date" : "datetime";
+  std::string error;
+  sqlite3_stmt* stmt = Prepare("select julianday(" + literal + "), " + canonical + "(" + literal + ") = " + literal, error);
+  FUZZ_CHECK(stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW, literal + ": " + error);
+  FUZZ_CHECK(sqlite3_column_type(stmt, 0) != SQLITE_NULL, "SQLite reads no date in " + literal);
+  // Julian day 2415018.5 is 30/12/1899 at midnight, day 0 of TDateTime.
+  const double got = sqlite3_column_double(stmt, 0) - 2415018.5;
+  const bool same_form = sqlite3_column_int(stmt, 1) == 1;
+  sqlite3_finalize(stmt);
+  FUZZ_CHECK(same_form, "not in SQLite's canonical form: " + literal);
+  if (type == ftDate) {
+    FUZZ_CHECK(std::fabs(got - DateOf(expected)) < 1e-6, "date does not read back: " + literal + " for '" + text + "'");
+  } else {
+    FUZZ_CHECK(std::fabs(got - expected) < 1.0 / 86400 + 1e-6,
+               "date-time does not read back to the second: " + literal + " for '" + text + "'");
+  }
+}
+
 void CheckSqlLiteral(TFieldType type, const std::string& text) {
   std::string literal;
   try {
@@ -117,6 +143,13 @@ void CheckSqlLiteral(TFieldType type, const std::string& text) {
   } else if (IsDateFieldType(type)) {
     FUZZ_CHECK(kind == SQLITE_TEXT && sqlite3_column_bytes(stmt, 0) == (type == ftDate ? 10 : 19),
                "not an ISO date: " + literal);
+    CheckDateReadsBack(type, text, literal);
+  } else if (type == ftBoolean) {
+    // "True"/"False" in any case, else a number that is true when not zero.
+    const std::string word = Trim(text);
+    const bool expected = SameText(word, "true") || (!SameText(word, "false") && StrToFloat(text) != 0);
+    FUZZ_CHECK(kind == SQLITE_INTEGER && sqlite3_column_int64(stmt, 0) == (expected ? 1 : 0),
+               "boolean does not read back: " + literal + " for '" + text + "'");
   }
   sqlite3_finalize(stmt);
 }

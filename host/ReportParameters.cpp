@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "reportkit/ParamDefault.h"
 #include "reportkit/ParamItem.h"
 #include "rtl/Exception.h"
 #include "rtl/StringUtils.h"
@@ -17,7 +18,7 @@ std::string Naming(const ParamDef& p) {
 
 // "-p pQuebra=1", quoted for the shell when the value holds ';' or a blank.
 std::string Example(const ParamDef& p) {
-  const std::string value = p.default_value.empty() ? ParamTypeExample(p.type) : p.default_value;
+  const std::string value = p.default_value.empty() ? ParamTypeExample(p.type) : DefaultValue(p);
   if (value.find_first_of("; ") == std::string::npos) return "-p " + p.name + "=" + value;
   return "-p " + p.name + "=\"" + value + "\"";
 }
@@ -53,7 +54,7 @@ std::vector<std::pair<std::string, std::string>> ResolveParameters(
     if (!p.input || !p.required) continue;
     auto given_value = std::find_if(out.rbegin(), out.rend(),
                                     [&](const auto& item) { return item.first == p.name; });
-    const std::string& value = given_value != out.rend() ? given_value->second : p.default_value;
+    const std::string value = given_value != out.rend() ? given_value->second : DefaultValue(p);
     if (Trim(value).empty()) {
       throw UsageError("Falta o parâmetro obrigatório " + Naming(p) + ": informe " + Example(p) +
                        " (aceita " + ParamTypeAccepts(p.type) + ")");
@@ -68,7 +69,10 @@ void DescribeParameters(std::ostream& out, const ReportDefinition& definition) {
     out << "    " << p.name << " (" << ParamTypeName(p.type) << ")"
         << (p.required ? " [obrigatório]" : "");
     if (!p.caption.empty()) out << ": " << p.caption;
-    if (!p.default_value.empty()) out << " [padrão: " << p.default_value << "]";
+    if (!p.default_value.empty()) {
+      const std::string value = DefaultValue(p);
+      out << " [padrão: " << value << (value != p.default_value ? ", " + p.default_value : "") << "]";
+    }
     out << "\n        aceita " << ParamTypeAccepts(p.type) << "; ex.: " << Example(p) << "\n";
   }
 }

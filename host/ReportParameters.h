@@ -26,8 +26,9 @@ class UsageError : public std::runtime_error {
 std::vector<std::pair<std::string, std::string>> ResolveParameters(
     const ReportDefinition& definition, const std::vector<std::string>& given);
 
-// One line per input parameter of `definition`: name, type, label, default, example, and
-// "obrigatório" when it must be given.
+// One line per input parameter of `definition`: name, type, label, default (a relative date
+// as the day it names today, followed by its name), example, and "obrigatório" when it must
+// be given.
 void DescribeParameters(std::ostream& out, const ReportDefinition& definition);
 
 }  // namespace stock::host

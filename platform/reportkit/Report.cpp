@@ -8,6 +8,7 @@
 #include "datakit/ClientDataSet.h"
 #include "datakit/FilterInterval.h"
 #include "reportkit/DMReport.h"
+#include "reportkit/ParamDefault.h"
 #include "reportkit/PluginRun.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
@@ -77,7 +78,7 @@ struct TnrwReport::BoundSection {
 TnrwReport::TnrwReport(std::shared_ptr<const stock::ReportDefinition> definition)
     : definition_(std::move(definition)), functions_(definition_) {
   for (const stock::ParamDef& p : definition_->params) {
-    GetParams()->Add(p.name, p.type, p.caption, p.default_value);
+    GetParams()->Add(p.name, p.type, p.caption, stock::DefaultValue(p));
   }
   for (const stock::SectionDef& s : definition_->sections) {
     auto bound = std::make_unique<BoundSection>();

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "reportkit/ParamDefault.h"
 #include "rtl/Exception.h"
 #include "rtl/StringUtils.h"
 
@@ -212,6 +213,13 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
         pd.default_value = std::to_string(p.at("default").get<long long>());
       } else {
         pd.default_value = r.Text(p, "default", where);
+      }
+      if (pd.type == TnParamType::Date && pd.default_value.starts_with('@') &&
+          !IsRelativeDate(pd.default_value)) {
+        r.Fail(where + " (" + pd.name + ")",
+               "data relativa desconhecida \"" + pd.default_value +
+                   "\" (use @hoje, @inicioMes, @fimMes, @inicioMesAnterior, @fimMesAnterior, "
+                   "@inicioAno, @fimAno, @inicioAnoAnterior ou @fimAnoAnterior)");
       }
       pd.input = r.Bool(p, "input", where, true);
       pd.required = r.Bool(p, "required", where, false);

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "rtl/DateTime.h"
 #include "support/CommandRun.h"
 
 namespace {
@@ -107,11 +108,18 @@ TEST_F(Cli, HelpOnEveryCommandInPortuguese) {
 TEST_F(Cli, PrintHelpOfAReportListsItsParameters) {
   CommandResult r = RunStockreportsShell("print stockListing --help");
   EXPECT_EQ(r.status, 0) << r.output;
-  for (const char* expected :
-       {"Uso: stockreports print", "Parâmetros de stockListing", "pDataInicial (data)",
-        "[padrão: 01/01/2026]", "ex.: -p pModelo=1", "ex.: -p pCodigoEmpresa=\"1;3;5..9\""}) {
+  // The period defaults to the year before the day of the run.
+  const std::string year = std::to_string(DecodeDate(Now()).year - 1);
+  for (const std::string& expected :
+       {std::string("Uso: stockreports print"), std::string("Parâmetros de stockListing"),
+        std::string("pDataInicial (data)"), "[padrão: 01/01/" + year + ", @inicioAnoAnterior]",
+        "ex.: -p pDataFinal=31/12/" + year, std::string("ex.: -p pModelo=1"),
+        std::string("ex.: -p pCodigoEmpresa=\"1;3;5..9\"")}) {
     EXPECT_NE(r.output.find(expected), std::string::npos) << expected << "\n" << r.output;
   }
+  r = RunStockreportsShell("list");
+  EXPECT_NE(r.output.find("Competência final (dd/mm/aaaa) [padrão: 31/12/" + year + ", @fimAnoAnterior]"),
+            std::string::npos) << r.output;
   r = RunStockreportsShell("print naoExiste --help");
   EXPECT_EQ(r.status, 2) << r.output;
   EXPECT_NE(r.output.find("Relatório desconhecido"), std::string::npos) << r.output;

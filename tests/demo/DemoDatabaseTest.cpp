@@ -11,9 +11,11 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/DemoDatabase.h"
+#include "demo/FiscalIds.h"
 #include "demo/SuiteSchema.h"
 #include "rtl/Exception.h"
 
@@ -41,21 +43,34 @@ bool ValidCheckDigits(const std::string& number, int maxWeight) {
 bool ValidCnpj(const std::string& n) { return n.size() == 14 && ValidCheckDigits(n, 9); }
 bool ValidCpf(const std::string& n) { return n.size() == 11 && ValidCheckDigits(n, 11); }
 
-TEST(FiscalNumbers, CheckDigitValidatorAgreesWithKnownNumbers) {
-  struct Case {
-    const char* number;
-    bool cnpj;
-    bool valid;
-  };
-  const Case cases[] = {
-      {"11222333000181", true, true},  {"11444777000161", true, true},
-      {"11222333000180", true, false}, {"11222333000191", true, false},
-      {"00000000000000", true, false}, {"1122233300018", true, false},
-      {"52998224725", false, true},    {"11144477735", false, true},
-      {"52998224724", false, false},   {"11111111111", false, false},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.cnpj ? ValidCnpj(c.number) : ValidCpf(c.number), c.valid) << c.number;
+TEST(FiscalNumbers, GeneratorRebuildsPublishedNumbersThatTheValidatorAccepts) {
+  // Numbers published as valid, rebuilt by the demo generator from their bases; the
+  // validator used on the demo database below accepts them and refuses any other last digit.
+  const std::pair<std::string, std::string> cnpjs[] = {
+      {"11222333000181", stock::demo::MakeCnpj("11222333", 1)},
+      {"11444777000161", stock::demo::MakeCnpj("11444777", 1)},
+      {"11222333000262", stock::demo::MakeCnpj("11222333", 2)}};
+  const std::pair<std::string, std::string> cpfs[] = {
+      {"52998224725", stock::demo::MakeCpf("529982247")}, {"11144477735", stock::demo::MakeCpf("111444777")}};
+  for (const auto& [published, made] : cnpjs) {
+    EXPECT_EQ(made, published);
+    EXPECT_TRUE(ValidCnpj(published)) << published;
+  }
+  for (const auto& [published, made] : cpfs) {
+    EXPECT_EQ(made, published);
+    EXPECT_TRUE(ValidCpf(published)) << published;
+  }
+  for (const auto& [published, made] : cnpjs) {
+    for (char d = '0'; d <= '9'; ++d) {
+      std::string other = published;
+      other.back() = d;
+      if (other != published) {
+        EXPECT_FALSE(ValidCnpj(other)) << other;
+      }
+    }
+  }
+  EXPECT_FALSE(ValidCnpj("00000000000000"));
+  EXPECT_FALSE(ValidCpf("11111111111"));
 }
 
 class TempDir {

@@ -107,13 +107,14 @@ class ListingOverDemo : public PluginTest {
 };
 
 TEST_F(ListingOverDemo, TotalsByIndicatorAndAccountAreTheSumsOfTheStoredPortionValues) {
-  Print("stockListing", {{"pModelo", "1"}, {"pIncluirConta", "1"}, {"pIndPropriedade", "3"}});
+  Print("stockListing", {{"pModelo", "1"}, {"pIncluirConta", "1"}, {"pIndPropriedade", "3"},
+                         {"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"}});
   const auto expected = ExpectedTotals(true);
   EXPECT_EQ(PrintedTotals(expected), expected);
 }
 
 TEST_F(ListingOverDemo, PlainTotalsAreTheSumsOfTheStoredLineValues) {
-  Print("stockListing", {{"pModelo", "0"}});
+  Print("stockListing", {{"pModelo", "0"}, {"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"}});
   const auto expected = ExpectedTotals(false);
   EXPECT_EQ(PrintedTotals(expected), expected);
 }

@@ -2,6 +2,7 @@
 // totals, asserted on the trace of the real plug-in run by the real host.
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <tuple>
 
@@ -141,28 +142,83 @@ TEST_F(Listing, QueryPiecesFollowTheOptions) {
     EXPECT_TRUE(cur != nullptr);
   }
 
-  const std::vector<std::pair<std::string, std::string>> orders = {
-      {"0", " ORDER BY L.Codigoempresa, L.Codigoestab , L.Codigoproduto, L.Datainvent"},
-      {"1", " ORDER BY L.Codigoempresa, L.Codigoestab , P.DESCRPRODUTO, L.Datainvent"},
-      {"2", " ORDER BY L.Codigoempresa, L.Codigoestab , L.Datainvent, L.Codigoproduto"},
-      {"5", " ORDER BY L.Codigoempresa, L.Codigoestab "},
-      {"", " ORDER BY L.Codigoempresa, L.Codigoestab , L.Codigoproduto, L.Datainvent"}};
-  // Equal sort values fall back on the keys of the lines and portions, so that every
-  // database gives the same order.
-  for (const auto& [order, tail] : orders) {
-    for (const char* modelo : {"0", "1"}) {
-      const std::string sql = Query({{"pOrdem", order}, {"pModelo", modelo}});
-      std::string keys = order == "1" ? ", L.Codigoproduto" : "";
-      keys += std::string(", L.MOTIVOINVENTARIO") + (modelo[0] == '1' ? ", D.SEQPROPRIEDADE" : "");
-      const std::string expected = tail + keys;
-      ASSERT_GE(sql.size(), expected.size());
-      EXPECT_EQ(sql.substr(sql.size() - expected.size()), expected) << order << " " << modelo;
-    }
-  }
-
   // Selections are validated, never pasted.
   for (const char* bad : {"1; drop table LCTOINV", "1 or 1=1", "2..1"}) {
     EXPECT_THROW(Query({{"pCodigoEstab", bad}}), Exception) << bad;
+  }
+}
+
+// The lines of one establishment as a user reads them: product, description, month and,
+// by indicator, the portion's indicator.
+struct ListedLine {
+  int empresa, estab;
+  std::string data;  // ISO
+  int produto;
+  std::string descricao;
+  int motivo, seq, indicador;
+};
+
+TEST_F(Listing, LinesPrintInTheChosenOrderWithTiesInTheOrderOfTheirKeys) {
+  // Product 30 shares its description with 20; product 10 has two reasons on one date.
+  Exec(R"(
+    insert into PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, UNIDADEMEDIDA,
+                         CODIGOGRUPOPRODUTO) values (1, 30, 'Arruela', 'UN', 5);
+    insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO,
+                         MOTIVOINVENTARIO, QTDEESTOQUE, PRECOUNIT, VALORTOTAL) values
+      (1, 1, '2026-03-31', 30, 1, 1, 1, 1), (1, 1, '2026-01-31', 30, 3, 1, 1, 1),
+      (1, 1, '2026-02-28', 10, 2, 1, 1, 1);
+    insert into LCTOINVPROPRIEDADE (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO,
+                                    MOTIVOINVENTARIO, SEQPROPRIEDADE, INDICADORPROPRIEDADE,
+                                    QUANTIDADE, PRECOUNIT, VALORTOTAL, CONTACTB) values
+      (1, 1, '2026-03-31', 30, 1, 1, 1, 1, 1, 1, null), (1, 1, '2026-01-31', 30, 3, 1, 2, 1, 1, 1, null),
+      (1, 1, '2026-02-28', 10, 2, 1, 2, 1, 1, 1, null);
+  )");
+  // Every portion of the period, written out by hand.
+  const std::vector<ListedLine> portions = {
+      {1, 1, "2026-01-31", 10, "Parafuso", 1, 1, 0}, {1, 1, "2026-02-28", 10, "Parafuso", 1, 1, 0},
+      {1, 1, "2026-02-28", 10, "Parafuso", 1, 2, 1}, {1, 1, "2026-01-31", 20, "Arruela", 2, 1, 2},
+      {1, 3, "2026-01-31", 20, "Arruela", 1, 1, 7},  {2, 1, "2026-01-31", 10, "Cimento", 1, 1, 9},
+      {1, 1, "2026-03-31", 30, "Arruela", 1, 1, 1},  {1, 1, "2026-01-31", 30, "Arruela", 3, 1, 2},
+      {1, 1, "2026-02-28", 10, "Parafuso", 2, 1, 2}};
+  using Key = std::tuple<int, int, std::string, std::string, int, int, int>;
+  const std::vector<std::pair<std::string, std::function<Key(const ListedLine&)>>> orders = {
+      {"0", [](const ListedLine& l) { return Key{l.empresa, l.estab, std::to_string(l.produto), l.data, l.motivo, l.seq, 0}; }},
+      {"", [](const ListedLine& l) { return Key{l.empresa, l.estab, std::to_string(l.produto), l.data, l.motivo, l.seq, 0}; }},
+      {"1", [](const ListedLine& l) { return Key{l.empresa, l.estab, l.descricao, l.data, l.produto, l.motivo, l.seq}; }},
+      {"2", [](const ListedLine& l) { return Key{l.empresa, l.estab, l.data, std::to_string(l.produto), l.motivo, l.seq, 0}; }},
+      // No order but the establishment's: lines of one reason may come in any order.
+      {"5", [](const ListedLine& l) { return Key{l.empresa, l.estab, "", "", 0, 0, 0}; }}};
+  for (const auto& [order, key] : orders) {
+    for (const bool porIndicador : {false, true}) {
+      std::vector<ListedLine> expected = portions;
+      if (!porIndicador) {  // one line for each inventory line: its first portion
+        std::erase_if(expected, [](const ListedLine& l) { return l.seq != 1; });
+      }
+      std::stable_sort(expected.begin(), expected.end(),
+                       [&](const ListedLine& a, const ListedLine& b) { return key(a) < key(b); });
+      Texts want;
+      for (const ListedLine& l : expected) {
+        want.push_back(std::to_string(l.produto) + " " + l.descricao + " " + l.data.substr(5, 2) + "/" +
+                       l.data.substr(0, 4) + (porIndicador ? " " + std::to_string(l.indicador) : ""));
+      }
+      Print("stockListing", With({{"pModelo", porIndicador ? "1" : "0"}, {"pIncluirConta", "0"}, {"pOrdem", order}}));
+      const int section = porIndicador ? 14 : 9;
+      const std::string prefix = "Lin" + std::to_string(section) + ".";
+      const Texts codes = Shown(section, prefix + "Produto"), names = Shown(section, prefix + "Descricao"),
+                  months = Shown(section, prefix + "Mes");
+      const Texts indicators = porIndicador ? Shown(section, prefix + "Ind") : Texts(codes.size());
+      ASSERT_EQ(codes.size(), want.size()) << order;
+      Texts got;
+      for (size_t i = 0; i < codes.size(); ++i) {
+        got.push_back(std::to_string(std::stoi(codes[i])) + " " + names[i] + " " + months[i] +
+                      (porIndicador ? " " + indicators[i] : ""));
+      }
+      if (order == "5") {
+        std::sort(got.begin(), got.end());
+        std::sort(want.begin(), want.end());
+      }
+      EXPECT_EQ(got, want) << "pOrdem " << order << (porIndicador ? " by indicator" : " plain");
+    }
   }
 }
 

@@ -288,15 +288,5 @@ TEST(FileDevicesTest, BadPathsGiveAPortugueseErrorNamingThePath) {
   EXPECT_TRUE(dir.Files().empty());
 }
 
-TEST(NullDeviceTest, AcceptsAWholeDocument) {
-  auto device = CreateNullDevice();
-  device->BeginDocument({"x", 0});
-  device->BeginPage(1, {kA4W, kA4H});
-  device->DrawText({0, 0, 1, 1}, "x", FontSpec{}, TextAlign::Right);
-  device->EndPage();
-  device->Finish();
-  device->Abort();
-}
-
 }  // namespace
 }  // namespace stock

@@ -73,7 +73,9 @@ class Server : public ::testing::Test {
     if (!dir_.empty()) fs::remove_all(dir_);
     if (!database_.empty()) {
       TnConexao admin(cluster_, TnModoAbertura::LeituraEscrita);
-      admin.ExecutarScript("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)");
+      for (const std::string& name : {database_, database_ + "_livro"}) {
+        admin.ExecutarScript("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+      }
     }
   }
   void SetUp() override {
@@ -84,27 +86,21 @@ class Server : public ::testing::Test {
 };
 std::string Server::cluster_, Server::database_, Server::server_, Server::dir_;
 
-TEST_F(Server, EveryReportPrintsTheSameAsFromSqlite) {
-  const std::vector<std::pair<std::string, std::string>> prints = {
-      {"stockItems", "-p pQuebra=1"},
-      {"stockGroupTree", ""},
-      {"stockItemsByAccount", "-p pQuebra=1"},
-      {"stockCountSheet", "-p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026"},
-      {"stockBalances", "-p pDataInicial=31/12/2026"},
-      {"stockListing", "-p pModelo=1 -p pIncluirConta=1"},
-      {"stockListing", "-p pModelo=0 -p pOrdem=1"},
-  };
+// Prints each (report, parameters) from the server `server` and from the SQLite file `file`,
+// to text and to a trace, and expects the same output from both.
+void ExpectSamePrints(const std::string& server, const std::string& file, const std::string& dir,
+                      const std::vector<std::pair<std::string, std::string>>& prints) {
   for (const auto& [report, params] : prints) {
     for (const char* ext : {".txt", ".trace"}) {
       SCOPED_TRACE(report + " " + params + " " + ext);
-      const std::string from_server = dir_ + "/server" + ext;
-      const std::string from_file = dir_ + "/file" + ext;
-      CommandResult server = RunStockreportsShell("print " + report + " --db " + Quote(server_) + " " + params +
-                                   " --out " + from_server + " -q");
-      ASSERT_EQ(server.status, 0) << server.output;
-      CommandResult file = RunStockreportsShell("print " + report + " --db " + dir_ + "/demo.db " + params +
-                                 " --out " + from_file + " -q");
-      ASSERT_EQ(file.status, 0) << file.output;
+      const std::string from_server = dir + "/server" + ext;
+      const std::string from_file = dir + "/file" + ext;
+      CommandResult on_server = RunStockreportsShell("print " + report + " --db " + Quote(server) + " " + params +
+                                                     " --out " + from_server + " -q");
+      ASSERT_EQ(on_server.status, 0) << on_server.output;
+      CommandResult on_file = RunStockreportsShell("print " + report + " --db " + Quote(file) + " " + params +
+                                                   " --out " + from_file + " -q");
+      ASSERT_EQ(on_file.status, 0) << on_file.output;
       const std::string expected = ReadFile(from_file);
       EXPECT_FALSE(expected.empty());
       EXPECT_TRUE(ReadFile(from_server) == expected);
@@ -122,6 +118,68 @@ TEST_F(Server, EfdFileIsTheSameAndAgreesWithTheServer) {
   EXPECT_TRUE(ReadFile(dir_ + "/efd-server.txt") == ReadFile(dir_ + "/efd-file.txt"));
   CommandResult check = RunStockreportsShell("efd --db " + Quote(server_) + " --check " + dir_ + "/efd-server.txt");
   EXPECT_EQ(check.status, 0) << check.output;
+}
+
+// The rows of `sql` on `db`, one text per row with its values between bars.
+std::vector<std::string> RowsOf(const std::string& db, const std::string& sql) {
+  TnConexao conexao(db, TnModoAbertura::SomenteLeitura);
+  SQLDataSetPtr rows(ExecutarSQL(sql, Variant::FromArray({}), true, false, -1, "", &conexao, true));
+  std::vector<std::string> texts;
+  for (rows->First(); !rows->GetEof(); rows->Next()) {
+    std::string text;
+    for (int i = 0; i < rows->FieldCount(); ++i) text += rows->Fields(i)->AsString() + "|";
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+TEST_F(Server, EveryReportPrintsTheSameAsFromSqlite) {
+  ExpectSamePrints(server_, dir_ + "/demo.db", dir_,
+                   {{"stockItems", "-p pQuebra=1"},
+                    {"stockGroupTree", ""},
+                    {"stockItemsByAccount", "-p pQuebra=1"},
+                    {"stockCountSheet", "-p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026"},
+                    {"stockBalances", "-p pDataInicial=31/12/2026"},
+                    {"stockListing", "-p pModelo=1 -p pIncluirConta=1 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026"},
+                    {"stockListing", "-p pModelo=0 -p pOrdem=1 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026"}});
+}
+
+// The book's prints: its terms, and the register with its terms while it records the printed
+// months in the book control (half a year, then the next half continuing the book; a book
+// printed front and back). Both databases print alike and record alike.
+TEST_F(Server, BookTermsAndTheRecordedRegisterPrintTheSameAsFromSqlite) {
+  // Databases of their own, since recording changes them (dropped with the suite's).
+  const std::string database = database_ + "_livro";
+  {
+    TnConexao admin(cluster_, TnModoAbertura::LeituraEscrita);
+    admin.ExecutarScript("CREATE DATABASE " + database);
+  }
+  const std::string server = WithDatabase(cluster_, database);
+  const std::string file = dir_ + "/livro.db";
+  DemoOptions options;
+  CreateDemoDatabase(server, options);
+  CreateDemoDatabase(file, options);
+  const std::string year = " -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026";
+  const std::string recorded = " -p pImprimeTermos=1 -p pAtualizarControleLivro=1 --yes";
+  ExpectSamePrints(
+      server, file, dir_,
+      {{"stockBookTerms", "-p pCodigoEmpresa=1 -p pNumeroLivro=4 -p pNumeroFolha=300" + year},
+       {"stockBookTerms", "--definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2 "
+                          "-p pNumeroFolha=400 -p pTermo=3 -p pImpTermo=1" + year},
+       {"stockRegister", "-p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 "
+                         "-p pCompetFinal=30/06/2026" + recorded},
+       {"stockRegister", "-p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/07/2026 "
+                         "-p pCompetFinal=31/12/2026" + recorded},
+       {"stockRegister", "-p pCodigoEmpresa=1 -p pCodigoEstab=2 -p pCompetInicial=01/01/2026 "
+                         "-p pCompetFinal=31/12/2026" + recorded},
+       {"stockRegister", "-p pCodigoEmpresa=2 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 "
+                         "-p pCompetFinal=31/12/2026 -p pImprimeTermos=1"}});
+  const std::string periods =
+      "SELECT CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, DATAINICIAL, DATAFINAL, NUMLIVRO, ULTIMAFOLHA, "
+      "COMTERMOS FROM LIVROPERIODO ORDER BY CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, DATAINICIAL";
+  const std::vector<std::string> on_file = RowsOf(file, periods);
+  EXPECT_GT(on_file.size(), RowsOf(dir_ + "/demo.db", periods).size());  // the runs recorded
+  EXPECT_EQ(RowsOf(server, periods), on_file);
 }
 
 TEST_F(Server, ColumnsTakeTheServerTypesAndParametersAreBound) {

@@ -2,7 +2,8 @@
 # A throwaway PostgreSQL cluster for the tests: `cluster.sh start STATE_DIR` creates one in a
 # temporary folder, starts it on a free port and writes its libpq connection string to
 # STATE_DIR/conninfo; `cluster.sh stop STATE_DIR` stops it and removes the folder. Without the
-# server binaries it writes nothing and the tests that need a server are skipped.
+# server binaries it writes nothing, `start` exits 77 (CTest shows it as skipped) and the tests
+# that need a server are skipped.
 # The server refuses to run as root: as root it runs as the `postgres` user (or `nobody`).
 set -euo pipefail
 action=$1
@@ -28,6 +29,7 @@ bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || tr
 if [ -z "$bindir" ] || [ ! -x "$bindir/initdb" ]; then
   echo "PostgreSQL server binaries not installed: the server tests will be skipped"
   rm -f "$state/conninfo"
+  [ "$action" = start ] && exit 77
   exit 0
 fi
 

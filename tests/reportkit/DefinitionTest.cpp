@@ -6,6 +6,8 @@
 
 #include "ReportFixture.h"
 #include "reportkit/DMReport.h"
+#include "reportkit/ParamDefault.h"
+#include "reportkit/Report.h"
 #include "reportkit/ReportDefinition.h"
 #include "rtl/Exception.h"
 
@@ -63,6 +65,8 @@ const Broken kBroken[] = {
      "entre 10 e 1000"},
     {R"({"name": "x", "text": {"columns": 1e300}, "sections": [{"number": 1, "height": 10}]})",
      "fora do intervalo"},
+    {R"({"name": "x", "parameters": [{"name": "pData", "type": "date", "default": "@ontem"}],
+        "sections": [{"number": 1, "height": 10}]})", "data relativa desconhecida \"@ontem\""},
 };
 
 TEST(Definition, BrokenFilesNameTheFileAndTheProblem) {
@@ -76,6 +80,43 @@ TEST(Definition, BrokenFilesNameTheFileAndTheProblem) {
       EXPECT_NE(message.find(b.expected), std::string::npos) << message;
     }
   }
+}
+
+TEST(Definition, RelativeDateDefaultsCountFromTheDayOfTheRun) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> expected;  // on 15/03/2024, 01/01/2025, 31/12/2026
+  };
+  const TDateTime days[] = {EncodeDate(2024, 3, 15) + 0.75, EncodeDate(2025, 1, 1), EncodeDate(2026, 12, 31)};
+  const std::vector<Case> cases = {
+      {"@hoje", {"15/03/2024", "01/01/2025", "31/12/2026"}},
+      {"@inicioMes", {"01/03/2024", "01/01/2025", "01/12/2026"}},
+      {"@fimMes", {"31/03/2024", "31/01/2025", "31/12/2026"}},
+      {"@inicioMesAnterior", {"01/02/2024", "01/12/2024", "01/11/2026"}},
+      {"@fimMesAnterior", {"29/02/2024", "31/12/2024", "30/11/2026"}},
+      {"@inicioAno", {"01/01/2024", "01/01/2025", "01/01/2026"}},
+      {"@fimAno", {"31/12/2024", "31/12/2025", "31/12/2026"}},
+      {"@inicioAnoAnterior", {"01/01/2023", "01/01/2024", "01/01/2025"}},
+      {"@fimAnoAnterior", {"31/12/2023", "31/12/2024", "31/12/2025"}},
+  };
+  for (const Case& c : cases) {
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(RelativeDate(c.name, days[i]), c.expected[i]) << c.name << " " << i;
+  }
+  EXPECT_THROW(RelativeDate("@amanha", days[0]), Exception);
+
+  // Only date parameters resolve; a fixed default stays as written.
+  auto def = ParseReportDefinition(R"({"name": "x", "parameters": [
+      {"name": "pIni", "type": "date", "default": "@inicioAnoAnterior"},
+      {"name": "pFixa", "type": "date", "default": "01/01/2026"},
+      {"name": "pTexto", "default": "@fimAno"}],
+      "sections": [{"number": 1, "height": 10}]})", "x.json");
+  EXPECT_EQ(DefaultValue(def->params[0], days[2]), "01/01/2025");
+  EXPECT_EQ(DefaultValue(def->params[1], days[2]), "01/01/2026");
+  EXPECT_EQ(DefaultValue(def->params[2], days[2]), "@fimAno");
+  // A report starts with the resolved date.
+  TnrwReport report(def);
+  EXPECT_EQ(report.GetParams()->GetValues("pIni"), DefaultValue(def->params[0]));
+  EXPECT_EQ(report.GetParams()->GetValues("pTexto"), "@fimAno");
 }
 
 TEST(Definition, MissingFileAndOddNamesAreRefused) {

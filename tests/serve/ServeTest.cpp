@@ -85,6 +85,15 @@ class Serve : public ::testing::Test {
     ADD_FAILURE() << "state " << JobStateName(state) << " not reached";
     return {};
   }
+  // Waits until every print queued so far has ended on the platform thread and let go of its
+  // job: a print's state reads Done a moment before its task releases the job (and with the
+  // last holder, the job's folder).
+  static void WaitPrintsReleased(PlatformThread& platform) {
+    auto ran = std::make_shared<std::promise<void>>();
+    std::future<void> done = ran->get_future();
+    platform.QueuePrint([ran] { ran->set_value(); });
+    ASSERT_EQ(done.wait_for(30s), std::future_status::ready) << "the platform thread did not reach the marker";
+  }
 
   std::string dir_;
   std::string previous_definitions_;
@@ -206,6 +215,7 @@ TEST_F(Serve, APrintPublishesThePdfAndPreviewsInItsOwnFolderRemovedWithTheScreen
   job.reset();
 
   sessions.Close(s.id, s.token);
+  WaitPrintsReleased(platform);
   EXPECT_FALSE(fs::exists(pdf.parent_path()));
   EXPECT_THROW(sessions.Status(s.id, s.token), ScreenNotFound);
 }
@@ -302,6 +312,7 @@ TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAfterAnHourIdle) {
   EXPECT_NO_THROW(sessions.View(s.id, s.token));
   sessions.Sweep(std::chrono::steady_clock::now() + 61min);
   EXPECT_THROW(sessions.View(s.id, s.token), ScreenNotFound);
+  WaitPrintsReleased(platform);
   EXPECT_FALSE(fs::exists(folder));
   EXPECT_EQ(sessions.OpenCount(), 0);
 }

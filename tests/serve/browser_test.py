@@ -4,6 +4,7 @@
 Usage: browser_test.py STOCKREPORTS WORKDIR
 Exits 77 (skipped) when Chromium, its driver, Selenium or pdftotext is missing.
 """
+import datetime
 import os
 import shutil
 import socket
@@ -96,6 +97,11 @@ def run(driver, base):
     button = driver.find_element(By.ID, "imprimir")
     wait(driver, "the print button", button.is_enabled)
 
+    # The period starts as the previous year, counted from today.
+    year = datetime.date.today().year - 1
+    assert field(driver, "pDataInicial").get_attribute("value") == "01/01/%d" % year
+    assert field(driver, "pDataFinal").get_attribute("value") == "31/12/%d" % year
+
     # A bad date: the error appears by the field as it is left, and the button stays off.
     type_into(driver, "pDataInicial", "32/13/2026")
     button.click()
@@ -108,7 +114,8 @@ def run(driver, base):
 
     # Fixed, it prints; the progress bar moves.
     type_into(driver, "pDataInicial", "01/01/2026")
-    field(driver, "pDataFinal").click()
+    type_into(driver, "pDataFinal", "31/12/2026")
+    field(driver, "pCodigoEmpresa").click()
     wait(driver, "the error to go", lambda: error.text == "" and button.is_enabled())
     button.click()
     bar = driver.find_element(By.ID, "progresso")
@@ -151,6 +158,8 @@ def run(driver, base):
     # The register asks before it updates the book control; "Não" cancels the print.
     driver.get(base + "/relatorio/stockRegister")
     wait(driver, "the register's fields", lambda: driver.find_elements(By.ID, "campo-pAtualizarControleLivro"))
+    type_into(driver, "pCompetInicial", "01/01/2026")
+    type_into(driver, "pCompetFinal", "31/12/2026")
     Select(field(driver, "pAtualizarControleLivro")).select_by_value("1")
     button = driver.find_element(By.ID, "imprimir")
     wait(driver, "the print button", button.is_enabled)
