@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "host/Commands.h"
+#include "host/serve/HostCheck.h"
 #include "host/serve/PlatformThread.h"
+#include "host/serve/GatedServer.h"
 #include "host/serve/ScreenSessions.h"
 #include "host/serve/WebPages.h"
 #include "reportkit/DMReport.h"
@@ -87,16 +89,6 @@ int IntOf(const json& body, const char* key) {
   return it->get<int>();
 }
 
-bool IsLoopback(const std::string& address) {
-  return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
-}
-
-// "host" of a Host header "host:port" ("[::1]:8080" gives "[::1]").
-std::string HostName(const std::string& header) {
-  if (!header.empty() && header[0] == '[') return header.substr(0, header.find(']') + 1);
-  return header.substr(0, header.find(':'));
-}
-
 // The reports that have a screen, for the list page.
 std::vector<ReportEntry> ReportList() {
   std::vector<ReportEntry> list;
@@ -117,16 +109,15 @@ std::vector<ReportEntry> ReportList() {
 struct WebServer::Impl {
   PlatformThread platform;
   ScreenSessions sessions{platform};
-  httplib::Server http;
-  std::string bound_address;
-  int bound_port = 0;
+  GatedServer http;
+  HostCheck hosts;
 
   std::mutex sweep_mutex;
   std::condition_variable sweep_wake;
   bool quitting = false;
   std::thread sweeper;
 
-  Impl();
+  explicit Impl(std::chrono::milliseconds request_time);
   ~Impl();
   bool Allowed(const httplib::Request& req, httplib::Response& res) const;
   void Routes();
@@ -135,9 +126,8 @@ struct WebServer::Impl {
   void WithScreen(const httplib::Request& req, httplib::Response& res, F action);
 };
 
-WebServer::Impl::Impl() {
+WebServer::Impl::Impl(std::chrono::milliseconds request_time) : http(kMaxBody, request_time) {
   http.set_payload_max_length(kMaxBody);
-  http.set_read_timeout(10);
   http.set_default_headers({
       {"Content-Security-Policy",
        "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "
@@ -185,16 +175,9 @@ WebServer::Impl::~Impl() {
 bool WebServer::Impl::Allowed(const httplib::Request& req, httplib::Response& res) const {
   // Another name pointed at this machine (DNS rebinding) must not reach a loopback server.
   const std::string host = req.get_header_value("Host");
-  if (IsLoopback(bound_address)) {
-    const std::string name = HostName(host);
-    const std::string port = host.substr(name.size());
-    const bool ok = (name == "localhost" || name == "[::1]" || name.rfind("127.", 0) == 0) &&
-                    port.size() > 1 && port[0] == ':' && port.substr(1) == std::to_string(bound_port);
-    if (!ok) {
-      SendError(res, 403, "Endereço do servidor não reconhecido: use http://127.0.0.1:" +
-                              std::to_string(bound_port) + "/");
-      return false;
-    }
+  if (!hosts.Allows(host)) {
+    SendError(res, 403, "Endereço do servidor não reconhecido: use " + hosts.Address());
+    return false;
   }
   const std::string origin = req.get_header_value("Origin");
   if (!origin.empty() && origin != "http://" + host) {
@@ -338,23 +321,25 @@ void WebServer::Impl::Routes() {
   });
 }
 
-WebServer::WebServer() : impl_(std::make_unique<Impl>()) {}
+WebServer::WebServer(std::chrono::milliseconds request_time) : impl_(std::make_unique<Impl>(request_time)) {}
 
 WebServer::~WebServer() { Stop(); }
 
-int WebServer::Bind(const std::string& address, int port) {
+int WebServer::Bind(const std::string& address, int port, const std::vector<std::string>& names) {
   const int bound = port == 0 ? impl_->http.bind_to_any_port(address) : (impl_->http.bind_to_port(address, port) ? port : -1);
   if (bound <= 0) {
     throw Exception("Não foi possível escutar em " + address + ":" + std::to_string(port) +
                     " (a porta está em uso ou o endereço não é desta máquina).");
   }
-  impl_->bound_address = address;
-  impl_->bound_port = bound;
+  impl_->hosts = HostCheck(address, bound, names);
   return bound;
 }
 
 void WebServer::Listen() { impl_->http.listen_after_bind(); }
 
-void WebServer::Stop() { impl_->http.stop(); }
+void WebServer::Stop() {
+  impl_->http.stop();
+  impl_->http.StopGate();
+}
 
 }  // namespace stock::serve

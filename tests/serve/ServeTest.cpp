@@ -12,83 +12,12 @@
 #include <regex>
 #include <thread>
 
-#include "basekit/Conexao.h"
-#include "host/serve/ParamScreen.h"
 #include "host/serve/PlatformThread.h"
-#include "host/serve/ScreenSessions.h"
-#include "host/serve/WebServer.h"
-#include "reportkit/DMReport.h"
 #include "rtl/Exception.h"
+#include "serve/ServeFixture.h"
 
 namespace stock::serve {
 namespace {
-
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-const char* const kProbe = R"({"name": "probeScreen", "title": "Tela de teste", "plugin": "probeScreen",
-  "description": "Imprime linhas numeradas.",
-  "parameters": [
-    {"name": "pCodigo", "label": "Código", "default": "7"},
-    {"name": "pEco", "label": "Eco", "default": ""},
-    {"name": "pDataInicial", "type": "date", "label": "Data inicial", "default": "01/01/2026"},
-    {"name": "pValor", "type": "float", "label": "Valor", "default": ""},
-    {"name": "pLinhas", "type": "integer", "label": "Linhas", "default": "3"},
-    {"name": "pEspera", "type": "integer", "label": "Espera", "default": "0"},
-    {"name": "pPerguntar", "type": "integer", "label": "Perguntar", "default": "0"},
-    {"name": "pErro", "label": "Erro", "default": ""},
-    {"name": "pLinha", "input": false}
-  ],
-  "sections": [
-    {"number": 1, "height": 40, "labels": [{"name": "Pagina", "text": "Página @PageNo"}]},
-    {"number": 8, "height": 900, "labels": [{"name": "Linha", "param": "pLinha"}]}
-  ]})";
-
-class Serve : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/servetest-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    fs::create_directory(dir_ + "/definitions");
-    std::ofstream(dir_ + "/definitions/probeScreen.json") << kProbe;
-    std::ofstream(dir_ + "/definitions/soLayout.json")
-        << R"({"name": "soLayout", "title": "Só layout", "sections": [{"number": 1, "height": 10, "labels": []}]})";
-    previous_definitions_ = DefinitionDirectory();
-    SetDefinitionDirectory(dir_ + "/definitions");
-    SetConexaoPadrao(std::make_unique<TnConexao>(dir_ + "/teste.db", TnModoAbertura::Criar));
-  }
-  void TearDown() override {
-    SetConexaoPadrao(nullptr);
-    SetDefinitionDirectory(previous_definitions_);
-    fs::remove_all(dir_);
-  }
-
-  // Waits until the screen's print has ended and returns how.
-  static PrintView WaitEnd(ScreenSessions& sessions, const ScreenSessions::Opened& s) {
-    for (int i = 0; i < 2000; ++i) {
-      PrintView v = sessions.Status(s.id, s.token);
-      if (v.exists && v.job.state != JobState::Waiting && v.job.state != JobState::Running &&
-          v.job.state != JobState::Asking) {
-        return v;
-      }
-      std::this_thread::sleep_for(5ms);
-    }
-    ADD_FAILURE() << "the print did not end";
-    return {};
-  }
-  static PrintView WaitState(ScreenSessions& sessions, const ScreenSessions::Opened& s, JobState state) {
-    for (int i = 0; i < 2000; ++i) {
-      PrintView v = sessions.Status(s.id, s.token);
-      if (v.exists && v.job.state == state) return v;
-      std::this_thread::sleep_for(5ms);
-    }
-    ADD_FAILURE() << "state " << JobStateName(state) << " not reached";
-    return {};
-  }
-
-  std::string dir_;
-  std::string previous_definitions_;
-};
 
 std::string ValueOf(const ScreenView& view, const std::string& name) {
   for (const ScreenField& f : view.fields) {
@@ -305,39 +234,6 @@ TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAfterAnHourIdle) {
   EXPECT_FALSE(fs::exists(folder));
   EXPECT_EQ(sessions.OpenCount(), 0);
 }
-
-// The web server, through HTTP.
-class Web : public Serve {
- protected:
-  void SetUp() override {
-    Serve::SetUp();
-    server_ = std::make_unique<WebServer>();
-    port_ = server_->Bind("127.0.0.1", 0);
-    thread_ = std::thread([this] { server_->Listen(); });
-    client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
-    for (int i = 0; i < 200 && !client_->Get("/app.css"); ++i) std::this_thread::sleep_for(10ms);
-  }
-  void TearDown() override {
-    server_->Stop();
-    thread_.join();
-    server_.reset();
-    Serve::TearDown();
-  }
-  // Opens the screen's page and returns (id, token) read from it.
-  std::pair<std::string, std::string> OpenPage() {
-    auto res = client_->Get("/relatorio/probeScreen");
-    EXPECT_EQ(res->status, 200);
-    std::smatch m;
-    const std::regex ids(R"re(name="tela" content="([0-9a-f]+)".*name="token" content="([0-9a-f]+)")re");
-    EXPECT_TRUE(std::regex_search(res->body, m, ids));
-    return {m[1], m[2]};
-  }
-
-  std::unique_ptr<WebServer> server_;
-  int port_ = 0;
-  std::thread thread_;
-  std::unique_ptr<httplib::Client> client_;
-};
 
 TEST_F(Web, ListsReportsAndRefusesRequestsFromElsewhere) {
   auto list = client_->Get("/");

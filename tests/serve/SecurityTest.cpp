@@ -1,0 +1,144 @@
+// The web server against a hostile page or client: names pointed at this machine, bodies
+// sent in chunks, slow clients, heads without end.
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "host/serve/HostCheck.h"
+#include "host/serve/RequestGate.h"
+#include "serve/ServeFixture.h"
+
+namespace stock::serve {
+namespace {
+
+TEST(HostCheck, AcceptsOnlyLoopbackLiteralsTheBoundAddressAndTheOperatorsNames) {
+  const HostCheck loopback("127.0.0.1", 8080, {});
+  struct Case {
+    const char* host;
+    bool ok;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"127.0.0.1:8080", true},
+                                                   {"localhost:8080", true},
+                                                   {"LocalHost:8080", true},
+                                                   {"[::1]:8080", true},
+                                                   {"127.9.8.7:8080", true},
+                                                   {"127.attacker.example:8080", false},
+                                                   {"127.0.0.1.attacker.example:8080", false},
+                                                   {"127.1:8080", false},
+                                                   {"127.0.0.1:8081", false},
+                                                   {"127.0.0.1", false},
+                                                   {"127.0.0.1:", false},
+                                                   {"[::1", false},
+                                                   {"", false},
+                                                   {"estoque.local:8080", false}}) {
+    EXPECT_EQ(loopback.Allows(c.host), c.ok) << c.host;
+  }
+  const HostCheck lan("192.168.0.10", 8080, {"Estoque.local", "::2"});
+  EXPECT_TRUE(lan.Allows("estoque.local:8080"));
+  EXPECT_TRUE(lan.Allows("192.168.0.10:8080"));
+  EXPECT_TRUE(lan.Allows("[::2]:8080"));
+  EXPECT_FALSE(lan.Allows("outro.local:8080"));
+  EXPECT_FALSE(lan.Allows("estoque.local.attacker.example:8080"));
+  EXPECT_EQ(lan.Address(), "http://192.168.0.10:8080/");
+  EXPECT_FALSE(HostCheck("0.0.0.0", 8080, {}).Allows("0.0.0.0:8080"));
+  EXPECT_TRUE(IsLoopbackName("127.255.0.1"));
+  EXPECT_FALSE(IsLoopbackName("128.0.0.1"));
+}
+
+// A raw connection, for what no well-behaved client sends.
+class Raw {
+ public:
+  explicit Raw(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  }
+  ~Raw() { close(fd_); }
+  bool Connected() const { return connected_; }
+  bool Send(const std::string& data) { return send(fd_, data.data(), data.size(), MSG_NOSIGNAL) == ssize_t(data.size()); }
+  // What the server sends until it closes or `wait` passes.
+  std::string Receive(std::chrono::milliseconds wait) {
+    std::string out;
+    const auto end = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      pollfd fd{fd_, POLLIN, 0};
+      if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0) return out;
+      char buffer[4096];
+      const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) return out;
+      out.append(buffer, static_cast<size_t>(n));
+    }
+  }
+
+ private:
+  int fd_;
+  bool connected_ = false;
+};
+
+class Hostile : public Web {
+ protected:
+  std::string Host() const { return "Host: 127.0.0.1:" + std::to_string(port_) + "\r\n"; }
+};
+
+TEST_F(Hostile, ANamePointedAtThisMachineIsRefused) {
+  const std::string port = std::to_string(port_);
+  EXPECT_EQ(client_->Get("/", {{"Host", "127.attacker.example:" + port}})->status, 403);
+  EXPECT_EQ(client_->Get("/app.js", {{"Host", "127.0.0.1.nip.example:" + port}})->status, 403);
+  EXPECT_EQ(client_->Get("/", {{"Host", "localhost:" + port}})->status, 200);
+}
+
+TEST_F(Hostile, ChunkedBodiesAndEndlessHeadsAreRefusedBeforeRouting) {
+  Raw chunked(port_);
+  ASSERT_TRUE(chunked.Connected());
+  chunked.Send("POST /desconhecido HTTP/1.1\r\n" + Host() + "Transfer-Encoding: chunked\r\n\r\n");
+  chunked.Send("4000\r\n" + std::string(0x4000, 'x') + "\r\n");
+  const std::string refused = chunked.Receive(2s);
+  EXPECT_EQ(refused.rfind("HTTP/1.1 411", 0), 0u) << refused.substr(0, 80);
+
+  Raw announced(port_);
+  announced.Send("POST /desconhecido HTTP/1.1\r\n" + Host() + "Content-Length: 268435456\r\n\r\nxx");
+  EXPECT_EQ(announced.Receive(2s).rfind("HTTP/1.1 413", 0), 0u);
+
+  Raw endless(port_);
+  endless.Send("GET /" + std::string(RequestGate::kMaxHead + 10, 'a'));
+  EXPECT_EQ(endless.Receive(2s).rfind("HTTP/1.1 431", 0), 0u);
+}
+
+TEST_F(Hostile, SlowClientsHoldNoWorkerAndAreDroppedWhenTheirTimeIsUp) {
+  // The fixture's server gives a request 10 s; this one 600 ms.
+  server_->Stop();
+  thread_.join();
+  server_ = std::make_unique<WebServer>(600ms);
+  port_ = server_->Bind("127.0.0.1", 0);
+  thread_ = std::thread([this] { server_->Listen(); });
+  client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
+  for (int i = 0; i < 200 && !client_->Get("/app.css"); ++i) std::this_thread::sleep_for(10ms);
+
+  std::vector<std::unique_ptr<Raw>> slow;
+  for (int i = 0; i < 64; ++i) {
+    slow.push_back(std::make_unique<Raw>(port_));
+    slow.back()->Send("GET / HTTP/1.1\r\n" + Host());
+  }
+  client_->set_read_timeout(2s);
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 5; ++i) {
+    auto res = client_->Get("/app.css");
+    ASSERT_TRUE(res) << "a normal request was not answered while slow clients hang";
+    EXPECT_EQ(res->status, 200);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  // One more header line now and then does not keep a connection: the whole request has a time.
+  for (int i = 0; i < 3; ++i) {
+    std::this_thread::sleep_for(250ms);
+    slow[0]->Send("X-Mais: " + std::to_string(i) + "\r\n");
+  }
+  EXPECT_EQ(slow[0]->Receive(1s).rfind("HTTP/1.1 408", 0), 0u);
+}
+
+}  // namespace
+}  // namespace stock::serve
