@@ -67,10 +67,25 @@ int ScreenSessions::OpenCount() const {
 
 ScreenSessions::Opened ScreenSessions::Open(const std::string& report) {
   Sweep(std::chrono::steady_clock::now());
-  if (OpenCount() >= kMaxScreens) {
-    throw Exception("Há telas de parâmetros demais abertas (" + std::to_string(kMaxScreens) +
-                    "); feche algumas e tente de novo.");
+  std::shared_ptr<Screen> replaced;
+  {
+    std::lock_guard lock(mutex_);
+    if (screens_.size() >= static_cast<size_t>(kMaxScreens)) {
+      auto oldest = screens_.end();
+      for (auto it = screens_.begin(); it != screens_.end(); ++it) {
+        const Screen& s = *it->second;
+        if (s.job && !s.job->Ended()) continue;
+        if (oldest == screens_.end() || s.last_seen < oldest->second->last_seen) oldest = it;
+      }
+      if (oldest == screens_.end()) {
+        throw Exception("Todas as " + std::to_string(kMaxScreens) +
+                        " telas de parâmetros abertas estão imprimindo; tente de novo quando uma terminar.");
+      }
+      replaced = oldest->second;
+      screens_.erase(oldest);
+    }
   }
+  if (replaced) Discard(replaced);
   auto screen = std::make_shared<Screen>();
   screen->id = RandomToken();
   screen->token = RandomToken();
@@ -216,7 +231,7 @@ void ScreenSessions::Sweep(std::chrono::steady_clock::time_point now) {
         it = screens_.erase(it);
         continue;
       }
-      if (s.job && s.job->Ended() && now - s.job->EndedAt() >= kIdleLimit) s.job.reset();
+      if (s.job && s.job->Ended() && now - s.job->EndedAt() >= kFilesLimit) s.job.reset();
       ++it;
     }
   }

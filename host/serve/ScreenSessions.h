@@ -3,8 +3,11 @@
 // report instance (on the platform thread) and its latest print. Safe to call from any web
 // request thread.
 //
-// A screen is closed when its page says so, or after an hour without a request; a print's
-// files go when its screen closes, when the screen prints again, or an hour after it ended.
+// A screen is opened by its page and kept by the page's requests (it calls at least every
+// few seconds while open): it is closed when its page says so, or after kIdleLimit without
+// a request (a browser that quit). When kMaxScreens are open, a new screen replaces the one
+// idle longest that has no print running or waiting. A print's files go when its screen
+// closes, when the screen prints again, or kFilesLimit after it ended.
 
 #include <chrono>
 #include <cstdint>
@@ -51,7 +54,8 @@ struct PrintView {
 class ScreenSessions {
  public:
   static constexpr int kMaxScreens = 32;
-  static constexpr std::chrono::minutes kIdleLimit{60};
+  static constexpr std::chrono::seconds kIdleLimit{60};
+  static constexpr std::chrono::minutes kFilesLimit{60};
 
   // REQUIRES: platform outlives this object.
   explicit ScreenSessions(PlatformThread& platform);
@@ -61,8 +65,9 @@ class ScreenSessions {
   struct Opened {
     std::string id, token;
   };
-  // Opens the parameter screen of `report`. Raises Exception for an unknown report, or when
-  // too many screens are open.
+  // Opens the parameter screen of `report`, replacing the screen idle longest when
+  // kMaxScreens are open. Raises Exception for an unknown report, or when every open screen
+  // has a print running or waiting.
   Opened Open(const std::string& report);
 
   // The operations below raise ScreenNotFound / ScreenForbidden for a bad id or token, and
@@ -83,7 +88,7 @@ class ScreenSessions {
   std::shared_ptr<PrintJob> Job(const std::string& id, const std::string& token);
   void Close(const std::string& id, const std::string& token);
 
-  // Closes screens idle for kIdleLimit and drops prints ended that long ago, as of `now`.
+  // Closes screens idle for kIdleLimit and drops prints ended kFilesLimit ago, as of `now`.
   void Sweep(std::chrono::steady_clock::time_point now);
 
   int OpenCount() const;

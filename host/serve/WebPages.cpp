@@ -44,9 +44,10 @@ std::string ListPage(const std::vector<ReportEntry>& reports) {
   return Page("Relatórios do inventário", body);
 }
 
-std::string ScreenPage(const ReportEntry& report, const std::string& id, const std::string& token) {
-  const std::string meta = "<meta name=\"tela\" content=\"" + EscapeHtml(id) + "\"><meta name=\"token\" content=\"" +
-                           EscapeHtml(token) + "\"><script src=\"/app.js\" defer></script>";
+std::string ScreenPage(const ReportEntry& report, const std::string& token) {
+  const std::string meta = "<meta name=\"relatorio\" content=\"" + EscapeHtml(report.name) +
+                           "\"><meta name=\"token\" content=\"" + EscapeHtml(token) +
+                           "\"><script src=\"/app.js\" defer></script>";
   std::string body =
       "<header><a href=\"/\" class=\"voltar\">&larr; Relatórios</a><h1>" + EscapeHtml(report.title) +
       "</h1><p>" + EscapeHtml(report.description) + "</p></header><main>"

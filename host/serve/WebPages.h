@@ -13,8 +13,9 @@ struct ReportEntry {
 
 // The list of reports, each linking to its screen.
 std::string ListPage(const std::vector<ReportEntry>& reports);
-// The parameter screen of `report`, carrying its screen id and token for the script.
-std::string ScreenPage(const ReportEntry& report, const std::string& id, const std::string& token);
+// The parameter screen of `report`, carrying the server's page token, with which the
+// script opens the screen.
+std::string ScreenPage(const ReportEntry& report, const std::string& token);
 // A page with a heading and a message (an unknown report, too many screens ...).
 std::string MessagePage(const std::string& heading, const std::string& text);
 

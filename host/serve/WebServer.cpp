@@ -111,6 +111,8 @@ struct WebServer::Impl {
   ScreenSessions sessions{platform};
   GatedServer http;
   HostCheck hosts;
+  // Carried by the server's own pages; opening a screen takes it, so no other site can.
+  const std::string site_token = RandomToken();
 
   std::mutex sweep_mutex;
   std::condition_variable sweep_wake;
@@ -141,12 +143,16 @@ WebServer::Impl::Impl(std::chrono::milliseconds request_time) : http(kMaxBody, r
     return Allowed(req, res) ? httplib::Server::HandlerResponse::Unhandled
                              : httplib::Server::HandlerResponse::Handled;
   });
-  http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+  http.set_error_handler([](const httplib::Request& req, httplib::Response& res) {
     if (!res.body.empty()) return;
     if (res.status == 413) {
       SendError(res, 413, "Requisição grande demais.");
-    } else if (res.status == 404) {
+    } else if (res.status == 404 && req.path.rfind("/api/", 0) == 0) {
       SendError(res, 404, "Endereço não encontrado.");
+    } else if (res.status == 404) {
+      res.set_content(MessagePage("Página não encontrada",
+                                  "Este endereço não existe neste servidor. Escolha um relatório na lista."),
+                      "text/html; charset=utf-8");
     }
   });
   http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
@@ -155,7 +161,7 @@ WebServer::Impl::Impl(std::chrono::milliseconds request_time) : http(kMaxBody, r
   Routes();
   sweeper = std::thread([this] {
     std::unique_lock lock(sweep_mutex);
-    while (!sweep_wake.wait_for(lock, std::chrono::minutes(1), [this] { return quitting; })) {
+    while (!sweep_wake.wait_for(lock, std::chrono::seconds(10), [this] { return quitting; })) {
       lock.unlock();
       sessions.Sweep(std::chrono::steady_clock::now());
       lock.lock();
@@ -230,12 +236,24 @@ void WebServer::Impl::Routes() {
                       "text/html; charset=utf-8");
       return;
     }
+    res.set_content(ScreenPage(*it, site_token), "text/html; charset=utf-8");
+  });
+  // The page opens its screen.
+  http.Post("/api/tela", [this](const httplib::Request& req, httplib::Response& res) {
     try {
+      const std::string token = req.get_header_value("X-Token");
+      if (token.size() != site_token.size() || token != site_token) {
+        return SendError(res, 403, "Token da página inválido: recarregue a página.");
+      }
+      const std::string report = TextOf(Body(req), "relatorio");
+      std::vector<ReportEntry> list = ReportList();
+      if (std::none_of(list.begin(), list.end(), [&](const ReportEntry& e) { return e.name == report; })) {
+        return SendError(res, 404, "Não há relatório chamado '" + report + "'.");
+      }
       const ScreenSessions::Opened opened = sessions.Open(report);
-      res.set_content(ScreenPage(*it, opened.id, opened.token), "text/html; charset=utf-8");
+      SendJson(res, {{"tela", opened.id}, {"token", opened.token}});
     } catch (const std::exception& e) {
-      res.status = 503;
-      res.set_content(MessagePage("Não foi possível abrir o relatório", e.what()), "text/html; charset=utf-8");
+      SendError(res, 503, e.what());
     }
   });
 
@@ -243,6 +261,14 @@ void WebServer::Impl::Routes() {
   http.Get(screen, [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
       SendJson(res, ToJson(sessions.View(id, token)));
+    });
+  });
+  // The page calls every few seconds while it is open: a screen not called for a minute is
+  // closed.
+  http.Post(screen + "/presenca", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      sessions.Job(id, token);
+      SendJson(res, {{"aberta", true}});
     });
   });
   http.Post(screen + "/evento", [this](const httplib::Request& req, httplib::Response& res) {

@@ -140,5 +140,48 @@ TEST_F(Hostile, SlowClientsHoldNoWorkerAndAreDroppedWhenTheirTimeIsUp) {
   EXPECT_EQ(slow[0]->Receive(1s).rfind("HTTP/1.1 408", 0), 0u);
 }
 
+TEST_F(Hostile, ScreensOpenOnlyFromThePageAndANewOneReplacesTheOldestIdle) {
+  // Fetching a screen's address opens nothing; opening takes the token of the server's pages.
+  for (int i = 0; i < ScreenSessions::kMaxScreens + 5; ++i) {
+    EXPECT_EQ(client_->Get("/relatorio/probeScreen")->status, 200);
+    EXPECT_EQ(client_->Head("/relatorio/probeScreen")->status, 200);
+  }
+  const std::string open = R"({"relatorio": "probeScreen"})";
+  EXPECT_EQ(client_->Post("/api/tela", open, "application/json")->status, 403);
+  EXPECT_EQ(client_->Post("/api/tela", {{"X-Token", std::string(32, '0')}}, open, "application/json")->status, 403);
+  EXPECT_EQ(client_->Post("/api/tela", {{"X-Token", PageToken()}}, R"({"relatorio": "../x"})", "application/json")
+                ->status,
+            404);
+
+  // Slots full: the screen idle longest goes for a new one, unless it is printing.
+  std::vector<std::pair<std::string, std::string>> screens;
+  for (int i = 0; i < ScreenSessions::kMaxScreens; ++i) {
+    screens.push_back(OpenPage());
+    std::this_thread::sleep_for(2ms);
+  }
+  auto call = [&](const std::pair<std::string, std::string>& s) {
+    return client_->Post("/api/tela/" + s.first + "/presenca", {{"X-Token", s.second}}, "", "application/json")->status;
+  };
+  const std::string slow = R"({"tipo": "alterar", "campo": "pEspera", "valor": "2000"})";
+  client_->Post("/api/tela/" + screens[0].first + "/evento", {{"X-Token", screens[0].second}}, slow, "application/json");
+  ASSERT_EQ(client_->Post("/api/tela/" + screens[0].first + "/imprimir", {{"X-Token", screens[0].second}}, "",
+                          "application/json")->status, 200);
+  EXPECT_EQ(call(screens[2]), 200);  // seen again: no longer the idle longest
+  const auto newest = OpenPage();
+  EXPECT_EQ(call(newest), 200);
+  EXPECT_EQ(call(screens[0]), 200);  // printing
+  EXPECT_EQ(call(screens[1]), 404);  // replaced
+  EXPECT_EQ(call(screens[2]), 200);
+  client_->Post("/api/tela/" + screens[0].first + "/parar", {{"X-Token", screens[0].second}}, "", "application/json");
+}
+
+TEST_F(Hostile, UnknownAddressesGetAPage) {
+  auto page = client_->Get("/nada/aqui");
+  EXPECT_EQ(page->status, 404);
+  EXPECT_NE(page->get_header_value("Content-Type").find("text/html"), std::string::npos);
+  EXPECT_NE(page->body.find("Página não encontrada"), std::string::npos);
+  EXPECT_NE(client_->Get("/api/nada")->get_header_value("Content-Type").find("json"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace stock::serve

@@ -102,13 +102,21 @@ class Web : public Serve {
     server_.reset();
     Serve::TearDown();
   }
-  // Opens the screen's page and returns (id, token) read from it.
-  std::pair<std::string, std::string> OpenPage() {
+  // The server's page token, read from a report's page.
+  std::string PageToken() {
     auto res = client_->Get("/relatorio/probeScreen");
     EXPECT_EQ(res->status, 200);
     std::smatch m;
-    const std::regex ids(R"re(name="tela" content="([0-9a-f]+)".*name="token" content="([0-9a-f]+)")re");
-    EXPECT_TRUE(std::regex_search(res->body, m, ids));
+    EXPECT_TRUE(std::regex_search(res->body, m, std::regex(R"re(name="token" content="([0-9a-f]+)")re")));
+    return m[1];
+  }
+  // Opens a screen as its page does and returns its (id, token).
+  std::pair<std::string, std::string> OpenPage() {
+    auto res = client_->Post("/api/tela", {{"X-Token", PageToken()}}, R"({"relatorio": "probeScreen"})",
+                             "application/json");
+    EXPECT_EQ(res->status, 200) << res->body;
+    std::smatch m;
+    EXPECT_TRUE(std::regex_search(res->body, m, std::regex(R"re("tela":"([0-9a-f]+)","token":"([0-9a-f]+)")re")));
     return {m[1], m[2]};
   }
 

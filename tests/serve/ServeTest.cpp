@@ -216,7 +216,7 @@ TEST_F(Serve, APrintErrorNamingAFieldIsShownByItAndBlocksPrintingUntilItChanges)
   EXPECT_EQ(WaitEnd(sessions, s).job.state, JobState::Done);
 }
 
-TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAfterAnHourIdle) {
+TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAMinuteAfterTheirPageStoppedCalling) {
   PlatformThread platform;
   ScreenSessions sessions(platform);
   const auto s = sessions.Open("probeScreen");
@@ -227,9 +227,9 @@ TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAfterAnHourIdle) {
   WaitEnd(sessions, s);
   const fs::path folder = sessions.Job(s.id, s.token)->Pdf()->parent_path();
 
-  sessions.Sweep(std::chrono::steady_clock::now() + 30min);
+  sessions.Sweep(std::chrono::steady_clock::now() + 30s);
   EXPECT_NO_THROW(sessions.View(s.id, s.token));
-  sessions.Sweep(std::chrono::steady_clock::now() + 61min);
+  sessions.Sweep(std::chrono::steady_clock::now() + 61s);
   EXPECT_THROW(sessions.View(s.id, s.token), ScreenNotFound);
   EXPECT_FALSE(fs::exists(folder));
   EXPECT_EQ(sessions.OpenCount(), 0);

@@ -3,10 +3,11 @@
 'use strict';
 (function () {
   const meta = (name) => { const m = document.querySelector('meta[name="' + name + '"]'); return m ? m.content : null; };
-  const id = meta('tela');
-  const token = meta('token');
-  if (!id) return;
-  const base = '/api/tela/' + id;
+  const report = meta('relatorio');
+  const pageToken = meta('token');
+  if (!report) return;
+  let token = '';
+  let base = '';
   const $ = (name) => document.getElementById(name);
   const HINTS = {
     data: 'dd/mm/aaaa',
@@ -260,12 +261,24 @@
 
   // The screen and its files go when the page does.
   window.addEventListener('pagehide', () => {
-    if (!gone) navigator.sendBeacon(base + '/fechar', token);
+    if (!gone && base) navigator.sendBeacon(base + '/fechar', token);
     gone = true;
   });
   window.addEventListener('pageshow', (e) => { if (e.persisted) location.reload(); });
-  // An open page keeps its screen alive.
-  setInterval(() => { if (!gone) request('GET', '').then(apply, failed); }, 5 * 60 * 1000);
+  // An open page keeps its screen: one left without a call for a minute is closed.
+  setInterval(() => { if (!gone && base) request('POST', '/presenca').catch(failed); }, 15 * 1000);
 
-  request('GET', '').then((v) => { build(v); apply(v); }, failed);
+  // The screen is opened by the page, with the page's token.
+  fetch('/api/tela', {
+    method: 'POST',
+    headers: { 'X-Token': pageToken, 'Content-Type': 'application/json' },
+    body: JSON.stringify({ relatorio: report }),
+    cache: 'no-store'
+  }).then(async (r) => {
+    const data = await r.json().catch(() => ({}));
+    if (!r.ok) { const e = new Error(data.erro || ('Erro ' + r.status + ' do servidor.')); throw e; }
+    token = data.token;
+    base = '/api/tela/' + data.tela;
+    return request('GET', '');
+  }).then((v) => { build(v); apply(v); }, (e) => { gone = true; failed(e); });
 })();
