@@ -78,6 +78,8 @@ GatedServer::GatedServer(size_t max_body, std::chrono::milliseconds request_time
 
 GatedServer::~GatedServer() { gate_.Stop(); }
 
+void GatedServer::WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+
 bool GatedServer::process_and_close_socket(socket_t socket) {
   gate_.Add(socket);
   return true;

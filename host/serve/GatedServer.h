@@ -17,6 +17,9 @@ class GatedServer : public httplib::Server {
 
   GatedServer(size_t max_body, std::chrono::milliseconds request_time);
   ~GatedServer() override;
+  // Lets connections arriving together wait to be accepted (cpp-httplib listens with a
+  // backlog of 5: a sixth arriving at once waits a second for its retry). REQUIRES: bound.
+  void WidenBacklog();
   // Drops the connections not yet served and waits for the requests being served.
   void StopGate() { gate_.Stop(); }
 

@@ -57,9 +57,21 @@ json ToJson(const PrintView& view) {
   return out;
 }
 
-void SendJson(httplib::Response& res, const json& body, int status = 200) {
+// Texts from the database may not be valid UTF-8 (a name stored in Latin-1): they are sent
+// with the bad bytes replaced, and the reply says so.
+void SendJson(httplib::Response& res, json body, int status = 200) {
   res.status = status;
-  res.set_content(body.dump(), "application/json; charset=utf-8");
+  std::string text;
+  try {
+    text = body.dump();
+  } catch (const json::type_error&) {
+    if (body.is_object()) {
+      body["textoInvalido"] = "Um texto vindo do banco de dados não está em UTF-8 válido; os caracteres "
+                              "que não puderam ser lidos aparecem como \uFFFD.";
+    }
+    text = body.dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+  res.set_content(text, "application/json; charset=utf-8");
 }
 
 void SendError(httplib::Response& res, int status, const std::string& text) {
@@ -357,6 +369,7 @@ int WebServer::Bind(const std::string& address, int port, const std::vector<std:
     throw Exception("Não foi possível escutar em " + address + ":" + std::to_string(port) +
                     " (a porta está em uso ou o endereço não é desta máquina).");
   }
+  impl_->http.WidenBacklog();
   impl_->hosts = HostCheck(address, bound, names);
   return bound;
 }

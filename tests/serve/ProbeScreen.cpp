@@ -3,7 +3,8 @@
 //   DoParamExit    refuses pCodigo "0" with "Código zero não é aceito."
 //   ImprimirInterno  with pPerguntar=1 asks "Confirma a impressão?" (Sim/Não) and ends with
 //                  the message "Impressão cancelada." on Não; with pErro set raises
-//                  "Data inicial inválida: '<pErro>'."; then prints pLinhas lines, one per
+//                  "Data inicial inválida: '<pErro>'."; with pLatin1=1 ends with a message
+//                  holding a name in Latin-1 ("José" with byte E9), as a database may; then prints pLinhas lines, one per
 //                  progress step, waiting pEspera milliseconds after each.
 
 #include <chrono>
@@ -37,6 +38,7 @@ class TProbeScreen : public TnrwBaseDll {
       Report()->MsgMensagem(0, "Impressão cancelada.");
       return;
     }
+    if (RepParam("pLatin1") == "1") Report()->MsgMensagem(0, "Empresa Jos\xe9 Ltda.");
     if (!RepParam("pErro").empty()) throw Exception("Data inicial inválida: '" + RepParam("pErro") + "'.");
     const int linhas = StrToIntDef(RepParam("pLinhas"), 1);
     const int espera = StrToIntDef(RepParam("pEspera"), 0);

@@ -162,7 +162,7 @@ TEST_F(Hostile, ScreensOpenOnlyFromThePageAndANewOneReplacesTheOldestIdle) {
   auto call = [&](const std::pair<std::string, std::string>& s) {
     return client_->Post("/api/tela/" + s.first + "/presenca", {{"X-Token", s.second}}, "", "application/json")->status;
   };
-  const std::string slow = R"({"tipo": "alterar", "campo": "pEspera", "valor": "2000"})";
+  const std::string slow = R"({"tipo": "alterar", "campo": "pEspera", "valor": "200"})";
   client_->Post("/api/tela/" + screens[0].first + "/evento", {{"X-Token", screens[0].second}}, slow, "application/json");
   ASSERT_EQ(client_->Post("/api/tela/" + screens[0].first + "/imprimir", {{"X-Token", screens[0].second}}, "",
                           "application/json")->status, 200);
@@ -173,6 +173,35 @@ TEST_F(Hostile, ScreensOpenOnlyFromThePageAndANewOneReplacesTheOldestIdle) {
   EXPECT_EQ(call(screens[1]), 404);  // replaced
   EXPECT_EQ(call(screens[2]), 200);
   client_->Post("/api/tela/" + screens[0].first + "/parar", {{"X-Token", screens[0].second}}, "", "application/json");
+}
+
+// Waits for the screen's print to end; returns the last status reply.
+std::string WaitEnded(httplib::Client& client, const std::pair<std::string, std::string>& s) {
+  std::string body;
+  for (int i = 0; i < 2000; ++i) {
+    auto res = client.Get("/api/tela/" + s.first + "/impressao", {{"X-Token", s.second}});
+    if (!res || res->status != 200) return res ? res->body : "no answer";
+    body = res->body;
+    if (body.find("\"fila\"") == std::string::npos && body.find("\"imprimindo\"") == std::string::npos &&
+        body.find("\"pergunta\"") == std::string::npos) {
+      return body;
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+  return body;
+}
+
+TEST_F(Hostile, DatabaseTextThatIsNotUtf8IsSentReplacedAndSaidSo) {
+  const auto s = OpenPage();
+  const std::string api = "/api/tela/" + s.first;
+  client_->Post(api + "/evento", {{"X-Token", s.second}}, R"({"tipo": "alterar", "campo": "pLatin1", "valor": "1"})",
+                "application/json");
+  ASSERT_EQ(client_->Post(api + "/imprimir", {{"X-Token", s.second}}, "", "application/json")->status, 200);
+  const std::string status = WaitEnded(*client_, s);
+  EXPECT_NE(status.find("\"concluido\""), std::string::npos) << status;
+  EXPECT_NE(status.find("Empresa Jos\xEF\xBF\xBD Ltda."), std::string::npos) << status;
+  EXPECT_NE(status.find("\"textoInvalido\""), std::string::npos);
+  EXPECT_EQ(client_->Get(api + "/pdf?t=" + s.second)->status, 200);
 }
 
 TEST_F(Hostile, UnknownAddressesGetAPage) {

@@ -32,6 +32,7 @@ const char* const kProbe = R"({"name": "probeScreen", "title": "Tela de teste", 
     {"name": "pEspera", "type": "integer", "label": "Espera", "default": "0"},
     {"name": "pPerguntar", "type": "integer", "label": "Perguntar", "default": "0"},
     {"name": "pErro", "label": "Erro", "default": ""},
+    {"name": "pLatin1", "type": "integer", "label": "Latin-1", "default": "0"},
     {"name": "pLinha", "input": false}
   ],
   "sections": [

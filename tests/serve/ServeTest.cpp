@@ -69,7 +69,7 @@ TEST_F(Serve, ScreenSendsEventsToTheReportAndKeepsItsErrorsByTheField) {
   ParamScreen screen("probeScreen");
   EXPECT_EQ(screen.Title(), "Tela de teste");
   const std::vector<ScreenField> fields = screen.Fields();
-  ASSERT_EQ(fields.size(), 8u);  // pLinha is hidden
+  ASSERT_EQ(fields.size(), 9u);  // pLinha is hidden
   EXPECT_EQ(fields[0].name, "pCodigo");
   EXPECT_EQ(fields[0].value, "7");
   EXPECT_EQ(fields[2].type, TnParamType::Date);
