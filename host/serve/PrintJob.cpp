@@ -28,8 +28,8 @@ const char* JobStateName(JobState state) {
   return "erro";
 }
 
-PrintJob::PrintJob(std::string report, Values values)
-    : report_(std::move(report)), values_(std::move(values)) {}
+PrintJob::PrintJob(std::string report, Values values, std::chrono::milliseconds answer_limit)
+    : report_(std::move(report)), values_(std::move(values)), answer_limit_(answer_limit) {}
 
 PrintJob::~PrintJob() = default;
 
@@ -58,7 +58,7 @@ void PrintJob::Run(PlatformThread* between_rows) {
     std::lock_guard lock(mutex_);
     view_.messages = outcome.messages;
     view_.pages = outcome.pages;
-    if (outcome.stopped || (stop_ && outcome.pages == 0)) {
+    if (outcome.stopped || (stop_ && (outcome.pages == 0 || !view_.abandoned.empty()))) {
       End(JobState::Stopped);
     } else if (outcome.pages == 0) {
       End(JobState::Empty);
@@ -108,7 +108,17 @@ int PrintJob::OnDialog(const DialogRequest& request) {
     view_.state = JobState::Asking;
     answer_.reset();
     // While the question waits, the other screens' events still get their answers.
+    const auto give_up = std::chrono::steady_clock::now() + answer_limit_;
     while (!answer_ && !stop_) {
+      if (std::chrono::steady_clock::now() >= give_up) {
+        stop_ = true;
+        const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(answer_limit_).count();
+        view_.abandoned = "A pergunta ficou sem resposta por " +
+                          (minutes >= 1 ? std::to_string(minutes) + " minuto" + (minutes > 1 ? "s" : "")
+                                        : std::string("tempo demais")) +
+                          ": a impressão foi cancelada para não segurar as outras, e nada foi gravado.";
+        break;
+      }
       answered_.wait_for(lock, std::chrono::milliseconds(50));
       if (between_rows_ != nullptr && !answer_ && !stop_) {
         lock.unlock();

@@ -5,7 +5,9 @@
 // The print runs on the platform thread (Run). Its progress display records pages and rows and
 // answers "stop" once RequestStop was called; a question the report asks (nMessageDlg) waits
 // there until the browser answers it (Answer), the print is stopped (the question gets the
-// "Não"/"Cancelar" answer). The job's files (the PDF and the page
+// "Não"/"Cancelar" answer) or the answer limit passes: a question left unanswered that long
+// holds every other print in line, so the print is then cancelled, publishing nothing. The
+// job's files (the PDF and the page
 // previews) live in its own private folder, removed with the job.
 
 #include <chrono>
@@ -51,15 +53,18 @@ struct JobView {
   std::optional<JobDialog> dialog;
   std::vector<std::pair<int, std::string>> messages;  // (kind, text) once the run ended
   std::string error;
+  std::string abandoned;  // why the print was cancelled for want of an answer
 };
 
 class PrintJob {
  public:
   using Values = std::vector<std::pair<std::string, std::string>>;
 
-  // A job printing `report` with the input parameter values `values`. Creates its folder
-  // (raises Exception when it cannot).
-  PrintJob(std::string report, Values values);
+  static constexpr std::chrono::minutes kAnswerLimit{3};
+
+  // A job printing `report` with the input parameter values `values`, whose questions wait
+  // `answer_limit` at most. Creates its folder (raises Exception when it cannot).
+  PrintJob(std::string report, Values values, std::chrono::milliseconds answer_limit = kAnswerLimit);
   ~PrintJob();
   PrintJob(const PrintJob&) = delete;
   PrintJob& operator=(const PrintJob&) = delete;
@@ -95,6 +100,7 @@ class PrintJob {
 
   const std::string report_;
   const Values values_;
+  const std::chrono::milliseconds answer_limit_;
   RunFolder folder_;
 
   mutable std::mutex mutex_;

@@ -49,7 +49,8 @@ std::string RandomToken() {
   return token;
 }
 
-ScreenSessions::ScreenSessions(PlatformThread& platform) : platform_(platform) {}
+ScreenSessions::ScreenSessions(PlatformThread& platform, std::chrono::milliseconds answer_limit)
+    : platform_(platform), answer_limit_(answer_limit) {}
 
 ScreenSessions::~ScreenSessions() {
   std::map<std::string, std::shared_ptr<Screen>> screens;
@@ -149,7 +150,7 @@ void ScreenSessions::Print(const std::string& id, const std::string& token) {
     if (!param.CheckAll()) throw Exception("Corrija os campos marcados antes de imprimir.");
     return std::make_pair(param.Fields(), param.Values());
   });
-  auto job = std::make_shared<PrintJob>(s->report, values);
+  auto job = std::make_shared<PrintJob>(s->report, values, answer_limit_);
   std::lock_guard lock(mutex_);
   busy();
   s->job = job;
@@ -174,7 +175,12 @@ PrintView ScreenSessions::Status(const std::string& id, const std::string& token
   if (!s->job) return view;
   view.exists = true;
   view.job = s->job->View();
-  if (view.job.state == JobState::Waiting) view.ahead = platform_.PrintsAhead(s->ticket);
+  if (view.job.state == JobState::Waiting) {
+    view.ahead = platform_.PrintsAhead(s->ticket);
+    for (const auto& [other_id, other] : screens_) {
+      if (other != s && other->job && other->job->View().state == JobState::Asking) view.ahead_asks = true;
+    }
+  }
   if (view.job.state == JobState::Failed) view.error_field = FieldOfError(s->printed_fields, view.job.error);
   return view;
 }

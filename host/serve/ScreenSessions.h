@@ -48,6 +48,7 @@ struct PrintView {
   bool exists = false;   // false before the first print
   JobView job;
   int ahead = 0;         // prints before this one in line
+  bool ahead_asks = false;  // the print running (another screen's) waits for an answer
   std::string error_field;  // the field the error is about, if any
 };
 
@@ -57,8 +58,9 @@ class ScreenSessions {
   static constexpr std::chrono::seconds kIdleLimit{60};
   static constexpr std::chrono::minutes kFilesLimit{60};
 
-  // REQUIRES: platform outlives this object.
-  explicit ScreenSessions(PlatformThread& platform);
+  // REQUIRES: platform outlives this object. A print's question waits `answer_limit` at most.
+  explicit ScreenSessions(PlatformThread& platform,
+                          std::chrono::milliseconds answer_limit = PrintJob::kAnswerLimit);
   // Closes every screen.
   ~ScreenSessions();
 
@@ -100,6 +102,7 @@ class ScreenSessions {
   ScreenView ViewOf(const Screen& screen) const;
 
   PlatformThread& platform_;
+  const std::chrono::milliseconds answer_limit_;
   mutable std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Screen>> screens_;
 };

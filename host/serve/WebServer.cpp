@@ -50,7 +50,8 @@ json ToJson(const PrintView& view) {
   for (const auto& [kind, text] : job.messages) messages.push_back({{"tipo", kind}, {"texto", text}});
   json out = {{"estado", JobStateName(job.state)}, {"aFrente", view.ahead},  {"feitos", job.done},
               {"total", job.total},                 {"paginas", job.pages}, {"previas", job.preview_pages},
-              {"mensagens", messages},              {"erro", job.error},    {"campoErro", view.error_field}};
+              {"mensagens", messages},              {"erro", job.error},    {"campoErro", view.error_field},
+              {"esperaResposta", view.ahead_asks},  {"abandonada", job.abandoned}};
   if (job.dialog) {
     out["pergunta"] = {{"id", job.dialog->id}, {"texto", job.dialog->text}, {"botoes", job.dialog->buttons}};
   }

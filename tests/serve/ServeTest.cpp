@@ -174,6 +174,26 @@ TEST_F(Serve, StoppingAQuestionAnswersNoAndPublishesNothing) {
   EXPECT_FALSE(sessions.Job(s.id, s.token)->Pdf().has_value());
 }
 
+TEST_F(Serve, AQuestionLeftUnansweredCancelsItsPrintAndTheLineSaysWhatItWaitsFor) {
+  PlatformThread platform;
+  ScreenSessions sessions(platform, 300ms);
+  const auto asking = sessions.Open("probeScreen");
+  const auto waiting = sessions.Open("probeScreen");
+  sessions.Event(asking.id, asking.token, "alterar", "pPerguntar", "1");
+  sessions.Print(asking.id, asking.token);
+  WaitState(sessions, asking, JobState::Asking);
+  sessions.Print(waiting.id, waiting.token);
+  const PrintView line = sessions.Status(waiting.id, waiting.token);
+  EXPECT_EQ(line.job.state, JobState::Waiting);
+  EXPECT_TRUE(line.ahead_asks);
+
+  const PrintView abandoned = WaitEnd(sessions, asking);
+  EXPECT_EQ(abandoned.job.state, JobState::Stopped);
+  EXPECT_NE(abandoned.job.abandoned.find("sem resposta"), std::string::npos);
+  EXPECT_FALSE(sessions.Job(asking.id, asking.token)->Pdf().has_value());
+  EXPECT_EQ(WaitEnd(sessions, waiting).job.state, JobState::Done);
+}
+
 TEST_F(Serve, OnePrintAtATimeTheSecondWaitsInLineAndAStoppedOneLeavesNoFile) {
   PlatformThread platform;
   ScreenSessions sessions(platform);
