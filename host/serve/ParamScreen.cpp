@@ -1,6 +1,7 @@
 #include "host/serve/ParamScreen.h"
 
 #include "basekit/MessageDlg.h"
+#include "host/serve/ClerkText.h"
 #include "reportkit/BaseDll.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/PluginLibrary.h"
@@ -71,7 +72,7 @@ void ParamScreen::Handle(const std::string& name, F handler) {
   try {
     handler(item);
   } catch (const std::exception& e) {
-    errors_[name] = e.what();
+    errors_[name] = ClerkError(e.what());
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/Terminal.h"
+#include "host/serve/ClerkText.h"
 #include "host/serve/PlatformThread.h"
 #include "host/serve/PrintDevices.h"
 #include "reportkit/PluginRun.h"
@@ -68,7 +69,7 @@ void PrintJob::Run(PlatformThread* between_rows) {
     }
   } catch (const std::exception& e) {
     std::lock_guard lock(mutex_);
-    view_.error = e.what();
+    view_.error = ClerkError(e.what());
     End(JobState::Failed);
   } catch (...) {
     std::lock_guard lock(mutex_);

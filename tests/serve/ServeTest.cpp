@@ -236,6 +236,19 @@ TEST_F(Serve, APrintErrorNamingAFieldIsShownByItAndBlocksPrintingUntilItChanges)
   EXPECT_EQ(WaitEnd(sessions, s).job.state, JobState::Done);
 }
 
+TEST_F(Serve, ADatabaseErrorShowsAPlainSentenceWithoutItsSql) {
+  PlatformThread platform;
+  ScreenSessions sessions(platform);
+  const auto s = sessions.Open("probeScreen");
+  sessions.Event(s.id, s.token, "alterar", "pErro", "sql");
+  sessions.Print(s.id, s.token);
+  const PrintView failed = WaitEnd(sessions, s);
+  EXPECT_EQ(failed.job.state, JobState::Failed);
+  EXPECT_NE(failed.job.error.find("no such table: PRODUTO"), std::string::npos) << failed.job.error;
+  EXPECT_EQ(failed.job.error.find("select"), std::string::npos) << failed.job.error;
+  EXPECT_EQ(failed.job.error.find("SQL"), std::string::npos) << failed.job.error;
+}
+
 TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAMinuteAfterTheirPageStoppedCalling) {
   PlatformThread platform;
   ScreenSessions sessions(platform);
