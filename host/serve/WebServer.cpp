@@ -10,6 +10,7 @@
 #include "host/Commands.h"
 #include "host/serve/HostCheck.h"
 #include "host/serve/PlatformThread.h"
+#include "host/serve/RunFolder.h"
 #include "host/serve/GatedServer.h"
 #include "host/serve/ScreenSessions.h"
 #include "host/serve/WebPages.h"
@@ -143,6 +144,7 @@ struct WebServer::Impl {
 
 WebServer::Impl::Impl(std::chrono::milliseconds request_time) : http(kMaxBody, request_time) {
   http.set_payload_max_length(kMaxBody);
+  RunFolder::RemoveStale();
   http.set_default_headers({
       {"Content-Security-Policy",
        "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "

@@ -4,10 +4,12 @@
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "host/serve/HostCheck.h"
 #include "host/serve/RequestGate.h"
+#include "host/serve/RunFolder.h"
 #include "serve/ServeFixture.h"
 
 namespace stock::serve {
@@ -202,6 +204,33 @@ TEST_F(Hostile, DatabaseTextThatIsNotUtf8IsSentReplacedAndSaidSo) {
   EXPECT_NE(status.find("Empresa Jos\xEF\xBF\xBD Ltda."), std::string::npos) << status;
   EXPECT_NE(status.find("\"textoInvalido\""), std::string::npos);
   EXPECT_EQ(client_->Get(api + "/pdf?t=" + s.second)->status, 200);
+}
+
+TEST(RunFolder, AServerRemovesTheFoldersItsKilledPredecessorsLeft) {
+  char pattern[] = "/tmp/runfolders-XXXXXX";
+  const fs::path temp = mkdtemp(pattern);
+  const char* previous = getenv("TMPDIR");
+  const std::string saved = previous ? previous : "";
+  setenv("TMPDIR", temp.c_str(), 1);
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const fs::path stale = temp / ("stockreports-" + std::to_string(dead) + "-a1b2c3");
+  const fs::path running = temp / ("stockreports-" + std::to_string(getppid()) + "-a1b2c3");
+  const fs::path other = temp / "stockreports-notes";
+  for (const fs::path& p : {stale, running, other}) fs::create_directory(p);
+  std::ofstream(stale / "relatorio.pdf") << "%PDF-";
+  {
+    RunFolder live;
+    EXPECT_EQ(live.Path().parent_path(), temp);
+    EXPECT_EQ(RunFolder::RemoveStale(), 1);
+    EXPECT_TRUE(fs::exists(live.Path()));
+  }
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(running));
+  EXPECT_TRUE(fs::exists(other));
+  previous ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
+  fs::remove_all(temp);
 }
 
 TEST_F(Hostile, UnknownAddressesGetAPage) {
