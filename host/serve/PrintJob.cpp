@@ -13,7 +13,7 @@ namespace stock::serve {
 
 namespace {
 const char* const kPdfName = "relatorio.pdf";
-const char* const kPngName = "pagina.png";
+constexpr double kPreviewScale = 1.25;  // 120 dpi: legible in the page without zooming
 }  // namespace
 
 const char* JobStateName(JobState state) {
@@ -29,8 +29,12 @@ const char* JobStateName(JobState state) {
   return "erro";
 }
 
-PrintJob::PrintJob(std::string report, Values values, std::chrono::milliseconds answer_limit)
-    : report_(std::move(report)), values_(std::move(values)), answer_limit_(answer_limit) {}
+PrintJob::PrintJob(std::string report, Values values, std::chrono::milliseconds answer_limit,
+                   std::string file_name)
+    : report_(std::move(report)),
+      values_(std::move(values)),
+      answer_limit_(answer_limit),
+      file_name_(file_name.empty() ? report_ + ".pdf" : std::move(file_name)) {}
 
 PrintJob::~PrintJob() = default;
 
@@ -43,6 +47,7 @@ void PrintJob::Run(PlatformThread* between_rows) {
     }
     view_.state = JobState::Running;
   }
+  changed_.notify_all();
   try {
     between_rows_ = between_rows;
     DialogHandlerGuard dialogs([this](const DialogRequest& r) { return OnDialog(r); });
@@ -50,8 +55,7 @@ void PrintJob::Run(PlatformThread* between_rows) {
     request.report = report_;
     request.params = values_;
     request.progress = [this](int done, int total) { return OnProgress(done, total); };
-    PrintDevices devices((folder_.Path() / kPdfName).string(), (folder_.Path() / kPngName).string(),
-                         [this] {
+    PrintDevices devices((folder_.Path() / kPdfName).string(), recording_, [this] {
                            std::lock_guard lock(mutex_);
                            ++view_.pages;
                          });
@@ -64,7 +68,7 @@ void PrintJob::Run(PlatformThread* between_rows) {
     } else if (outcome.pages == 0) {
       End(JobState::Empty);
     } else {
-      view_.preview_pages = std::min(outcome.pages, PngDevice::kMaxPages);
+      view_.preview_pages = std::min(outcome.pages, recording_.Pages());
       End(JobState::Done);
     }
   } catch (const std::exception& e) {
@@ -83,6 +87,7 @@ void PrintJob::End(JobState state) {
   view_.dialog.reset();
   if (state != JobState::Done) view_.pages = 0;
   ended_at_ = std::chrono::steady_clock::now();
+  changed_.notify_all();
 }
 
 bool PrintJob::OnProgress(int done, int total) {
@@ -107,6 +112,7 @@ int PrintJob::OnDialog(const DialogRequest& request) {
     dialog.buttons = request.buttons;
     view_.dialog = dialog;
     view_.state = JobState::Asking;
+    changed_.notify_all();
     answer_.reset();
     // While the question waits, the other screens' events still get their answers.
     const auto give_up = std::chrono::steady_clock::now() + answer_limit_;
@@ -159,6 +165,12 @@ JobView PrintJob::View() const {
   return view_;
 }
 
+JobView PrintJob::WaitChange(JobState seen, std::chrono::milliseconds wait) const {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, wait, [&] { return view_.state != seen; });
+  return view_;
+}
+
 bool PrintJob::Ended() const {
   std::lock_guard lock(mutex_);
   return view_.state != JobState::Waiting && view_.state != JobState::Running &&
@@ -176,10 +188,20 @@ std::optional<std::filesystem::path> PrintJob::Pdf() const {
   return folder_.Path() / kPdfName;
 }
 
-std::optional<std::filesystem::path> PrintJob::Preview(int n) const {
-  std::lock_guard lock(mutex_);
-  if (view_.state != JobState::Done || n < 1 || n > view_.preview_pages) return std::nullopt;
-  return std::filesystem::path(PngDevice::PagePath((folder_.Path() / kPngName).string(), n));
+std::optional<std::filesystem::path> PrintJob::Preview(int n) {
+  {
+    std::lock_guard lock(mutex_);
+    if (view_.state != JobState::Done || n < 1 || n > view_.preview_pages) return std::nullopt;
+  }
+  const std::filesystem::path path = folder_.Path() / ("pagina-" + std::to_string(n) + ".png");
+  std::lock_guard drawing(preview_mutex_);
+  if (!std::filesystem::exists(path)) {
+    PngDevice png(path.string(), kPreviewScale);
+    png.BeginDocument({report_, 0});
+    recording_.Draw(n, png);
+    png.Finish();
+  }
+  return path;
 }
 
 }  // namespace stock::serve

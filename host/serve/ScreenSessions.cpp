@@ -1,6 +1,7 @@
 #include "host/serve/ScreenSessions.h"
 
 #include <fstream>
+#include <tuple>
 
 #include "host/serve/PlatformThread.h"
 #include "rtl/Exception.h"
@@ -145,12 +146,12 @@ void ScreenSessions::Print(const std::string& id, const std::string& token) {
     std::lock_guard lock(mutex_);
     busy();
   }
-  auto [fields, values] = platform_.Call([s] {
+  auto [fields, values, file_name] = platform_.Call([s] {
     ParamScreen& param = Live(s->param);
     if (!param.CheckAll()) throw Exception("Corrija os campos marcados antes de imprimir.");
-    return std::make_pair(param.Fields(), param.Values());
+    return std::make_tuple(param.Fields(), param.Values(), PdfFileName(param.Title(), param.Fields()));
   });
-  auto job = std::make_shared<PrintJob>(s->report, values, answer_limit_);
+  auto job = std::make_shared<PrintJob>(s->report, values, answer_limit_, file_name);
   std::lock_guard lock(mutex_);
   busy();
   s->job = job;
@@ -168,8 +169,18 @@ void ScreenSessions::Print(const std::string& id, const std::string& token) {
   });
 }
 
-PrintView ScreenSessions::Status(const std::string& id, const std::string& token) {
+PrintView ScreenSessions::Status(const std::string& id, const std::string& token,
+                                 std::chrono::milliseconds wait) {
   std::shared_ptr<Screen> s = Find(id, token);
+  std::shared_ptr<PrintJob> job;
+  {
+    std::lock_guard lock(mutex_);
+    job = s->job;
+  }
+  if (job && wait.count() > 0) {
+    const JobState state = job->View().state;
+    if (state == JobState::Running) job->WaitChange(state, wait);
+  }
   std::lock_guard lock(mutex_);
   PrintView view;
   if (!s->job) return view;
@@ -197,6 +208,19 @@ bool ScreenSessions::Answer(const std::string& id, const std::string& token, int
   std::shared_ptr<Screen> s = Find(id, token);
   std::lock_guard lock(mutex_);
   return s->job && s->job->Answer(dialog, button);
+}
+
+std::optional<std::filesystem::path> ScreenSessions::Preview(const std::string& id, const std::string& token,
+                                                            int page) {
+  std::shared_ptr<PrintJob> job = Job(id, token);
+  if (!job) return std::nullopt;
+  return platform_.Call([job, page] { return job->Preview(page); });
+}
+
+std::vector<ParamChoice> ScreenSessions::Lookup(const std::string& id, const std::string& token,
+                                                const std::string& field) {
+  std::shared_ptr<Screen> s = Find(id, token);
+  return platform_.Call([s, field] { return Live(s->param).LookupChoices(field); });
 }
 
 std::shared_ptr<PrintJob> ScreenSessions::Job(const std::string& id, const std::string& token) {

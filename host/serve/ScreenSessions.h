@@ -82,10 +82,17 @@ class ScreenSessions {
   // Queues a print of the screen's current values. Raises Exception while a print of this
   // screen runs or waits, or while a field has an error.
   void Print(const std::string& id, const std::string& token);
-  PrintView Status(const std::string& id, const std::string& token);
+  // The screen's print; while it runs, waits up to `wait` for its state to change first.
+  PrintView Status(const std::string& id, const std::string& token,
+                   std::chrono::milliseconds wait = std::chrono::milliseconds(0));
   void Stop(const std::string& id, const std::string& token);
   // False when that question is not waiting or the button does not exist.
   bool Answer(const std::string& id, const std::string& token, int dialog, int button);
+  // The preview of page `page` of the screen's print, drawn on the platform thread when it
+  // was not yet; nullopt when there is none.
+  std::optional<std::filesystem::path> Preview(const std::string& id, const std::string& token, int page);
+  // The codes and names field `field` is chosen from (its lookup in the database).
+  std::vector<ParamChoice> Lookup(const std::string& id, const std::string& token, const std::string& field);
   // The screen's print, to serve its files (kept alive while they are sent).
   std::shared_ptr<PrintJob> Job(const std::string& id, const std::string& token);
   void Close(const std::string& id, const std::string& token);

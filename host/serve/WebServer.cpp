@@ -39,7 +39,11 @@ const char* TypeName(TnParamType type) {
 json ToJson(const ScreenView& view) {
   json fields = json::array();
   for (const ScreenField& f : view.fields) {
-    fields.push_back({{"nome", f.name}, {"tipo", TypeName(f.type)}, {"rotulo", f.caption}, {"valor", f.value}});
+    json choices = json::array();
+    for (const ParamChoice& c : f.choices) choices.push_back({{"valor", c.value}, {"texto", c.text}});
+    fields.push_back({{"nome", f.name},         {"tipo", TypeName(f.type)}, {"rotulo", f.caption},
+                      {"valor", f.value},       {"obrigatorio", f.required}, {"opcoes", choices},
+                      {"consulta", f.lookup}});
   }
   return {{"relatorio", view.report}, {"titulo", view.title}, {"campos", fields}, {"erros", view.errors}};
 }
@@ -299,9 +303,21 @@ void WebServer::Impl::Routes() {
       SendJson(res, ToJson(sessions.Status(id, token)));
     });
   });
+  // "?espera=1": while the print runs, the reply waits up to a second for it to end.
   http.Get(screen + "/impressao", [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
-      SendJson(res, ToJson(sessions.Status(id, token)));
+      const auto wait = req.get_param_value("espera") == "1" ? std::chrono::milliseconds(1000)
+                                                               : std::chrono::milliseconds(0);
+      SendJson(res, ToJson(sessions.Status(id, token, wait)));
+    });
+  });
+  http.Get(screen + R"(/opcoes/([A-Za-z0-9_]{1,64}))", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      json out = json::array();
+      for (const ParamChoice& c : sessions.Lookup(id, token, req.matches[2].str())) {
+        out.push_back({{"valor", c.value}, {"texto", c.text}});
+      }
+      SendJson(res, {{"opcoes", out}});
     });
   });
   http.Post(screen + "/parar", [this](const httplib::Request& req, httplib::Response& res) {
@@ -330,9 +346,7 @@ void WebServer::Impl::Routes() {
   });
   http.Get(screen + R"(/pagina/([0-9]{1,4}))", [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
-      std::shared_ptr<PrintJob> job = sessions.Job(id, token);
-      const int page = std::stoi(req.matches[2].str());
-      const auto path = job ? job->Preview(page) : std::nullopt;
+      const auto path = sessions.Preview(id, token, std::stoi(req.matches[2].str()));
       if (!path) return SendError(res, 404, "Não há prévia desta página.");
       std::ifstream in(*path, std::ios::binary);
       std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -346,7 +360,9 @@ void WebServer::Impl::Routes() {
       if (!path) return SendError(res, 404, "Não há PDF desta tela: imprima o relatório primeiro.");
       auto file = std::make_shared<std::ifstream>(*path, std::ios::binary);
       const auto size = static_cast<size_t>(std::filesystem::file_size(*path));
-      res.set_header("Content-Disposition", "attachment; filename=\"" + job->Report() + ".pdf\"");
+      // "?abrir=1" shows it in the browser; else it is saved, both under the print's name.
+      const char* how = req.get_param_value("abrir") == "1" ? "inline" : "attachment";
+      res.set_header("Content-Disposition", std::string(how) + "; filename=\"" + job->FileName() + "\"");
       // The job (and so its folder) lives until the file has been sent.
       res.set_content_provider(size, "application/pdf",
                                [job, file](size_t offset, size_t length, httplib::DataSink& sink) {

@@ -104,10 +104,45 @@ TEST_F(Serve, ScreenSendsEventsToTheReportAndKeepsItsErrorsByTheField) {
   EXPECT_THROW(ParamScreen("../definitions/probeScreen"), Exception);
 }
 
+TEST_F(Serve, ThePdfIsNamedByReportCompaniesAndPeriod) {
+  auto field = [](const char* name, TnParamType type, const char* value, const char* lookup = "") {
+    ScreenField f;
+    f.name = name;
+    f.type = type;
+    f.value = value;
+    f.lookup = lookup;
+    return f;
+  };
+  struct Case {
+    const char* companies;
+    const char* start;
+    const char* end;
+    const char* name;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"1", "01/01/2026", "31/12/2026", "listagem-do-inventario_empresa-1_01-01-2026_a_31-12-2026.pdf"},
+           {"1;3;5..9", "01/01/2026", "", "listagem-do-inventario_empresas-1_3_5-9_01-01-2026.pdf"},
+           {" ", "", "", "listagem-do-inventario.pdf"},
+           {"1'; drop", "", "", "listagem-do-inventario_empresa-1.pdf"}}) {
+    EXPECT_EQ(PdfFileName("Listagem do Inventário", {field("pCodigoEmpresa", TnParamType::Interval, c.companies, "empresas"),
+                                                      field("pDataInicial", TnParamType::Date, c.start),
+                                                      field("pDataFinal", TnParamType::Date, c.end)}),
+              c.name);
+  }
+  EXPECT_EQ(PdfFileName("ÁRVORE DE GRUPOS: AÇÃO/\"X\"", {}), "arvore-de-grupos-acao-x.pdf");
+}
+
 TEST_F(Serve, ErrorsOfAPrintAreMatchedToTheFieldTheyName) {
-  const std::vector<ScreenField> fields = {{"pDataInicial", TnParamType::Date, "Data inicial", ""},
-                                           {"pDataFinal", TnParamType::Date, "Data final (dd/mm/aaaa)", ""},
-                                           {"pValor", TnParamType::Float, "", ""}};
+  auto field = [](const char* name, TnParamType type, const char* caption) {
+    ScreenField f;
+    f.name = name;
+    f.type = type;
+    f.caption = caption;
+    return f;
+  };
+  const std::vector<ScreenField> fields = {field("pDataInicial", TnParamType::Date, "Data inicial"),
+                                           field("pDataFinal", TnParamType::Date, "Data final (dd/mm/aaaa)"),
+                                           field("pValor", TnParamType::Float, "")};
   EXPECT_EQ(FieldOfError(fields, "Data final inválida: '31/02/2026'."), "pDataFinal");
   EXPECT_EQ(FieldOfError(fields, "Data inicial inválida: 'x'."), "pDataInicial");
   EXPECT_EQ(FieldOfError(fields, "Valor inválido para o parâmetro pValor: 'x'"), "pValor");
@@ -320,7 +355,9 @@ TEST_F(Web, PrintsAndServesThePdfAndThePreviews) {
   auto pdf = client_->Get(api + "/pdf?t=" + token);
   EXPECT_EQ(pdf->status, 200);
   EXPECT_EQ(pdf->body.rfind("%PDF-", 0), 0u);
-  EXPECT_NE(pdf->get_header_value("Content-Disposition").find("probeScreen.pdf"), std::string::npos);
+  EXPECT_EQ(pdf->get_header_value("Content-Disposition"), "attachment; filename=\"tela-de-teste_01-01-2026.pdf\"");
+  EXPECT_EQ(client_->Get(api + "/pdf?abrir=1&t=" + token)->get_header_value("Content-Disposition"),
+            "inline; filename=\"tela-de-teste_01-01-2026.pdf\"");
   auto png = client_->Get(api + "/pagina/3?t=" + token);
   EXPECT_EQ(png->status, 200);
   EXPECT_EQ(png->body.substr(1, 3), "PNG");
