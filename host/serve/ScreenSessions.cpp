@@ -186,6 +186,7 @@ PrintView ScreenSessions::Status(const std::string& id, const std::string& token
   if (!s->job) return view;
   view.exists = true;
   view.job = s->job->View();
+  view.file_name = s->job->FileName();
   if (view.job.state == JobState::Waiting) {
     view.ahead = platform_.PrintsAhead(s->ticket);
     for (const auto& [other_id, other] : screens_) {

@@ -50,6 +50,7 @@ struct PrintView {
   int ahead = 0;         // prints before this one in line
   bool ahead_asks = false;  // the print running (another screen's) waits for an answer
   std::string error_field;  // the field the error is about, if any
+  std::string file_name;    // the name the PDF is offered under
 };
 
 class ScreenSessions {

@@ -22,6 +22,10 @@ std::string MessagePage(const std::string& heading, const std::string& text);
 const std::string& ScriptText();
 const std::string& StyleText();
 
+// A report's title as the pages show it, in one style: first letter up, the rest down
+// ("LISTAGEM DO INVENTÁRIO" and "Listagem do Inventário" alike give "Listagem do inventário").
+std::string DisplayTitle(const std::string& title);
+
 // `text` with &, <, >, " and ' escaped for HTML text and attribute values.
 std::string EscapeHtml(const std::string& text);
 

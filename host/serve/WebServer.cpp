@@ -56,7 +56,8 @@ json ToJson(const PrintView& view) {
   json out = {{"estado", JobStateName(job.state)}, {"aFrente", view.ahead},  {"feitos", job.done},
               {"total", job.total},                 {"paginas", job.pages}, {"previas", job.preview_pages},
               {"mensagens", messages},              {"erro", job.error},    {"campoErro", view.error_field},
-              {"esperaResposta", view.ahead_asks},  {"abandonada", job.abandoned}};
+              {"esperaResposta", view.ahead_asks},  {"abandonada", job.abandoned},
+              {"arquivo", view.file_name}};
   if (job.dialog) {
     out["pergunta"] = {{"id", job.dialog->id}, {"texto", job.dialog->text}, {"botoes", job.dialog->buttons}};
   }
@@ -303,10 +304,11 @@ void WebServer::Impl::Routes() {
       SendJson(res, ToJson(sessions.Status(id, token)));
     });
   });
-  // "?espera=1": while the print runs, the reply waits up to a second for it to end.
+  // "?espera=1": while the print runs, the reply waits up to 0.3 s for it to end: the page
+  // hears of the end at once and of the progress three times a second.
   http.Get(screen + "/impressao", [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
-      const auto wait = req.get_param_value("espera") == "1" ? std::chrono::milliseconds(1000)
+      const auto wait = req.get_param_value("espera") == "1" ? std::chrono::milliseconds(300)
                                                                : std::chrono::milliseconds(0);
       SendJson(res, ToJson(sessions.Status(id, token, wait)));
     });
