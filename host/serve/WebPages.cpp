@@ -63,7 +63,7 @@ std::string ScreenPage(const ReportEntry& report, const std::string& token) {
   std::string body =
       "<header><a href=\"/\" class=\"voltar\">&larr; Relatórios</a><h1>" + EscapeHtml(DisplayTitle(report.title)) +
       "</h1><p>" + EscapeHtml(report.description) + "</p></header><main>"
-      "<form id=\"parametros\" novalidate><p class=\"dica\">Campos marcados com * são obrigatórios.</p>"
+      "<form id=\"parametros\" novalidate><p id=\"legenda\" class=\"dica\" hidden>Campos marcados com * são obrigatórios.</p>"
       "<div id=\"campos\"><p>Carregando...</p></div>"
       "<div class=\"acoes\"><button type=\"submit\" id=\"imprimir\" disabled>Imprimir</button>"
       "<span id=\"aviso-campos\" class=\"dica\" role=\"status\"></span></div>"

@@ -141,6 +141,7 @@
   function build(v) {
     const box = $('campos');
     box.textContent = '';
+    $('legenda').hidden = !v.campos.some((f) => f.obrigatorio);
     for (const f of v.campos) {
       const row = element('div', 'campo');
       const label = element('label', '', f.rotulo || f.nome);
@@ -167,7 +168,7 @@
       if (pickers.has(input)) holder.append(pickers.get(input), calendarButton(f, input));
       let hint = f.obrigatorio ? 'Obrigatório' : '';
       if (f.opcoes.length === 0) hint = [hint, HINTS[f.tipo] || ''].filter((t) => t).join(' · ');
-      if (f.consulta) hint = [hint, 'digite o código ou parte do nome'].filter((t) => t).join(' · ');
+      if (f.consulta) hint = [f.obrigatorio ? 'Obrigatório' : '', 'Código, lista (1;3) ou faixa (5..9); digite parte do nome para procurar'].filter((t) => t).join(' · ');
       row.append(label, holder, element('span', 'dica', hint), error);
       box.append(row);
     }
