@@ -33,6 +33,10 @@ const char* const kProbe = R"({"name": "probeScreen", "title": "Tela de teste", 
     {"name": "pPerguntar", "type": "integer", "label": "Perguntar", "default": "0"},
     {"name": "pErro", "label": "Erro", "default": ""},
     {"name": "pLatin1", "type": "integer", "label": "Latin-1", "default": "0"},
+    {"name": "pObrigatorio", "type": "date", "label": "Data obrigatória: dd/mm/aaaa", "default": "01/02/2026", "required": true},
+    {"name": "pModelo", "type": "integer", "label": "Modelo", "default": "1", "lookup": "empresas",
+     "choices": [{"value": "0", "text": "Simples"}, {"value": 1, "text": "Completo"}]},
+    {"name": "pSimNao", "type": "flag", "label": "Sim ou não", "default": "0"},
     {"name": "pLinha", "input": false}
   ],
   "sections": [

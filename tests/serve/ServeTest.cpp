@@ -69,7 +69,7 @@ TEST_F(Serve, ScreenSendsEventsToTheReportAndKeepsItsErrorsByTheField) {
   ParamScreen screen("probeScreen");
   EXPECT_EQ(screen.Title(), "Tela de teste");
   const std::vector<ScreenField> fields = screen.Fields();
-  ASSERT_EQ(fields.size(), 9u);  // pLinha is hidden
+  ASSERT_EQ(fields.size(), 12u);  // pLinha is hidden
   EXPECT_EQ(fields[0].name, "pCodigo");
   EXPECT_EQ(fields[0].value, "7");
   EXPECT_EQ(fields[2].type, TnParamType::Date);
@@ -102,6 +102,34 @@ TEST_F(Serve, ScreenSendsEventsToTheReportAndKeepsItsErrorsByTheField) {
   EXPECT_THROW(ParamScreen("naoExiste"), Exception);
   EXPECT_THROW(ParamScreen("soLayout"), Exception);
   EXPECT_THROW(ParamScreen("../definitions/probeScreen"), Exception);
+}
+
+TEST_F(Serve, FieldsCarryTheirChoicesAndARequiredFieldLeftEmptyStopsThePrintByItsLabel) {
+  ParamScreen screen("probeScreen");
+  const std::vector<ScreenField> fields = screen.Fields();
+  const ScreenField& model = fields[10];
+  ASSERT_EQ(model.name, "pModelo");
+  ASSERT_EQ(model.choices.size(), 2u);
+  EXPECT_EQ(model.choices[1].value, "1");
+  EXPECT_EQ(model.choices[1].text, "Completo");
+  EXPECT_EQ(model.lookup, "empresas");
+  EXPECT_EQ(fields[11].choices.size(), 2u);  // a flag: Não, Sim
+  EXPECT_EQ(fields[11].choices[0].text, "Não");
+  EXPECT_TRUE(fields[9].required);
+
+  EXPECT_TRUE(screen.CheckAll());
+  screen.Change("pObrigatorio", "  ");
+  EXPECT_FALSE(screen.CheckAll());
+  EXPECT_EQ(screen.Errors().at("pObrigatorio"), "Preencha \"Data obrigatória\": o relatório não imprime sem este campo.");
+  // Messages name fields by their labels, never by the parameters' names.
+  screen.Change("pValor", "doze");
+  screen.Exit("pValor");
+  EXPECT_EQ(screen.Errors().at("pValor").find("pValor"), std::string::npos) << screen.Errors().at("pValor");
+  screen.SetError("pCodigo", "pCodigo e pCodigoX: ruim");
+  EXPECT_EQ(screen.Errors().at("pCodigo"), "\"Código\" e pCodigoX: ruim");
+  // The companies of the lookup come from the database: this one has no such table.
+  EXPECT_THROW(screen.LookupChoices("pModelo"), Exception);
+  EXPECT_TRUE(screen.LookupChoices("pCodigo").empty());
 }
 
 TEST_F(Serve, ThePdfIsNamedByReportCompaniesAndPeriod) {
@@ -355,9 +383,9 @@ TEST_F(Web, PrintsAndServesThePdfAndThePreviews) {
   auto pdf = client_->Get(api + "/pdf?t=" + token);
   EXPECT_EQ(pdf->status, 200);
   EXPECT_EQ(pdf->body.rfind("%PDF-", 0), 0u);
-  EXPECT_EQ(pdf->get_header_value("Content-Disposition"), "attachment; filename=\"tela-de-teste_01-01-2026.pdf\"");
+  EXPECT_EQ(pdf->get_header_value("Content-Disposition"), "attachment; filename=\"tela-de-teste_empresa-1_01-01-2026_a_01-02-2026.pdf\"");
   EXPECT_EQ(client_->Get(api + "/pdf?abrir=1&t=" + token)->get_header_value("Content-Disposition"),
-            "inline; filename=\"tela-de-teste_01-01-2026.pdf\"");
+            "inline; filename=\"tela-de-teste_empresa-1_01-01-2026_a_01-02-2026.pdf\"");
   auto png = client_->Get(api + "/pagina/3?t=" + token);
   EXPECT_EQ(png->status, 200);
   EXPECT_EQ(png->body.substr(1, 3), "PNG");

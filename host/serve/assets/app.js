@@ -168,7 +168,11 @@
       if (pickers.has(input)) holder.append(pickers.get(input), calendarButton(f, input));
       let hint = f.obrigatorio ? 'Obrigatório' : '';
       if (f.opcoes.length === 0) hint = [hint, HINTS[f.tipo] || ''].filter((t) => t).join(' · ');
-      if (f.consulta) hint = [f.obrigatorio ? 'Obrigatório' : '', 'Código, lista (1;3) ou faixa (5..9); digite parte do nome para procurar'].filter((t) => t).join(' · ');
+      if (f.consulta) {
+        // Lists and ranges only where the label does not say what they mean.
+        const lists = f.tipo === 'intervalo' && !/um código/i.test(f.rotulo) ? 'código, lista (1;3) ou faixa (5..9)' : 'código';
+        hint = [f.obrigatorio ? 'Obrigatório' : '', 'Digite o ' + lists + ', ou parte do nome para procurar'].filter((t) => t).join(' · ');
+      }
       row.append(label, holder, element('span', 'dica', hint), error);
       box.append(row);
     }
