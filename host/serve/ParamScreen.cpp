@@ -118,9 +118,9 @@ bool ParamScreen::CheckAll() {
   return errors_.empty();
 }
 
-std::string ParamScreen::Readable(const std::string& text) const {
+std::string NameFieldsByLabel(const std::string& text, const std::vector<ScreenField>& fields) {
   std::string out = text;
-  for (const ScreenField& f : Fields()) {
+  for (const ScreenField& f : fields) {
     std::string label = ScreenLabel(f);
     label.insert(label.begin(), '"');
     label.push_back('"');

@@ -193,7 +193,10 @@ PrintView ScreenSessions::Status(const std::string& id, const std::string& token
       if (other != s && other->job && other->job->View().state == JobState::Asking) view.ahead_asks = true;
     }
   }
-  if (view.job.state == JobState::Failed) view.error_field = FieldOfError(s->printed_fields, view.job.error);
+  if (view.job.state == JobState::Failed) {
+    view.error_field = FieldOfError(s->printed_fields, view.job.error);
+    view.job.error = NameFieldsByLabel(view.job.error, s->printed_fields);
+  }
   return view;
 }
 
