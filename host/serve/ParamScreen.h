@@ -34,6 +34,10 @@ struct ScreenField {
   std::string lookup;                // "empresas", "estabelecimentos" or ""
 };
 
+// `text` with the names of `fields` replaced by their labels on the screen, in quotes ("o
+// parâmetro pDataInicial" reads "o campo "Data inicial"").
+std::string NameFieldsByLabel(const std::string& text, const std::vector<ScreenField>& fields);
+
 class ParamScreen {
  public:
   // Longest value a field takes; a longer one is refused with an error by the field.
@@ -91,10 +95,6 @@ class ParamScreen {
 // The name a print's PDF is offered under: the report's title, the companies and the period
 // of `fields`, in plain ASCII ("listagem-do-inventario_empresa-1_01-01-2026_a_31-12-2026.pdf").
 std::string PdfFileName(const std::string& title, const std::vector<ScreenField>& fields);
-
-// `text` with the names of `fields` replaced by their labels on the screen, in quotes ("o
-// parâmetro pDataInicial" reads "o campo "Data inicial"").
-std::string NameFieldsByLabel(const std::string& text, const std::vector<ScreenField>& fields);
 
 // The label field `f` has on the screen: its caption up to a parenthesis, or its name.
 std::string ScreenLabel(const ScreenField& f);
