@@ -10,8 +10,10 @@
 #include <fstream>
 #include <future>
 #include <regex>
+#include <sstream>
 #include <thread>
 
+#include "host/ReportParameters.h"
 #include "host/serve/PlatformThread.h"
 #include "rtl/Exception.h"
 #include "serve/ServeFixture.h"
@@ -130,6 +132,20 @@ TEST_F(Serve, FieldsCarryTheirChoicesAndARequiredFieldLeftEmptyStopsThePrintByIt
   // The companies of the lookup come from the database: this one has no such table.
   EXPECT_THROW(screen.LookupChoices("pModelo"), Exception);
   EXPECT_TRUE(screen.LookupChoices("pCodigo").empty());
+}
+
+TEST_F(Serve, TheCommandLineListsTheChoicesAndBadChoicesAreRefused) {
+  std::ostringstream out;
+  host::DescribeParameters(out, *LoadReportDefinition(dir_ + "/definitions/probeScreen.json"));
+  EXPECT_NE(out.str().find("valores: 0 = Simples; 1 = Completo\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("pSimNao (indicador (0 ou 1)): Sim ou não [padrão: 0]"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("valores: 0 = Não; 1 = Sim\n"), std::string::npos);
+  EXPECT_NE(out.str().find("tabela de empresas"), std::string::npos);
+  const std::string head = R"({"name": "x", "sections": [], "parameters": [{"name": "pX", )";
+  for (const char* bad : {R"("choices": []}]})", R"("choices": [{"value": "1"}]}]})", R"("choices": "0,1"}]})",
+                          R"("lookup": "produtos"}]})"}) {
+    EXPECT_THROW(ParseReportDefinition(head + bad, "x.json"), Exception) << bad;
+  }
 }
 
 TEST_F(Serve, ThePdfIsNamedByReportCompaniesAndPeriod) {
