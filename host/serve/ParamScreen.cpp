@@ -134,6 +134,9 @@ std::string NameFieldsByLabel(const std::string& text, const std::vector<ScreenF
       }
       out.replace(at, f.name.size(), label);
       at += label.size();
+      // "pX (Caption)" would read ""Caption" (Caption)"
+      const std::string caption = " (" + f.caption + ")";
+      if (!f.caption.empty() && out.compare(at, caption.size(), caption) == 0) out.erase(at, caption.size());
     }
   }
   // "o parâmetro "Data inicial"" reads as a screen's field.

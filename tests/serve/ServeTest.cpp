@@ -127,6 +127,8 @@ TEST_F(Serve, FieldsCarryTheirChoicesAndARequiredFieldLeftEmptyStopsThePrintByIt
   screen.Change("pValor", "doze");
   screen.Exit("pValor");
   EXPECT_EQ(screen.Errors().at("pValor").find("pValor"), std::string::npos) << screen.Errors().at("pValor");
+  screen.SetError("pValor", "Valor inválido para o parâmetro pValor (Valor): 'x'");
+  EXPECT_EQ(screen.Errors().at("pValor"), "Valor inválido para o campo \"Valor\": 'x'");
   screen.SetError("pCodigo", "pCodigo e pCodigoX: ruim");
   EXPECT_EQ(screen.Errors().at("pCodigo"), "\"Código\" e pCodigoX: ruim");
   // The companies of the lookup come from the database: this one has no such table.
