@@ -74,6 +74,12 @@ GatedServer::GatedServer(size_t max_body, std::chrono::milliseconds request_time
         process_request(stream, true, closed, nullptr);
       }) {
   new_task_queue = [] { return new InlineQueue; };
+  // cpp-httplib also sets SO_REUSEPORT, with which a second server on the same port binds
+  // without error and takes part of the first one's connections.
+  set_socket_options([](socket_t socket) {
+    int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
 }
 
 GatedServer::~GatedServer() { gate_.Stop(); }

@@ -10,6 +10,7 @@
 #include "host/serve/HostCheck.h"
 #include "host/serve/RequestGate.h"
 #include "host/serve/RunFolder.h"
+#include "rtl/Exception.h"
 #include "serve/ServeFixture.h"
 
 namespace stock::serve {
@@ -231,6 +232,11 @@ TEST(RunFolder, AServerRemovesTheFoldersItsKilledPredecessorsLeft) {
   EXPECT_TRUE(fs::exists(other));
   previous ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
   fs::remove_all(temp);
+}
+
+TEST_F(Hostile, ASecondServerOnTheSamePortIsRefused) {
+  WebServer second;
+  EXPECT_THROW(second.Bind("127.0.0.1", port_), Exception);
 }
 
 TEST_F(Hostile, UnknownAddressesGetAPage) {
