@@ -90,10 +90,18 @@ def main():
         options.add_argument(arg)
     driver = webdriver.Chrome(service=Service(DRIVER), options=options)
     try:
-        screens(driver, base)
-        listing(driver, base)
-        required(driver, base)
-        question(driver, base)
+        try:
+            screens(driver, base)
+            listing(driver, base)
+            required(driver, base)
+            question(driver, base)
+        except Exception:
+            # What the page showed, for the failure's report.
+            driver.save_screenshot(os.path.join(WORK, "falha-final.png"))
+            for name in ("situacao", "aviso-campos", "erro-impressao"):
+                found = driver.find_elements(By.ID, name)
+                print(name + ":", found[0].text if found else "-")
+            raise
         print("browser test passed")
     finally:
         driver.quit()
