@@ -38,6 +38,7 @@ struct ServeArgs {
   std::string db;
   int port = 8080;
   std::string bind = "127.0.0.1";
+  std::vector<std::string> hosts;  // names the server is reached by, besides its address
 };
 
 int RunDemo(const DemoArgs& args);

@@ -74,6 +74,17 @@ void DescribeParameters(std::ostream& out, const ReportDefinition& definition) {
       out << " [padrão: " << value << (value != p.default_value ? ", " + p.default_value : "") << "]";
     }
     out << "\n        aceita " << ParamTypeAccepts(p.type) << "; ex.: " << Example(p) << "\n";
+    if (!p.choices.empty()) {
+      out << "        valores:";
+      for (size_t i = 0; i < p.choices.size(); ++i) {
+        out << (i == 0 ? " " : "; ") << p.choices[i].value << " = " << p.choices[i].text;
+      }
+      out << "\n";
+    }
+    if (p.lookup == "empresas") out << "        códigos da tabela de empresas do banco (stockreports serve mostra os nomes)\n";
+    if (p.lookup == "estabelecimentos") {
+      out << "        códigos da tabela de estabelecimentos do banco (stockreports serve mostra os nomes)\n";
+    }
   }
 }
 

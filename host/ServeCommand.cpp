@@ -8,18 +8,11 @@
 #include "basekit/Conexao.h"
 #include "basekit/PgDatabase.h"
 #include "host/Commands.h"
+#include "host/serve/HostCheck.h"
 #include "host/serve/WebServer.h"
 #include "rtl/Exception.h"
 
 namespace stock::host {
-
-namespace {
-
-bool IsLoopback(const std::string& address) {
-  return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
-}
-
-}  // namespace
 
 int RunServe(const ServeArgs& args) {
   // Ctrl-C and SIGTERM are taken by one thread that stops the server; every other thread,
@@ -37,7 +30,7 @@ int RunServe(const ServeArgs& args) {
     int status = kOk;
     {
       serve::WebServer server;
-      const int port = server.Bind(args.bind, args.port);
+      const int port = server.Bind(args.bind, args.port, args.hosts);
       std::thread watcher([&] {
         int signal = 0;
         sigwait(&signals, &signal);
@@ -48,7 +41,7 @@ int RunServe(const ServeArgs& args) {
       const std::string db = EhServidorPostgreSQL(args.db) ? "servidor PostgreSQL" : args.db;
       std::cout << "Telas de parâmetros de " << db << " em http://" << shown << ":" << port
                 << "/ (Ctrl-C encerra)" << std::endl;
-      if (!IsLoopback(args.bind)) {
+      if (!serve::IsLoopbackName(args.bind)) {
         std::cout << "Atenção: escutando em " << args.bind
                   << ": qualquer máquina que alcance este endereço pode abrir as telas e imprimir "
                      "a partir deste banco."

@@ -101,6 +101,9 @@ int main(int argc, char** argv) {
                   "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
   serve_cmd->add_option("--port", serve.port, "Porta")->capture_default_str()->check(CLI::Range(0, 65535));
   serve_cmd->add_option("--bind", serve.bind, "Endereço em que escutar")->capture_default_str();
+  serve_cmd->add_option("--host", serve.hosts,
+                        "Nome pelo qual o servidor é acessado, além do endereço (repetível); "
+                        "requisições a outros nomes são recusadas");
 
   UsePortuguese(app);
   if (argc >= 2 && IsToolingCommand(argv[1])) {

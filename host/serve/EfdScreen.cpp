@@ -19,12 +19,14 @@ namespace stock::serve {
 
 namespace {
 
-std::string FormPage(const std::vector<std::pair<std::string, std::string>>& values, const std::string& error) {
+std::string FormPage(const std::vector<std::pair<std::string, std::string>>& values, const std::string& error,
+                     const std::string& token) {
   const ReportDefinition& d = host::EfdDefinition();
   std::string body = "<header><a href=\"/\" class=\"voltar\">&larr; Relatórios</a><h1>" + EscapeHtml(d.title) +
                      "</h1></header><main>";
   if (!error.empty()) body += "<div class=\"erro\" id=\"erro-efd\">" + EscapeHtml(error) + "</div>";
-  body += "<form method=\"post\" action=\"/efd/arquivo\" id=\"efd\">";
+  body += "<form method=\"post\" action=\"/efd/arquivo\" id=\"efd\">"
+          "<input type=\"hidden\" name=\"token\" value=\"" + EscapeHtml(token) + "\">";
   for (const ParamDef& p : d.params) {
     std::string value = p.default_value;
     for (const auto& [name, v] : values)
@@ -35,7 +37,7 @@ std::string FormPage(const std::vector<std::pair<std::string, std::string>>& val
   }
   body += "<div class=\"acoes\"><button type=\"submit\" id=\"gerar\">Gerar o arquivo</button></div></form></main>";
   return "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"utf-8\"><title>" + EscapeHtml(d.title) +
-         "</title><link rel=\"stylesheet\" href=\"/app.css\"></head>\n<body>" + body + "</body></html>\n";
+         "</title><link rel=\"stylesheet\" href=\"/app.css\"></head>\n<body data-pronta=\"1\">" + body + "</body></html>\n";
 }
 
 // Removes the folder of one export when the request is done with it.
@@ -68,11 +70,18 @@ ReportEntry EfdEntry() {
           "O inventário de um estabelecimento numa data, como arquivo da EFD ICMS/IPI (blocos 0, H e 9), para baixar."};
 }
 
-void AddEfdScreen(httplib::Server& http, const std::string& database) {
-  http.Get("/relatorio/efd", [](const httplib::Request&, httplib::Response& res) {
-    SendForm(res, FormPage({}, ""));
+void AddEfdScreen(httplib::Server& http, const std::string& database, const std::string& token) {
+  http.Get("/relatorio/efd", [token](const httplib::Request&, httplib::Response& res) {
+    SendForm(res, FormPage({}, "", token));
   });
-  http.Post("/efd/arquivo", [database](const httplib::Request& req, httplib::Response& res) {
+  http.Post("/efd/arquivo", [database, token](const httplib::Request& req, httplib::Response& res) {
+    // Only this server's own form asks for a file: the page's token comes with it.
+    const std::string sent = req.get_param_value("token");
+    if (sent.size() != token.size() || sent != token) {
+      res.status = 403;
+      SendForm(res, MessagePage("Formulário expirado", "Token da página inválido: recarregue a página."));
+      return;
+    }
     std::vector<std::string> params;
     std::vector<std::pair<std::string, std::string>> values;
     for (const ParamDef& p : host::EfdDefinition().params) {
@@ -97,7 +106,7 @@ void AddEfdScreen(httplib::Server& http, const std::string& database) {
       res.set_content(std::move(bytes), "text/plain; charset=ISO-8859-1");
     } catch (const std::exception& e) {
       res.status = 400;
-      SendForm(res, FormPage(values, e.what()));
+      SendForm(res, FormPage(values, e.what(), token));
     }
   });
 }

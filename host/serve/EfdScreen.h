@@ -17,7 +17,9 @@ struct ReportEntry;
 // The list entry that links to the screen.
 ReportEntry EfdEntry();
 
-// Adds the screen's routes. REQUIRES: called before the generic "/relatorio/<name>" route.
-void AddEfdScreen(httplib::Server& http, const std::string& database);
+// Adds the screen's routes. The form carries `token` (the server's page token) and a file is
+// given only to a post that sends it back. REQUIRES: called before the generic
+// "/relatorio/<name>" route.
+void AddEfdScreen(httplib::Server& http, const std::string& database, const std::string& token);
 
 }  // namespace stock::serve

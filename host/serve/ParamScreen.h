@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "reportkit/ParamItem.h"
+#include "reportkit/ReportDefinition.h"
 
 class TnDMReport;
 class TnrwBaseDll;
@@ -28,7 +29,14 @@ struct ScreenField {
   TnParamType type = TnParamType::Text;
   std::string caption;
   std::string value;
+  bool required = false;
+  std::vector<ParamChoice> choices;  // the fixed values, when the definition gives them
+  std::string lookup;                // "empresas", "estabelecimentos" or ""
 };
+
+// `text` with the names of `fields` replaced by their labels on the screen, in quotes ("o
+// parâmetro pDataInicial" reads "o campo "Data inicial"").
+std::string NameFieldsByLabel(const std::string& text, const std::vector<ScreenField>& fields);
 
 class ParamScreen {
  public:
@@ -59,25 +67,37 @@ class ParamScreen {
   void Change(const std::string& name, const std::string& value);
   void Exit(const std::string& name);
 
-  // Records an error for every field whose value does not fit its type. Returns true when no
-  // field has an error.
+  // Records an error for every field whose value does not fit its type, and for every
+  // required field left empty. Returns true when no field has an error.
   bool CheckAll();
+
+  // The database rows field `name` takes its codes from (its lookup): code and name, in code
+  // order; empty for a field without a lookup. Raises Exception when the query fails.
+  std::vector<ParamChoice> LookupChoices(const std::string& name) const;
 
   // Errors by field name.
   const std::map<std::string, std::string>& Errors() const { return errors_; }
   // Records an error for a field (a print's error that names it).
-  void SetError(const std::string& name, const std::string& text) { errors_[name] = text; }
+  void SetError(const std::string& name, const std::string& text) { errors_[name] = Readable(text); }
 
  private:
   class TnpqParamItem* Input(const std::string& name) const;
   template <class F>
   void Handle(const std::string& name, F handler);
+  std::string Readable(const std::string& text) const { return NameFieldsByLabel(text, Fields()); }
 
   std::string report_;
   std::unique_ptr<TnDMReport> module_;
   std::unique_ptr<TnrwBaseDll> instance_;
   std::map<std::string, std::string> errors_;
 };
+
+// The name a print's PDF is offered under: the report's title, the companies and the period
+// of `fields`, in plain ASCII ("listagem-do-inventario_empresa-1_01-01-2026_a_31-12-2026.pdf").
+std::string PdfFileName(const std::string& title, const std::vector<ScreenField>& fields);
+
+// The label field `f` has on the screen: its caption up to a parenthesis, or its name.
+std::string ScreenLabel(const ScreenField& f);
 
 // The input field a print's error `message` is about: the field whose name, or whose caption
 // (up to a parenthesis or colon), appears in it, the longest such match; "" when none does.

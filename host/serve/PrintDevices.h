@@ -1,21 +1,23 @@
 #pragma once
-// PrintDevices: what a print from the browser writes: the PDF to download and PNG previews of
-// its first pages, drawn in one pass. Each page begun is reported to `on_page`, for the
-// progress display. Finish publishes both; Abort (or a failure of either) leaves neither.
+// PrintDevices: what a print from the browser writes: the PDF to download, and a recording
+// of its first pages from which a page's preview is drawn when asked. Each page begun is
+// reported to `on_page`, for the progress display. Finish publishes the PDF; Abort (or a
+// failure) leaves none.
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "host/serve/PageRecording.h"
 #include "reportkit/output/OutputDevice.h"
 
 namespace stock::serve {
 
 class PrintDevices : public OutputDevice {
  public:
-  // The PDF goes to `pdf_path`; page N's preview to PngDevice::PagePath(png_path, N).
-  // Raises Exception when a file cannot be created.
-  PrintDevices(const std::string& pdf_path, const std::string& png_path, std::function<void()> on_page);
+  // The PDF goes to `pdf_path`; the pages are recorded into `recording`. Raises Exception
+  // when the file cannot be created. REQUIRES: recording outlives this object.
+  PrintDevices(const std::string& pdf_path, PageRecording& recording, std::function<void()> on_page);
   ~PrintDevices() override;
 
   void BeginDocument(const DocumentInfo& info) override;
@@ -30,7 +32,7 @@ class PrintDevices : public OutputDevice {
 
  private:
   std::unique_ptr<OutputDevice> pdf_;
-  std::unique_ptr<OutputDevice> png_;
+  PageRecording& recording_;
   std::function<void()> on_page_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/Terminal.h"
+#include "host/serve/ClerkText.h"
 #include "host/serve/PlatformThread.h"
 #include "host/serve/PrintDevices.h"
 #include "reportkit/PluginRun.h"
@@ -12,7 +13,7 @@ namespace stock::serve {
 
 namespace {
 const char* const kPdfName = "relatorio.pdf";
-const char* const kPngName = "pagina.png";
+constexpr double kPreviewScale = 1.25;  // 120 dpi: legible in the page without zooming
 }  // namespace
 
 const char* JobStateName(JobState state) {
@@ -28,8 +29,12 @@ const char* JobStateName(JobState state) {
   return "erro";
 }
 
-PrintJob::PrintJob(std::string report, Values values)
-    : report_(std::move(report)), values_(std::move(values)) {}
+PrintJob::PrintJob(std::string report, Values values, std::chrono::milliseconds answer_limit,
+                   std::string file_name)
+    : report_(std::move(report)),
+      values_(std::move(values)),
+      answer_limit_(answer_limit),
+      file_name_(file_name.empty() ? report_ + ".pdf" : std::move(file_name)) {}
 
 PrintJob::~PrintJob() = default;
 
@@ -42,6 +47,7 @@ void PrintJob::Run(PlatformThread* between_rows) {
     }
     view_.state = JobState::Running;
   }
+  changed_.notify_all();
   try {
     between_rows_ = between_rows;
     DialogHandlerGuard dialogs([this](const DialogRequest& r) { return OnDialog(r); });
@@ -49,8 +55,7 @@ void PrintJob::Run(PlatformThread* between_rows) {
     request.report = report_;
     request.params = values_;
     request.progress = [this](int done, int total) { return OnProgress(done, total); };
-    PrintDevices devices((folder_.Path() / kPdfName).string(), (folder_.Path() / kPngName).string(),
-                         [this] {
+    PrintDevices devices((folder_.Path() / kPdfName).string(), recording_, [this] {
                            std::lock_guard lock(mutex_);
                            ++view_.pages;
                          });
@@ -58,17 +63,17 @@ void PrintJob::Run(PlatformThread* between_rows) {
     std::lock_guard lock(mutex_);
     view_.messages = outcome.messages;
     view_.pages = outcome.pages;
-    if (outcome.stopped || (stop_ && outcome.pages == 0)) {
+    if (outcome.stopped || (stop_ && (outcome.pages == 0 || !view_.abandoned.empty()))) {
       End(JobState::Stopped);
     } else if (outcome.pages == 0) {
       End(JobState::Empty);
     } else {
-      view_.preview_pages = std::min(outcome.pages, PngDevice::kMaxPages);
+      view_.preview_pages = std::min(outcome.pages, recording_.Pages());
       End(JobState::Done);
     }
   } catch (const std::exception& e) {
     std::lock_guard lock(mutex_);
-    view_.error = e.what();
+    view_.error = ClerkError(e.what());
     End(JobState::Failed);
   } catch (...) {
     std::lock_guard lock(mutex_);
@@ -82,6 +87,7 @@ void PrintJob::End(JobState state) {
   view_.dialog.reset();
   if (state != JobState::Done) view_.pages = 0;
   ended_at_ = std::chrono::steady_clock::now();
+  changed_.notify_all();
 }
 
 bool PrintJob::OnProgress(int done, int total) {
@@ -106,9 +112,20 @@ int PrintJob::OnDialog(const DialogRequest& request) {
     dialog.buttons = request.buttons;
     view_.dialog = dialog;
     view_.state = JobState::Asking;
+    changed_.notify_all();
     answer_.reset();
     // While the question waits, the other screens' events still get their answers.
+    const auto give_up = std::chrono::steady_clock::now() + answer_limit_;
     while (!answer_ && !stop_) {
+      if (std::chrono::steady_clock::now() >= give_up) {
+        stop_ = true;
+        const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(answer_limit_).count();
+        view_.abandoned = "A pergunta ficou sem resposta por " +
+                          (minutes >= 1 ? std::to_string(minutes) + " minuto" + (minutes > 1 ? "s" : "")
+                                        : std::string("tempo demais")) +
+                          ": a impressão foi cancelada para não segurar as outras, e nada foi gravado.";
+        break;
+      }
       answered_.wait_for(lock, std::chrono::milliseconds(50));
       if (between_rows_ != nullptr && !answer_ && !stop_) {
         lock.unlock();
@@ -148,6 +165,12 @@ JobView PrintJob::View() const {
   return view_;
 }
 
+JobView PrintJob::WaitChange(JobState seen, std::chrono::milliseconds wait) const {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, wait, [&] { return view_.state != seen; });
+  return view_;
+}
+
 bool PrintJob::Ended() const {
   std::lock_guard lock(mutex_);
   return view_.state != JobState::Waiting && view_.state != JobState::Running &&
@@ -165,10 +188,20 @@ std::optional<std::filesystem::path> PrintJob::Pdf() const {
   return folder_.Path() / kPdfName;
 }
 
-std::optional<std::filesystem::path> PrintJob::Preview(int n) const {
-  std::lock_guard lock(mutex_);
-  if (view_.state != JobState::Done || n < 1 || n > view_.preview_pages) return std::nullopt;
-  return std::filesystem::path(PngDevice::PagePath((folder_.Path() / kPngName).string(), n));
+std::optional<std::filesystem::path> PrintJob::Preview(int n) {
+  {
+    std::lock_guard lock(mutex_);
+    if (view_.state != JobState::Done || n < 1 || n > view_.preview_pages) return std::nullopt;
+  }
+  const std::filesystem::path path = folder_.Path() / ("pagina-" + std::to_string(n) + ".png");
+  std::lock_guard drawing(preview_mutex_);
+  if (!std::filesystem::exists(path)) {
+    PngDevice png(path.string(), kPreviewScale);
+    png.BeginDocument({report_, 0});
+    recording_.Draw(n, png);
+    png.Finish();
+  }
+  return path;
 }
 
 }  // namespace stock::serve

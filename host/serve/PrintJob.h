@@ -2,10 +2,13 @@
 // PrintJob: one print started from a parameter screen, shared between the platform thread
 // that runs it and the web requests that watch it, stop it and answer its questions.
 //
-// The print runs on the platform thread (Run). Its progress display records pages and rows and
+// The print runs on the platform thread (Run) and writes the PDF only; a page's preview is
+// drawn when it is first asked for, from a recording of the first pages. Its progress display records pages and rows and
 // answers "stop" once RequestStop was called; a question the report asks (nMessageDlg) waits
 // there until the browser answers it (Answer), the print is stopped (the question gets the
-// "Não"/"Cancelar" answer). The job's files (the PDF and the page
+// "Não"/"Cancelar" answer) or the answer limit passes: a question left unanswered that long
+// holds every other print in line, so the print is then cancelled, publishing nothing. The
+// job's files (the PDF and the page
 // previews) live in its own private folder, removed with the job.
 
 #include <chrono>
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "basekit/MessageDlg.h"
+#include "host/serve/PageRecording.h"
 #include "host/serve/RunFolder.h"
 
 namespace stock::serve {
@@ -47,24 +51,30 @@ struct JobView {
   JobState state = JobState::Waiting;
   int done = 0, total = 0;  // the report's own progress (rows)
   int pages = 0;            // pages begun so far, or printed in the end
-  int preview_pages = 0;    // pages with a preview image (the first ones)
+  int preview_pages = 0;    // pages with a preview (the first ones), drawn when asked for
   std::optional<JobDialog> dialog;
   std::vector<std::pair<int, std::string>> messages;  // (kind, text) once the run ended
   std::string error;
+  std::string abandoned;  // why the print was cancelled for want of an answer
 };
 
 class PrintJob {
  public:
   using Values = std::vector<std::pair<std::string, std::string>>;
 
-  // A job printing `report` with the input parameter values `values`. Creates its folder
-  // (raises Exception when it cannot).
-  PrintJob(std::string report, Values values);
+  static constexpr std::chrono::minutes kAnswerLimit{3};
+
+  // A job printing `report` with the input parameter values `values`, whose questions wait
+  // `answer_limit` at most. Creates its folder (raises Exception when it cannot).
+  PrintJob(std::string report, Values values, std::chrono::milliseconds answer_limit = kAnswerLimit,
+           std::string file_name = {});
   ~PrintJob();
   PrintJob(const PrintJob&) = delete;
   PrintJob& operator=(const PrintJob&) = delete;
 
   const std::string& Report() const { return report_; }
+  // The name the PDF is offered under ("<report>.pdf" when none was given).
+  const std::string& FileName() const { return file_name_; }
 
   // Prints on the calling thread, the platform thread: installs the job's dialog handler,
   // runs the report into the PDF and the previews and records how it ended. `between_rows`,
@@ -79,14 +89,18 @@ class PrintJob {
   bool Answer(int dialog_id, int button);
 
   JobView View() const;
+  // The view once its state is no longer `seen`, or after `wait` (the page polls with it, so
+  // it hears of the end of a print at once).
+  JobView WaitChange(JobState seen, std::chrono::milliseconds wait) const;
   bool Ended() const;
   // When the run ended (only meaningful once Ended()).
   std::chrono::steady_clock::time_point EndedAt() const;
 
   // The PDF once Done, else nullopt.
   std::optional<std::filesystem::path> Pdf() const;
-  // The preview of page n (1-based) once Done and when it was drawn, else nullopt.
-  std::optional<std::filesystem::path> Preview(int n) const;
+  // The preview of page n (1-based) once Done, drawn now if it was not yet; nullopt for a
+  // page that has none. Raises Exception when it cannot be drawn.
+  std::optional<std::filesystem::path> Preview(int n);
 
  private:
   bool OnProgress(int done, int total);
@@ -95,10 +109,15 @@ class PrintJob {
 
   const std::string report_;
   const Values values_;
+  const std::chrono::milliseconds answer_limit_;
+  const std::string file_name_;
   RunFolder folder_;
+  PageRecording recording_;  // written by Run; read once Done
+  std::mutex preview_mutex_;  // one preview drawn at a time
 
   mutable std::mutex mutex_;
   std::condition_variable answered_;
+  mutable std::condition_variable changed_;
   JobView view_;
   bool stop_ = false;
   std::optional<int> answer_;

@@ -1,6 +1,7 @@
 #include "host/serve/ScreenSessions.h"
 
 #include <fstream>
+#include <tuple>
 
 #include "host/serve/PlatformThread.h"
 #include "rtl/Exception.h"
@@ -49,7 +50,8 @@ std::string RandomToken() {
   return token;
 }
 
-ScreenSessions::ScreenSessions(PlatformThread& platform) : platform_(platform) {}
+ScreenSessions::ScreenSessions(PlatformThread& platform, std::chrono::milliseconds answer_limit)
+    : platform_(platform), answer_limit_(answer_limit) {}
 
 ScreenSessions::~ScreenSessions() {
   std::map<std::string, std::shared_ptr<Screen>> screens;
@@ -67,10 +69,25 @@ int ScreenSessions::OpenCount() const {
 
 ScreenSessions::Opened ScreenSessions::Open(const std::string& report) {
   Sweep(std::chrono::steady_clock::now());
-  if (OpenCount() >= kMaxScreens) {
-    throw Exception("Há telas de parâmetros demais abertas (" + std::to_string(kMaxScreens) +
-                    "); feche algumas e tente de novo.");
+  std::shared_ptr<Screen> replaced;
+  {
+    std::lock_guard lock(mutex_);
+    if (screens_.size() >= static_cast<size_t>(kMaxScreens)) {
+      auto oldest = screens_.end();
+      for (auto it = screens_.begin(); it != screens_.end(); ++it) {
+        const Screen& s = *it->second;
+        if (s.job && !s.job->Ended()) continue;
+        if (oldest == screens_.end() || s.last_seen < oldest->second->last_seen) oldest = it;
+      }
+      if (oldest == screens_.end()) {
+        throw Exception("Todas as " + std::to_string(kMaxScreens) +
+                        " telas de parâmetros abertas estão imprimindo; tente de novo quando uma terminar.");
+      }
+      replaced = oldest->second;
+      screens_.erase(oldest);
+    }
   }
+  if (replaced) Discard(replaced);
   auto screen = std::make_shared<Screen>();
   screen->id = RandomToken();
   screen->token = RandomToken();
@@ -129,12 +146,12 @@ void ScreenSessions::Print(const std::string& id, const std::string& token) {
     std::lock_guard lock(mutex_);
     busy();
   }
-  auto [fields, values] = platform_.Call([s] {
+  auto [fields, values, file_name] = platform_.Call([s] {
     ParamScreen& param = Live(s->param);
     if (!param.CheckAll()) throw Exception("Corrija os campos marcados antes de imprimir.");
-    return std::make_pair(param.Fields(), param.Values());
+    return std::make_tuple(param.Fields(), param.Values(), PdfFileName(param.Title(), param.Fields()));
   });
-  auto job = std::make_shared<PrintJob>(s->report, values);
+  auto job = std::make_shared<PrintJob>(s->report, values, answer_limit_, file_name);
   std::lock_guard lock(mutex_);
   busy();
   s->job = job;
@@ -152,15 +169,34 @@ void ScreenSessions::Print(const std::string& id, const std::string& token) {
   });
 }
 
-PrintView ScreenSessions::Status(const std::string& id, const std::string& token) {
+PrintView ScreenSessions::Status(const std::string& id, const std::string& token,
+                                 std::chrono::milliseconds wait) {
   std::shared_ptr<Screen> s = Find(id, token);
+  std::shared_ptr<PrintJob> job;
+  {
+    std::lock_guard lock(mutex_);
+    job = s->job;
+  }
+  if (job && wait.count() > 0) {
+    const JobState state = job->View().state;
+    if (state == JobState::Running) job->WaitChange(state, wait);
+  }
   std::lock_guard lock(mutex_);
   PrintView view;
   if (!s->job) return view;
   view.exists = true;
   view.job = s->job->View();
-  if (view.job.state == JobState::Waiting) view.ahead = platform_.PrintsAhead(s->ticket);
-  if (view.job.state == JobState::Failed) view.error_field = FieldOfError(s->printed_fields, view.job.error);
+  view.file_name = s->job->FileName();
+  if (view.job.state == JobState::Waiting) {
+    view.ahead = platform_.PrintsAhead(s->ticket);
+    for (const auto& [other_id, other] : screens_) {
+      if (other != s && other->job && other->job->View().state == JobState::Asking) view.ahead_asks = true;
+    }
+  }
+  if (view.job.state == JobState::Failed) {
+    view.error_field = FieldOfError(s->printed_fields, view.job.error);
+    view.job.error = NameFieldsByLabel(view.job.error, s->printed_fields);
+  }
   return view;
 }
 
@@ -176,6 +212,19 @@ bool ScreenSessions::Answer(const std::string& id, const std::string& token, int
   std::shared_ptr<Screen> s = Find(id, token);
   std::lock_guard lock(mutex_);
   return s->job && s->job->Answer(dialog, button);
+}
+
+std::optional<std::filesystem::path> ScreenSessions::Preview(const std::string& id, const std::string& token,
+                                                            int page) {
+  std::shared_ptr<PrintJob> job = Job(id, token);
+  if (!job) return std::nullopt;
+  return platform_.Call([job, page] { return job->Preview(page); });
+}
+
+std::vector<ParamChoice> ScreenSessions::Lookup(const std::string& id, const std::string& token,
+                                                const std::string& field) {
+  std::shared_ptr<Screen> s = Find(id, token);
+  return platform_.Call([s, field] { return Live(s->param).LookupChoices(field); });
 }
 
 std::shared_ptr<PrintJob> ScreenSessions::Job(const std::string& id, const std::string& token) {
@@ -216,7 +265,7 @@ void ScreenSessions::Sweep(std::chrono::steady_clock::time_point now) {
         it = screens_.erase(it);
         continue;
       }
-      if (s.job && s.job->Ended() && now - s.job->EndedAt() >= kIdleLimit) s.job.reset();
+      if (s.job && s.job->Ended() && now - s.job->EndedAt() >= kFilesLimit) s.job.reset();
       ++it;
     }
   }

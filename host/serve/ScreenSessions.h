@@ -3,8 +3,11 @@
 // report instance (on the platform thread) and its latest print. Safe to call from any web
 // request thread.
 //
-// A screen is closed when its page says so, or after an hour without a request; a print's
-// files go when its screen closes, when the screen prints again, or an hour after it ended.
+// A screen is opened by its page and kept by the page's requests (it calls at least every
+// few seconds while open): it is closed when its page says so, or after kIdleLimit without
+// a request (a browser that quit). When kMaxScreens are open, a new screen replaces the one
+// idle longest that has no print running or waiting. A print's files go when its screen
+// closes, when the screen prints again, or kFilesLimit after it ended.
 
 #include <chrono>
 #include <cstdint>
@@ -45,24 +48,29 @@ struct PrintView {
   bool exists = false;   // false before the first print
   JobView job;
   int ahead = 0;         // prints before this one in line
+  bool ahead_asks = false;  // the print running (another screen's) waits for an answer
   std::string error_field;  // the field the error is about, if any
+  std::string file_name;    // the name the PDF is offered under
 };
 
 class ScreenSessions {
  public:
   static constexpr int kMaxScreens = 32;
-  static constexpr std::chrono::minutes kIdleLimit{60};
+  static constexpr std::chrono::seconds kIdleLimit{60};
+  static constexpr std::chrono::minutes kFilesLimit{60};
 
-  // REQUIRES: platform outlives this object.
-  explicit ScreenSessions(PlatformThread& platform);
+  // REQUIRES: platform outlives this object. A print's question waits `answer_limit` at most.
+  explicit ScreenSessions(PlatformThread& platform,
+                          std::chrono::milliseconds answer_limit = PrintJob::kAnswerLimit);
   // Closes every screen.
   ~ScreenSessions();
 
   struct Opened {
     std::string id, token;
   };
-  // Opens the parameter screen of `report`. Raises Exception for an unknown report, or when
-  // too many screens are open.
+  // Opens the parameter screen of `report`, replacing the screen idle longest when
+  // kMaxScreens are open. Raises Exception for an unknown report, or when every open screen
+  // has a print running or waiting.
   Opened Open(const std::string& report);
 
   // The operations below raise ScreenNotFound / ScreenForbidden for a bad id or token, and
@@ -75,15 +83,22 @@ class ScreenSessions {
   // Queues a print of the screen's current values. Raises Exception while a print of this
   // screen runs or waits, or while a field has an error.
   void Print(const std::string& id, const std::string& token);
-  PrintView Status(const std::string& id, const std::string& token);
+  // The screen's print; while it runs, waits up to `wait` for its state to change first.
+  PrintView Status(const std::string& id, const std::string& token,
+                   std::chrono::milliseconds wait = std::chrono::milliseconds(0));
   void Stop(const std::string& id, const std::string& token);
   // False when that question is not waiting or the button does not exist.
   bool Answer(const std::string& id, const std::string& token, int dialog, int button);
+  // The preview of page `page` of the screen's print, drawn on the platform thread when it
+  // was not yet; nullopt when there is none.
+  std::optional<std::filesystem::path> Preview(const std::string& id, const std::string& token, int page);
+  // The codes and names field `field` is chosen from (its lookup in the database).
+  std::vector<ParamChoice> Lookup(const std::string& id, const std::string& token, const std::string& field);
   // The screen's print, to serve its files (kept alive while they are sent).
   std::shared_ptr<PrintJob> Job(const std::string& id, const std::string& token);
   void Close(const std::string& id, const std::string& token);
 
-  // Closes screens idle for kIdleLimit and drops prints ended that long ago, as of `now`.
+  // Closes screens idle for kIdleLimit and drops prints ended kFilesLimit ago, as of `now`.
   void Sweep(std::chrono::steady_clock::time_point now);
 
   int OpenCount() const;
@@ -95,6 +110,7 @@ class ScreenSessions {
   ScreenView ViewOf(const Screen& screen) const;
 
   PlatformThread& platform_;
+  const std::chrono::milliseconds answer_limit_;
   mutable std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Screen>> screens_;
 };

@@ -10,7 +10,10 @@
 #include "basekit/Conexao.h"
 #include "host/Commands.h"
 #include "host/serve/EfdScreen.h"
+#include "host/serve/HostCheck.h"
 #include "host/serve/PlatformThread.h"
+#include "host/serve/RunFolder.h"
+#include "host/serve/GatedServer.h"
 #include "host/serve/ScreenSessions.h"
 #include "host/serve/WebPages.h"
 #include "reportkit/DMReport.h"
@@ -38,7 +41,11 @@ const char* TypeName(TnParamType type) {
 json ToJson(const ScreenView& view) {
   json fields = json::array();
   for (const ScreenField& f : view.fields) {
-    fields.push_back({{"nome", f.name}, {"tipo", TypeName(f.type)}, {"rotulo", f.caption}, {"valor", f.value}});
+    json choices = json::array();
+    for (const ParamChoice& c : f.choices) choices.push_back({{"valor", c.value}, {"texto", c.text}});
+    fields.push_back({{"nome", f.name},         {"tipo", TypeName(f.type)}, {"rotulo", f.caption},
+                      {"valor", f.value},       {"obrigatorio", f.required}, {"opcoes", choices},
+                      {"consulta", f.lookup}});
   }
   return {{"relatorio", view.report}, {"titulo", view.title}, {"campos", fields}, {"erros", view.errors}};
 }
@@ -50,16 +57,30 @@ json ToJson(const PrintView& view) {
   for (const auto& [kind, text] : job.messages) messages.push_back({{"tipo", kind}, {"texto", text}});
   json out = {{"estado", JobStateName(job.state)}, {"aFrente", view.ahead},  {"feitos", job.done},
               {"total", job.total},                 {"paginas", job.pages}, {"previas", job.preview_pages},
-              {"mensagens", messages},              {"erro", job.error},    {"campoErro", view.error_field}};
+              {"mensagens", messages},              {"erro", job.error},    {"campoErro", view.error_field},
+              {"esperaResposta", view.ahead_asks},  {"abandonada", job.abandoned},
+              {"arquivo", view.file_name}};
   if (job.dialog) {
     out["pergunta"] = {{"id", job.dialog->id}, {"texto", job.dialog->text}, {"botoes", job.dialog->buttons}};
   }
   return out;
 }
 
-void SendJson(httplib::Response& res, const json& body, int status = 200) {
+// Texts from the database may not be valid UTF-8 (a name stored in Latin-1): they are sent
+// with the bad bytes replaced, and the reply says so.
+void SendJson(httplib::Response& res, json body, int status = 200) {
   res.status = status;
-  res.set_content(body.dump(), "application/json; charset=utf-8");
+  std::string text;
+  try {
+    text = body.dump();
+  } catch (const json::type_error&) {
+    if (body.is_object()) {
+      body["textoInvalido"] = "Um texto vindo do banco de dados não está em UTF-8 válido; os caracteres "
+                              "que não puderam ser lidos aparecem como \uFFFD.";
+    }
+    text = body.dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+  res.set_content(text, "application/json; charset=utf-8");
 }
 
 void SendError(httplib::Response& res, int status, const std::string& text) {
@@ -89,16 +110,6 @@ int IntOf(const json& body, const char* key) {
   return it->get<int>();
 }
 
-bool IsLoopback(const std::string& address) {
-  return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
-}
-
-// "host" of a Host header "host:port" ("[::1]:8080" gives "[::1]").
-std::string HostName(const std::string& header) {
-  if (!header.empty() && header[0] == '[') return header.substr(0, header.find(']') + 1);
-  return header.substr(0, header.find(':'));
-}
-
 // The reports that have a screen, for the list page.
 std::vector<ReportEntry> ReportList() {
   std::vector<ReportEntry> list;
@@ -119,16 +130,17 @@ std::vector<ReportEntry> ReportList() {
 struct WebServer::Impl {
   PlatformThread platform;
   ScreenSessions sessions{platform};
-  httplib::Server http;
-  std::string bound_address;
-  int bound_port = 0;
+  GatedServer http;
+  HostCheck hosts;
+  // Carried by the server's own pages; opening a screen takes it, so no other site can.
+  const std::string site_token = RandomToken();
 
   std::mutex sweep_mutex;
   std::condition_variable sweep_wake;
   bool quitting = false;
   std::thread sweeper;
 
-  Impl();
+  explicit Impl(std::chrono::milliseconds request_time);
   ~Impl();
   bool Allowed(const httplib::Request& req, httplib::Response& res) const;
   void Routes();
@@ -137,9 +149,9 @@ struct WebServer::Impl {
   void WithScreen(const httplib::Request& req, httplib::Response& res, F action);
 };
 
-WebServer::Impl::Impl() {
+WebServer::Impl::Impl(std::chrono::milliseconds request_time) : http(kMaxBody, request_time) {
   http.set_payload_max_length(kMaxBody);
-  http.set_read_timeout(10);
+  RunFolder::RemoveStale();
   http.set_default_headers({
       {"Content-Security-Policy",
        "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "
@@ -153,12 +165,16 @@ WebServer::Impl::Impl() {
     return Allowed(req, res) ? httplib::Server::HandlerResponse::Unhandled
                              : httplib::Server::HandlerResponse::Handled;
   });
-  http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+  http.set_error_handler([](const httplib::Request& req, httplib::Response& res) {
     if (!res.body.empty()) return;
     if (res.status == 413) {
       SendError(res, 413, "Requisição grande demais.");
-    } else if (res.status == 404) {
+    } else if (res.status == 404 && req.path.rfind("/api/", 0) == 0) {
       SendError(res, 404, "Endereço não encontrado.");
+    } else if (res.status == 404) {
+      res.set_content(MessagePage("Página não encontrada",
+                                  "Este endereço não existe neste servidor. Escolha um relatório na lista."),
+                      "text/html; charset=utf-8");
     }
   });
   http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
@@ -167,7 +183,7 @@ WebServer::Impl::Impl() {
   Routes();
   sweeper = std::thread([this] {
     std::unique_lock lock(sweep_mutex);
-    while (!sweep_wake.wait_for(lock, std::chrono::minutes(1), [this] { return quitting; })) {
+    while (!sweep_wake.wait_for(lock, std::chrono::seconds(10), [this] { return quitting; })) {
       lock.unlock();
       sessions.Sweep(std::chrono::steady_clock::now());
       lock.lock();
@@ -187,16 +203,9 @@ WebServer::Impl::~Impl() {
 bool WebServer::Impl::Allowed(const httplib::Request& req, httplib::Response& res) const {
   // Another name pointed at this machine (DNS rebinding) must not reach a loopback server.
   const std::string host = req.get_header_value("Host");
-  if (IsLoopback(bound_address)) {
-    const std::string name = HostName(host);
-    const std::string port = host.substr(name.size());
-    const bool ok = (name == "localhost" || name == "[::1]" || name.rfind("127.", 0) == 0) &&
-                    port.size() > 1 && port[0] == ':' && port.substr(1) == std::to_string(bound_port);
-    if (!ok) {
-      SendError(res, 403, "Endereço do servidor não reconhecido: use http://127.0.0.1:" +
-                              std::to_string(bound_port) + "/");
-      return false;
-    }
+  if (!hosts.Allows(host)) {
+    SendError(res, 403, "Endereço do servidor não reconhecido: use " + hosts.Address());
+    return false;
   }
   const std::string origin = req.get_header_value("Origin");
   if (!origin.empty() && origin != "http://" + host) {
@@ -234,7 +243,7 @@ void WebServer::Impl::Routes() {
     list.push_back(EfdEntry());
     res.set_content(ListPage(list), "text/html; charset=utf-8");
   });
-  AddEfdScreen(http, TryConexaoPadrao() != nullptr ? TryConexaoPadrao()->GetArquivo() : std::string());
+  AddEfdScreen(http, TryConexaoPadrao() != nullptr ? TryConexaoPadrao()->GetArquivo() : std::string(), site_token);
   http.Get("/app.js", [](const httplib::Request&, httplib::Response& res) {
     res.set_content(ScriptText(), "text/javascript; charset=utf-8");
   });
@@ -252,12 +261,24 @@ void WebServer::Impl::Routes() {
                       "text/html; charset=utf-8");
       return;
     }
+    res.set_content(ScreenPage(*it, site_token), "text/html; charset=utf-8");
+  });
+  // The page opens its screen.
+  http.Post("/api/tela", [this](const httplib::Request& req, httplib::Response& res) {
     try {
+      const std::string token = req.get_header_value("X-Token");
+      if (token.size() != site_token.size() || token != site_token) {
+        return SendError(res, 403, "Token da página inválido: recarregue a página.");
+      }
+      const std::string report = TextOf(Body(req), "relatorio");
+      std::vector<ReportEntry> list = ReportList();
+      if (std::none_of(list.begin(), list.end(), [&](const ReportEntry& e) { return e.name == report; })) {
+        return SendError(res, 404, "Não há relatório chamado '" + report + "'.");
+      }
       const ScreenSessions::Opened opened = sessions.Open(report);
-      res.set_content(ScreenPage(*it, opened.id, opened.token), "text/html; charset=utf-8");
+      SendJson(res, {{"tela", opened.id}, {"token", opened.token}});
     } catch (const std::exception& e) {
-      res.status = 503;
-      res.set_content(MessagePage("Não foi possível abrir o relatório", e.what()), "text/html; charset=utf-8");
+      SendError(res, 503, e.what());
     }
   });
 
@@ -265,6 +286,14 @@ void WebServer::Impl::Routes() {
   http.Get(screen, [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
       SendJson(res, ToJson(sessions.View(id, token)));
+    });
+  });
+  // The page calls every few seconds while it is open: a screen not called for a minute is
+  // closed.
+  http.Post(screen + "/presenca", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      sessions.Job(id, token);
+      SendJson(res, {{"aberta", true}});
     });
   });
   http.Post(screen + "/evento", [this](const httplib::Request& req, httplib::Response& res) {
@@ -280,9 +309,22 @@ void WebServer::Impl::Routes() {
       SendJson(res, ToJson(sessions.Status(id, token)));
     });
   });
+  // "?espera=1": while the print runs, the reply waits up to 0.3 s for it to end: the page
+  // hears of the end at once and of the progress three times a second.
   http.Get(screen + "/impressao", [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
-      SendJson(res, ToJson(sessions.Status(id, token)));
+      const auto wait = req.get_param_value("espera") == "1" ? std::chrono::milliseconds(300)
+                                                               : std::chrono::milliseconds(0);
+      SendJson(res, ToJson(sessions.Status(id, token, wait)));
+    });
+  });
+  http.Get(screen + R"(/opcoes/([A-Za-z0-9_]{1,64}))", [this](const httplib::Request& req, httplib::Response& res) {
+    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+      json out = json::array();
+      for (const ParamChoice& c : sessions.Lookup(id, token, req.matches[2].str())) {
+        out.push_back({{"valor", c.value}, {"texto", c.text}});
+      }
+      SendJson(res, {{"opcoes", out}});
     });
   });
   http.Post(screen + "/parar", [this](const httplib::Request& req, httplib::Response& res) {
@@ -311,9 +353,7 @@ void WebServer::Impl::Routes() {
   });
   http.Get(screen + R"(/pagina/([0-9]{1,4}))", [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
-      std::shared_ptr<PrintJob> job = sessions.Job(id, token);
-      const int page = std::stoi(req.matches[2].str());
-      const auto path = job ? job->Preview(page) : std::nullopt;
+      const auto path = sessions.Preview(id, token, std::stoi(req.matches[2].str()));
       if (!path) return SendError(res, 404, "Não há prévia desta página.");
       std::ifstream in(*path, std::ios::binary);
       std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -327,7 +367,9 @@ void WebServer::Impl::Routes() {
       if (!path) return SendError(res, 404, "Não há PDF desta tela: imprima o relatório primeiro.");
       auto file = std::make_shared<std::ifstream>(*path, std::ios::binary);
       const auto size = static_cast<size_t>(std::filesystem::file_size(*path));
-      res.set_header("Content-Disposition", "attachment; filename=\"" + job->Report() + ".pdf\"");
+      // "?abrir=1" shows it in the browser; else it is saved, both under the print's name.
+      const char* how = req.get_param_value("abrir") == "1" ? "inline" : "attachment";
+      res.set_header("Content-Disposition", std::string(how) + "; filename=\"" + job->FileName() + "\"");
       // The job (and so its folder) lives until the file has been sent.
       res.set_content_provider(size, "application/pdf",
                                [job, file](size_t offset, size_t length, httplib::DataSink& sink) {
@@ -343,23 +385,26 @@ void WebServer::Impl::Routes() {
   });
 }
 
-WebServer::WebServer() : impl_(std::make_unique<Impl>()) {}
+WebServer::WebServer(std::chrono::milliseconds request_time) : impl_(std::make_unique<Impl>(request_time)) {}
 
 WebServer::~WebServer() { Stop(); }
 
-int WebServer::Bind(const std::string& address, int port) {
+int WebServer::Bind(const std::string& address, int port, const std::vector<std::string>& names) {
   const int bound = port == 0 ? impl_->http.bind_to_any_port(address) : (impl_->http.bind_to_port(address, port) ? port : -1);
   if (bound <= 0) {
     throw Exception("Não foi possível escutar em " + address + ":" + std::to_string(port) +
                     " (a porta está em uso ou o endereço não é desta máquina).");
   }
-  impl_->bound_address = address;
-  impl_->bound_port = bound;
+  impl_->http.WidenBacklog();
+  impl_->hosts = HostCheck(address, bound, names);
   return bound;
 }
 
 void WebServer::Listen() { impl_->http.listen_after_bind(); }
 
-void WebServer::Stop() { impl_->http.stop(); }
+void WebServer::Stop() {
+  impl_->http.stop();
+  impl_->http.StopGate();
+}
 
 }  // namespace stock::serve

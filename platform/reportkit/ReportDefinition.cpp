@@ -223,6 +223,24 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
       }
       pd.input = r.Bool(p, "input", where, true);
       pd.required = r.Bool(p, "required", where, false);
+      if (p.contains("choices")) {
+        const json& choices = p.at("choices");
+        if (!choices.is_array() || choices.empty()) r.Fail(where, "\"choices\" deve ser uma lista não vazia");
+        for (const json& c : choices) {
+          ParamChoice choice;
+          choice.value = c.is_object() && c.contains("value") && c.at("value").is_number_integer()
+                             ? std::to_string(c.at("value").get<long long>())
+                             : r.Text(c, "value", where + " (" + pd.name + ")", {}, true);
+          choice.text = r.Text(c, "text", where + " (" + pd.name + ")", {}, true);
+          pd.choices.push_back(std::move(choice));
+        }
+      } else if (pd.type == TnParamType::Flag) {
+        pd.choices = {{"0", "Não"}, {"1", "Sim"}};
+      }
+      pd.lookup = r.Text(p, "lookup", where);
+      if (!pd.lookup.empty() && pd.lookup != "empresas" && pd.lookup != "estabelecimentos") {
+        r.Fail(where, "\"lookup\" deve ser \"empresas\" ou \"estabelecimentos\"");
+      }
       if (!param_names.insert(AnsiUpperCase(pd.name)).second) {
         r.Fail(where, "parâmetro \"" + pd.name + "\" declarado duas vezes");
       }

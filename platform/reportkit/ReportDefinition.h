@@ -17,6 +17,11 @@
 
 namespace stock {
 
+// One of the fixed values a parameter takes, with its meaning ("1", "Sim").
+struct ParamChoice {
+  std::string value, text;
+};
+
 struct ParamDef {
   std::string name;
   TnParamType type = TnParamType::Text;
@@ -24,6 +29,11 @@ struct ParamDef {
   std::string default_value;
   bool input = true;          // false: a value the report prints (R1, pNomeEmpresa ...)
   bool required = false;      // the report cannot print without a value (no usable default)
+  // The fixed values the parameter takes ("choices"; a flag without them takes 0 Não and
+  // 1 Sim); empty when any value of its type goes.
+  std::vector<ParamChoice> choices;
+  // "empresas" or "estabelecimentos": codes of those rows of the database ("lookup").
+  std::string lookup;
 };
 
 struct LabelDef {

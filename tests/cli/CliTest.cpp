@@ -62,7 +62,7 @@ TEST_F(Cli, ErrorsAndUsageHaveTheirExitCodes) {
   const std::string out = " --out " + dir_ + "/x.pdf";
   const Case cases[] = {
       {"print stockItems" + Db() + " -p pQuebra=abc" + out, 1,
-       "pQuebra (Nova página por empresa (1 = sim)): 'abc' não é um inteiro válido"},
+       "pQuebra (Nova página por empresa): 'abc' não é um inteiro válido"},
       {"print naoExiste" + Db() + out, 2, "stockItems"},
       {"print stockItems" + Db() + " -p pNada=1" + out, 2, "pNada"},
       {"print stockItems" + Db() + " -p semigual" + out, 2, "nome=valor"},

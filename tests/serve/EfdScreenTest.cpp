@@ -28,7 +28,7 @@ TEST(EfdScreen, OffersTheFileForDownload) {
   CreateDemoDatabase(db, options);
 
   httplib::Server server;
-  stock::serve::AddEfdScreen(server, db);
+  stock::serve::AddEfdScreen(server, db, "0123abcd");
   const int port = server.bind_to_any_port("127.0.0.1");
   std::thread listener([&] { server.listen_after_bind(); });
   httplib::Client client("127.0.0.1", port);
@@ -39,7 +39,16 @@ TEST(EfdScreen, OffersTheFileForDownload) {
   EXPECT_NE(form->body.find("name=\"pDataInventario\""), std::string::npos);
   EXPECT_NE(form->get_header_value("Content-Security-Policy").find("form-action 'self'"), std::string::npos);
 
-  auto file = client.Post("/efd/arquivo", "pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F12%2F2026&pPeriodo=",
+  EXPECT_NE(form->body.find("name=\"token\" value=\"0123abcd\""), std::string::npos);
+
+  // Without the page's token (a form on another site) no file is given.
+  auto forged = client.Post("/efd/arquivo", "pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F12%2F2026",
+                            "application/x-www-form-urlencoded");
+  ASSERT_TRUE(forged);
+  EXPECT_EQ(forged->status, 403);
+  EXPECT_EQ(forged->body.find("H010"), std::string::npos);
+
+  auto file = client.Post("/efd/arquivo", "token=0123abcd&pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F12%2F2026&pPeriodo=",
                           "application/x-www-form-urlencoded");
   ASSERT_TRUE(file);
   EXPECT_EQ(file->status, 200);
@@ -55,7 +64,7 @@ TEST(EfdScreen, OffersTheFileForDownload) {
   std::ifstream in(request.out, std::ios::binary);
   EXPECT_EQ(file->body, std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 
-  auto wrong = client.Post("/efd/arquivo", "pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F13%2F2026",
+  auto wrong = client.Post("/efd/arquivo", "token=0123abcd&pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F13%2F2026",
                            "application/x-www-form-urlencoded");
   ASSERT_TRUE(wrong);
   EXPECT_EQ(wrong->status, 400);

@@ -3,12 +3,15 @@
 //   DoParamExit    refuses pCodigo "0" with "Código zero não é aceito."
 //   ImprimirInterno  with pPerguntar=1 asks "Confirma a impressão?" (Sim/Não) and ends with
 //                  the message "Impressão cancelada." on Não; with pErro set raises
-//                  "Data inicial inválida: '<pErro>'."; then prints pLinhas lines, one per
+//                  "Data inicial inválida: '<pErro>'." (pErro=sql: queries a table the
+//                  test database lacks); with pLatin1=1 ends with a message
+//                  holding a name in Latin-1 ("José" with byte E9), as a database may; then prints pLinhas lines, one per
 //                  progress step, waiting pEspera milliseconds after each.
 
 #include <chrono>
 #include <thread>
 
+#include "basekit/ExecutarSQL.h"
 #include "basekit/MessageDlg.h"
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/ParamItem.h"
@@ -36,6 +39,11 @@ class TProbeScreen : public TnrwBaseDll {
         nMessageDlg("Confirma a impressão?", mtConfirmation, {"Sim", "Não"}, 1, 0, 1, 0) != 0) {
       Report()->MsgMensagem(0, "Impressão cancelada.");
       return;
+    }
+    if (RepParam("pLatin1") == "1") Report()->MsgMensagem(0, "Empresa Jos\xe9 Ltda.");
+    if (RepParam("pErro") == "sql") {
+      TDataSet* missing = ExecutarSQL("select CODIGOPRODUTO from PRODUTO", nullptr, true, false, -1, "", nullptr, true);
+      DestruirSQL(missing);
     }
     if (!RepParam("pErro").empty()) throw Exception("Data inicial inválida: '" + RepParam("pErro") + "'.");
     const int linhas = StrToIntDef(RepParam("pLinhas"), 1);

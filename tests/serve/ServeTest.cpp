@@ -10,94 +10,16 @@
 #include <fstream>
 #include <future>
 #include <regex>
+#include <sstream>
 #include <thread>
 
-#include "basekit/Conexao.h"
-#include "host/serve/ParamScreen.h"
+#include "host/ReportParameters.h"
 #include "host/serve/PlatformThread.h"
-#include "host/serve/ScreenSessions.h"
-#include "host/serve/WebServer.h"
-#include "reportkit/DMReport.h"
 #include "rtl/Exception.h"
+#include "serve/ServeFixture.h"
 
 namespace stock::serve {
 namespace {
-
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-const char* const kProbe = R"({"name": "probeScreen", "title": "Tela de teste", "plugin": "probeScreen",
-  "description": "Imprime linhas numeradas.",
-  "parameters": [
-    {"name": "pCodigo", "label": "Código", "default": "7"},
-    {"name": "pEco", "label": "Eco", "default": ""},
-    {"name": "pDataInicial", "type": "date", "label": "Data inicial", "default": "01/01/2026"},
-    {"name": "pValor", "type": "float", "label": "Valor", "default": ""},
-    {"name": "pLinhas", "type": "integer", "label": "Linhas", "default": "3"},
-    {"name": "pEspera", "type": "integer", "label": "Espera", "default": "0"},
-    {"name": "pPerguntar", "type": "integer", "label": "Perguntar", "default": "0"},
-    {"name": "pErro", "label": "Erro", "default": ""},
-    {"name": "pLinha", "input": false}
-  ],
-  "sections": [
-    {"number": 1, "height": 40, "labels": [{"name": "Pagina", "text": "Página @PageNo"}]},
-    {"number": 8, "height": 900, "labels": [{"name": "Linha", "param": "pLinha"}]}
-  ]})";
-
-class Serve : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/servetest-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    fs::create_directory(dir_ + "/definitions");
-    std::ofstream(dir_ + "/definitions/probeScreen.json") << kProbe;
-    std::ofstream(dir_ + "/definitions/soLayout.json")
-        << R"({"name": "soLayout", "title": "Só layout", "sections": [{"number": 1, "height": 10, "labels": []}]})";
-    previous_definitions_ = DefinitionDirectory();
-    SetDefinitionDirectory(dir_ + "/definitions");
-    SetConexaoPadrao(std::make_unique<TnConexao>(dir_ + "/teste.db", TnModoAbertura::Criar));
-  }
-  void TearDown() override {
-    SetConexaoPadrao(nullptr);
-    SetDefinitionDirectory(previous_definitions_);
-    fs::remove_all(dir_);
-  }
-
-  // Waits until the screen's print has ended and returns how.
-  static PrintView WaitEnd(ScreenSessions& sessions, const ScreenSessions::Opened& s) {
-    for (int i = 0; i < 2000; ++i) {
-      PrintView v = sessions.Status(s.id, s.token);
-      if (v.exists && v.job.state != JobState::Waiting && v.job.state != JobState::Running &&
-          v.job.state != JobState::Asking) {
-        return v;
-      }
-      std::this_thread::sleep_for(5ms);
-    }
-    ADD_FAILURE() << "the print did not end";
-    return {};
-  }
-  static PrintView WaitState(ScreenSessions& sessions, const ScreenSessions::Opened& s, JobState state) {
-    for (int i = 0; i < 2000; ++i) {
-      PrintView v = sessions.Status(s.id, s.token);
-      if (v.exists && v.job.state == state) return v;
-      std::this_thread::sleep_for(5ms);
-    }
-    ADD_FAILURE() << "state " << JobStateName(state) << " not reached";
-    return {};
-  }
-  // Waits until every print queued so far has ended on the platform thread and let go of its
-  // job: a print's state reads Done a moment before its task releases the job (and with the
-  // last holder, the job's folder).
-  static void WaitPrintsReleased(PlatformThread& platform) {
-    auto ran = std::make_shared<std::promise<void>>();
-    std::future<void> done = ran->get_future();
-    platform.QueuePrint([ran] { ran->set_value(); });
-    ASSERT_EQ(done.wait_for(30s), std::future_status::ready) << "the platform thread did not reach the marker";
-  }
-
-  std::string dir_;
-  std::string previous_definitions_;
-};
 
 std::string ValueOf(const ScreenView& view, const std::string& name) {
   for (const ScreenField& f : view.fields) {
@@ -149,7 +71,7 @@ TEST_F(Serve, ScreenSendsEventsToTheReportAndKeepsItsErrorsByTheField) {
   ParamScreen screen("probeScreen");
   EXPECT_EQ(screen.Title(), "Tela de teste");
   const std::vector<ScreenField> fields = screen.Fields();
-  ASSERT_EQ(fields.size(), 8u);  // pLinha is hidden
+  ASSERT_EQ(fields.size(), 12u);  // pLinha is hidden
   EXPECT_EQ(fields[0].name, "pCodigo");
   EXPECT_EQ(fields[0].value, "7");
   EXPECT_EQ(fields[2].type, TnParamType::Date);
@@ -184,10 +106,89 @@ TEST_F(Serve, ScreenSendsEventsToTheReportAndKeepsItsErrorsByTheField) {
   EXPECT_THROW(ParamScreen("../definitions/probeScreen"), Exception);
 }
 
+TEST_F(Serve, FieldsCarryTheirChoicesAndARequiredFieldLeftEmptyStopsThePrintByItsLabel) {
+  ParamScreen screen("probeScreen");
+  const std::vector<ScreenField> fields = screen.Fields();
+  const ScreenField& model = fields[10];
+  ASSERT_EQ(model.name, "pModelo");
+  ASSERT_EQ(model.choices.size(), 2u);
+  EXPECT_EQ(model.choices[1].value, "1");
+  EXPECT_EQ(model.choices[1].text, "Completo");
+  EXPECT_EQ(model.lookup, "empresas");
+  EXPECT_EQ(fields[11].choices.size(), 2u);  // a flag: Não, Sim
+  EXPECT_EQ(fields[11].choices[0].text, "Não");
+  EXPECT_TRUE(fields[9].required);
+
+  EXPECT_TRUE(screen.CheckAll());
+  screen.Change("pObrigatorio", "  ");
+  EXPECT_FALSE(screen.CheckAll());
+  EXPECT_EQ(screen.Errors().at("pObrigatorio"), "Preencha \"Data obrigatória\": o relatório não imprime sem este campo.");
+  // Messages name fields by their labels, never by the parameters' names.
+  screen.Change("pValor", "doze");
+  screen.Exit("pValor");
+  EXPECT_EQ(screen.Errors().at("pValor").find("pValor"), std::string::npos) << screen.Errors().at("pValor");
+  screen.SetError("pValor", "Valor inválido para o parâmetro pValor (Valor): 'x'");
+  EXPECT_EQ(screen.Errors().at("pValor"), "Valor inválido para o campo \"Valor\": 'x'");
+  screen.SetError("pCodigo", "pCodigo e pCodigoX: ruim");
+  EXPECT_EQ(screen.Errors().at("pCodigo"), "\"Código\" e pCodigoX: ruim");
+  // The companies of the lookup come from the database: this one has no such table.
+  EXPECT_THROW(screen.LookupChoices("pModelo"), Exception);
+  EXPECT_TRUE(screen.LookupChoices("pCodigo").empty());
+}
+
+TEST_F(Serve, TheCommandLineListsTheChoicesAndBadChoicesAreRefused) {
+  std::ostringstream out;
+  host::DescribeParameters(out, *LoadReportDefinition(dir_ + "/definitions/probeScreen.json"));
+  EXPECT_NE(out.str().find("valores: 0 = Simples; 1 = Completo\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("pSimNao (indicador (0 ou 1)): Sim ou não [padrão: 0]"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("valores: 0 = Não; 1 = Sim\n"), std::string::npos);
+  EXPECT_NE(out.str().find("tabela de empresas"), std::string::npos);
+  const std::string head = R"({"name": "x", "sections": [], "parameters": [{"name": "pX", )";
+  for (const char* bad : {R"("choices": []}]})", R"("choices": [{"value": "1"}]}]})", R"("choices": "0,1"}]})",
+                          R"("lookup": "produtos"}]})"}) {
+    EXPECT_THROW(ParseReportDefinition(head + bad, "x.json"), Exception) << bad;
+  }
+}
+
+TEST_F(Serve, ThePdfIsNamedByReportCompaniesAndPeriod) {
+  auto field = [](const char* name, TnParamType type, const char* value, const char* lookup = "") {
+    ScreenField f;
+    f.name = name;
+    f.type = type;
+    f.value = value;
+    f.lookup = lookup;
+    return f;
+  };
+  struct Case {
+    const char* companies;
+    const char* start;
+    const char* end;
+    const char* name;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"1", "01/01/2026", "31/12/2026", "listagem-do-inventario_empresa-1_01-01-2026_a_31-12-2026.pdf"},
+           {"1;3;5..9", "01/01/2026", "", "listagem-do-inventario_empresas-1_3_5-9_01-01-2026.pdf"},
+           {" ", "", "", "listagem-do-inventario.pdf"},
+           {"1'; drop", "", "", "listagem-do-inventario_empresa-1.pdf"}}) {
+    EXPECT_EQ(PdfFileName("Listagem do Inventário", {field("pCodigoEmpresa", TnParamType::Interval, c.companies, "empresas"),
+                                                      field("pDataInicial", TnParamType::Date, c.start),
+                                                      field("pDataFinal", TnParamType::Date, c.end)}),
+              c.name);
+  }
+  EXPECT_EQ(PdfFileName("ÁRVORE DE GRUPOS: AÇÃO/\"X\"", {}), "arvore-de-grupos-acao-x.pdf");
+}
+
 TEST_F(Serve, ErrorsOfAPrintAreMatchedToTheFieldTheyName) {
-  const std::vector<ScreenField> fields = {{"pDataInicial", TnParamType::Date, "Data inicial", ""},
-                                           {"pDataFinal", TnParamType::Date, "Data final (dd/mm/aaaa)", ""},
-                                           {"pValor", TnParamType::Float, "", ""}};
+  auto field = [](const char* name, TnParamType type, const char* caption) {
+    ScreenField f;
+    f.name = name;
+    f.type = type;
+    f.caption = caption;
+    return f;
+  };
+  const std::vector<ScreenField> fields = {field("pDataInicial", TnParamType::Date, "Data inicial"),
+                                           field("pDataFinal", TnParamType::Date, "Data final (dd/mm/aaaa)"),
+                                           field("pValor", TnParamType::Float, "")};
   EXPECT_EQ(FieldOfError(fields, "Data final inválida: '31/02/2026'."), "pDataFinal");
   EXPECT_EQ(FieldOfError(fields, "Data inicial inválida: 'x'."), "pDataInicial");
   EXPECT_EQ(FieldOfError(fields, "Valor inválido para o parâmetro pValor: 'x'"), "pValor");
@@ -255,6 +256,26 @@ TEST_F(Serve, StoppingAQuestionAnswersNoAndPublishesNothing) {
   EXPECT_FALSE(sessions.Job(s.id, s.token)->Pdf().has_value());
 }
 
+TEST_F(Serve, AQuestionLeftUnansweredCancelsItsPrintAndTheLineSaysWhatItWaitsFor) {
+  PlatformThread platform;
+  ScreenSessions sessions(platform, 300ms);
+  const auto asking = sessions.Open("probeScreen");
+  const auto waiting = sessions.Open("probeScreen");
+  sessions.Event(asking.id, asking.token, "alterar", "pPerguntar", "1");
+  sessions.Print(asking.id, asking.token);
+  WaitState(sessions, asking, JobState::Asking);
+  sessions.Print(waiting.id, waiting.token);
+  const PrintView line = sessions.Status(waiting.id, waiting.token);
+  EXPECT_EQ(line.job.state, JobState::Waiting);
+  EXPECT_TRUE(line.ahead_asks);
+
+  const PrintView abandoned = WaitEnd(sessions, asking);
+  EXPECT_EQ(abandoned.job.state, JobState::Stopped);
+  EXPECT_NE(abandoned.job.abandoned.find("sem resposta"), std::string::npos);
+  EXPECT_FALSE(sessions.Job(asking.id, asking.token)->Pdf().has_value());
+  EXPECT_EQ(WaitEnd(sessions, waiting).job.state, JobState::Done);
+}
+
 TEST_F(Serve, OnePrintAtATimeTheSecondWaitsInLineAndAStoppedOneLeavesNoFile) {
   PlatformThread platform;
   ScreenSessions sessions(platform);
@@ -297,7 +318,20 @@ TEST_F(Serve, APrintErrorNamingAFieldIsShownByItAndBlocksPrintingUntilItChanges)
   EXPECT_EQ(WaitEnd(sessions, s).job.state, JobState::Done);
 }
 
-TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAfterAnHourIdle) {
+TEST_F(Serve, ADatabaseErrorShowsAPlainSentenceWithoutItsSql) {
+  PlatformThread platform;
+  ScreenSessions sessions(platform);
+  const auto s = sessions.Open("probeScreen");
+  sessions.Event(s.id, s.token, "alterar", "pErro", "sql");
+  sessions.Print(s.id, s.token);
+  const PrintView failed = WaitEnd(sessions, s);
+  EXPECT_EQ(failed.job.state, JobState::Failed);
+  EXPECT_NE(failed.job.error.find("no such table: PRODUTO"), std::string::npos) << failed.job.error;
+  EXPECT_EQ(failed.job.error.find("select"), std::string::npos) << failed.job.error;
+  EXPECT_EQ(failed.job.error.find("SQL"), std::string::npos) << failed.job.error;
+}
+
+TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAMinuteAfterTheirPageStoppedCalling) {
   PlatformThread platform;
   ScreenSessions sessions(platform);
   const auto s = sessions.Open("probeScreen");
@@ -308,47 +342,14 @@ TEST_F(Serve, ScreensAnswerOnlyTheirTokenAndGoAfterAnHourIdle) {
   WaitEnd(sessions, s);
   const fs::path folder = sessions.Job(s.id, s.token)->Pdf()->parent_path();
 
-  sessions.Sweep(std::chrono::steady_clock::now() + 30min);
+  sessions.Sweep(std::chrono::steady_clock::now() + 30s);
   EXPECT_NO_THROW(sessions.View(s.id, s.token));
-  sessions.Sweep(std::chrono::steady_clock::now() + 61min);
+  sessions.Sweep(std::chrono::steady_clock::now() + 61s);
   EXPECT_THROW(sessions.View(s.id, s.token), ScreenNotFound);
   WaitPrintsReleased(platform);
   EXPECT_FALSE(fs::exists(folder));
   EXPECT_EQ(sessions.OpenCount(), 0);
 }
-
-// The web server, through HTTP.
-class Web : public Serve {
- protected:
-  void SetUp() override {
-    Serve::SetUp();
-    server_ = std::make_unique<WebServer>();
-    port_ = server_->Bind("127.0.0.1", 0);
-    thread_ = std::thread([this] { server_->Listen(); });
-    client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
-    for (int i = 0; i < 200 && !client_->Get("/app.css"); ++i) std::this_thread::sleep_for(10ms);
-  }
-  void TearDown() override {
-    server_->Stop();
-    thread_.join();
-    server_.reset();
-    Serve::TearDown();
-  }
-  // Opens the screen's page and returns (id, token) read from it.
-  std::pair<std::string, std::string> OpenPage() {
-    auto res = client_->Get("/relatorio/probeScreen");
-    EXPECT_EQ(res->status, 200);
-    std::smatch m;
-    const std::regex ids(R"re(name="tela" content="([0-9a-f]+)".*name="token" content="([0-9a-f]+)")re");
-    EXPECT_TRUE(std::regex_search(res->body, m, ids));
-    return {m[1], m[2]};
-  }
-
-  std::unique_ptr<WebServer> server_;
-  int port_ = 0;
-  std::thread thread_;
-  std::unique_ptr<httplib::Client> client_;
-};
 
 TEST_F(Web, ListsReportsAndRefusesRequestsFromElsewhere) {
   auto list = client_->Get("/");
@@ -402,7 +403,9 @@ TEST_F(Web, PrintsAndServesThePdfAndThePreviews) {
   auto pdf = client_->Get(api + "/pdf?t=" + token);
   EXPECT_EQ(pdf->status, 200);
   EXPECT_EQ(pdf->body.rfind("%PDF-", 0), 0u);
-  EXPECT_NE(pdf->get_header_value("Content-Disposition").find("probeScreen.pdf"), std::string::npos);
+  EXPECT_EQ(pdf->get_header_value("Content-Disposition"), "attachment; filename=\"tela-de-teste_empresa-1_01-01-2026_a_01-02-2026.pdf\"");
+  EXPECT_EQ(client_->Get(api + "/pdf?abrir=1&t=" + token)->get_header_value("Content-Disposition"),
+            "inline; filename=\"tela-de-teste_empresa-1_01-01-2026_a_01-02-2026.pdf\"");
   auto png = client_->Get(api + "/pagina/3?t=" + token);
   EXPECT_EQ(png->status, 200);
   EXPECT_EQ(png->body.substr(1, 3), "PNG");

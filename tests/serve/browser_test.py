@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""The parameter screens in a real browser: headless Chromium driven through Selenium.
+"""The parameter screens in a real browser: headless Chromium at 1366x768 driven through Selenium.
 
 Usage: browser_test.py STOCKREPORTS WORKDIR
 Exits 77 (skipped) when Chromium, its driver, Selenium or pdftotext is missing.
@@ -64,9 +64,19 @@ def status(driver):
     return driver.find_element(By.ID, "situacao").text
 
 
+def open_screen(driver, base, report):
+    driver.get(base + "/relatorio/" + report)
+    wait(driver, report + "'s fields", lambda: driver.execute_script("return document.body.dataset.pronta") == "1")
+
+
+def in_view(driver, element):
+    return driver.execute_script(
+        "const r = arguments[0].getBoundingClientRect(); return r.top >= 0 && r.top < window.innerHeight;", element)
+
+
 def main():
     shutil.rmtree(WORK, ignore_errors=True)
-    os.makedirs(WORK)
+    os.makedirs(os.path.join(WORK, "telas"))
     db = os.path.join(WORK, "demo.db")
     subprocess.run([STOCKREPORTS, "demo", "--db", db, "--products", "6000"], check=True,
                    stdout=subprocess.DEVNULL)
@@ -76,12 +86,23 @@ def main():
     base = "http://127.0.0.1:%d" % port
     assert base in server.stdout.readline()
     options = webdriver.ChromeOptions()
-    for arg in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage", "--window-size=1200,1400",
-                "--user-data-dir=" + os.path.join(WORK, "chromium")):
+    for arg in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage", "--window-size=1366,768",
+                "--lang=pt-BR", "--user-data-dir=" + os.path.join(WORK, "chromium")):
         options.add_argument(arg)
     driver = webdriver.Chrome(service=Service(DRIVER), options=options)
     try:
-        run(driver, base)
+        try:
+            screens(driver, base)
+            listing(driver, base)
+            required(driver, base)
+            question(driver, base)
+        except Exception:
+            # What the page showed, for the failure's report.
+            driver.save_screenshot(os.path.join(WORK, "falha-final.png"))
+            for name in ("situacao", "aviso-campos", "erro-impressao"):
+                found = driver.find_elements(By.ID, name)
+                print(name + ":", found[0].text if found else "-")
+            raise
         print("browser test passed")
     finally:
         driver.quit()
@@ -89,33 +110,60 @@ def main():
         server.wait(timeout=30)
 
 
-def run(driver, base):
-    # The list of reports leads to the listing's screen.
+def screens(driver, base):
+    """Every report's screen, pictured; titles in one style; choices as lists of meanings."""
     driver.get(base + "/")
-    driver.find_element(By.ID, "rel-stockListing").click()
-    wait(driver, "the listing's fields", lambda: driver.find_elements(By.ID, "campo-pDataInicial"))
-    button = driver.find_element(By.ID, "imprimir")
-    wait(driver, "the print button", button.is_enabled)
+    links = driver.find_elements(By.CSS_SELECTOR, "ul.relatorios a")
+    titles = [a.text for a in links]
+    # Sentence case: no capitalised word after the first (acronyms such as EFD stay).
+    assert titles and all(t[0].isupper() and not any(len(w) > 1 and w[0].isupper() and w[1:].islower()
+                                                     for w in t.split()[1:]) for t in titles), titles
+    driver.save_screenshot(os.path.join(WORK, "telas", "inicio.png"))
+    for name in [a.get_attribute("id")[len("rel-"):] for a in links]:
+        open_screen(driver, base, name)
+        for label in driver.find_elements(By.TAG_NAME, "label"):
+            assert not label.text.startswith("p") or " " in label.text, label.text
+        driver.save_screenshot(os.path.join(WORK, "telas", name + ".png"))
 
+
+def listing(driver, base):
+    open_screen(driver, base, "stockListing")
     # The period starts as the previous year, counted from today.
     year = datetime.date.today().year - 1
     assert field(driver, "pDataInicial").get_attribute("value") == "01/01/%d" % year
     assert field(driver, "pDataFinal").get_attribute("value") == "31/12/%d" % year
+    # Choices carry their meaning; companies come from the database by code and name.
+    model = Select(field(driver, "pModelo"))
+    assert [o.text for o in model.options] == ["Listagem simples", "Por indicador de propriedade"]
+    assert model.first_selected_option.get_attribute("value") == "1"
+    companies = driver.find_elements(By.CSS_SELECTOR, "#lista-pCodigoEmpresa option")
+    wait(driver, "the companies", lambda: driver.find_elements(By.CSS_SELECTOR, "#lista-pCodigoEmpresa option"))
+    companies = driver.find_elements(By.CSS_SELECTOR, "#lista-pCodigoEmpresa option")
+    assert companies[0].get_attribute("value") == "1" and " - " in companies[0].get_attribute("label"), \
+        companies[0].get_attribute("label")
+    type_into(driver, "pCodigoEmpresa", "1;3..5")  # lists and ranges still typed
 
-    # A bad date: the error appears by the field as it is left, and the button stays off.
+    # The calendar writes the date in the field as dd/mm/aaaa.
+    driver.execute_script("""const p = document.querySelector('#campo-pDataFinal').parentNode.querySelector('.calendario');
+        p.value = '2026-11-30'; p.dispatchEvent(new Event('change'));""")
+    wait(driver, "the calendar's date", lambda: field(driver, "pDataFinal").get_attribute("value") == "30/11/2026")
+
+    # Enter on a bad date: the field's error shows, and stays.
     type_into(driver, "pDataInicial", "32/13/2026")
-    button.click()
+    field(driver, "pDataInicial").send_keys(Keys.ENTER)
     error = driver.find_element(By.ID, "erro-pDataInicial")
-    wait(driver, "the date's error", lambda: "inválid" in error.text)
-    assert "'32/13/2026' não é uma data válida" in error.text, error.text
-    assert "Data inicial" in error.text, error.text
-    wait(driver, "the print button off", lambda: not button.is_enabled())
+    wait(driver, "the date's error", lambda: "'32/13/2026' não é uma data válida" in error.text)
+    time.sleep(0.5)
+    assert "não é uma data válida" in error.text, error.text
+    assert "pDataInicial" not in error.text and "Data inicial" in error.text, error.text
+    button = driver.find_element(By.ID, "imprimir")
+    assert not button.is_enabled()
     driver.save_screenshot(os.path.join(WORK, "erro.png"))
 
-    # Fixed, it prints; the progress bar moves.
+    # Fixed, it prints: the PDF is offered at once, named, in view; no preview drawn.
     type_into(driver, "pDataInicial", "01/01/2026")
     type_into(driver, "pDataFinal", "31/12/2026")
-    field(driver, "pCodigoEmpresa").click()
+    Select(field(driver, "pOrdem")).select_by_visible_text("Descrição")
     wait(driver, "the error to go", lambda: error.text == "" and button.is_enabled())
     button.click()
     bar = driver.find_element(By.ID, "progresso")
@@ -127,25 +175,36 @@ def run(driver, base):
             seen.add(value)
         return status(driver).startswith("Impresso")
     wait(driver, "the print to end", done, timeout=120)
-    assert len(seen) >= 2, "the progress bar did not move: %s" % seen
-
-    # Page 1 of the preview, then the PDF with its totals.
-    preview = driver.find_element(By.ID, "previa")
-    wait(driver, "page 1 of the preview",
-         lambda: driver.execute_script("return arguments[0].complete && arguments[0].naturalWidth", preview))
-    assert driver.find_element(By.ID, "pagina-atual").text.startswith("Página 1 de")
-    driver.save_screenshot(os.path.join(WORK, "previa.png"))
-    pdf_url = driver.find_element(By.ID, "baixar").get_attribute("href")
+    assert seen, "the progress bar did not move"
+    opened = driver.find_element(By.ID, "abrir")
+    assert opened.text == "Abrir o PDF" and opened.is_displayed()
+    assert "abrir=1" in opened.get_attribute("href")
+    save = driver.find_element(By.ID, "baixar")
+    assert save.get_attribute("download") == "listagem-do-inventario_empresas-1_3-5_01-01-2026_a_31-12-2026.pdf", \
+        save.get_attribute("download")
+    assert driver.find_element(By.ID, "previa").get_attribute("src") in (None, "")
+    wait(driver, "the result in view", lambda: in_view(driver, opened), timeout=5)
+    driver.save_screenshot(os.path.join(WORK, "resultado.png"))
     pdf = os.path.join(WORK, "listagem.pdf")
-    urllib.request.urlretrieve(pdf_url, pdf)
+    urllib.request.urlretrieve(save.get_attribute("href"), pdf)
     text = subprocess.run(["pdftotext", pdf, "-"], check=True, capture_output=True, text=True).stdout
     assert "Total Ind. de Propr.: 0 Estoque Próprio" in text
     assert "Total Conta 1141 - 1.1.04.01 - Matérias-primas" in text
 
+    # Previews when asked, a page at a time.
+    driver.find_element(By.ID, "ver-previa").click()
+    preview = driver.find_element(By.ID, "previa")
+    wait(driver, "page 1 of the preview",
+         lambda: driver.execute_script("return arguments[0].complete && arguments[0].naturalWidth", preview))
+    assert driver.find_element(By.ID, "pagina-atual").text.startswith("Página 1 de")
+    driver.find_element(By.ID, "proxima").click()
+    wait(driver, "page 2 of the preview", lambda: driver.find_element(By.ID, "pagina-atual").text.startswith("Página 2"))
+    driver.save_screenshot(os.path.join(WORK, "previa.png"))
+
     # A long print stopped: nothing is published.
+    pdf_url = save.get_attribute("href")
     button.click()
-    wait(driver, "the second print to run", lambda: (bar.get_attribute("value") or "0") not in ("0", "1")
-         and status(driver).startswith("Imprimindo"))
+    wait(driver, "the second print to run", lambda: status(driver).startswith("Imprimindo"))
     driver.find_element(By.ID, "parar").click()
     wait(driver, "the stop", lambda: status(driver) == "Impressão interrompida: nada foi publicado.")
     assert not driver.find_element(By.ID, "resultado").is_displayed()
@@ -155,12 +214,31 @@ def run(driver, base):
     except urllib.error.HTTPError as e:
         assert e.code == 404, e.code
 
+    # The values printed are there again after a reload.
+    open_screen(driver, base, "stockListing")
+    wait(driver, "the remembered order",
+         lambda: Select(field(driver, "pOrdem")).first_selected_option.text == "Descrição")
+
+
+def required(driver, base):
+    open_screen(driver, base, "stockBalances")
+    row = field(driver, "pDataInicial").find_element(By.XPATH, "./ancestror-or-self::div[contains(@class,'campo')]"
+                                                    .replace("ancestror", "ancestor"))
+    assert "obrigatorio" in row.get_attribute("class")
+    assert "*" in row.find_element(By.TAG_NAME, "label").text
+    button = driver.find_element(By.ID, "imprimir")
+    assert not button.is_enabled()
+    assert "Preencha" in driver.find_element(By.ID, "aviso-campos").text
+    type_into(driver, "pDataInicial", "31/12/2026")
+    wait(driver, "the print button", button.is_enabled)
+
+
+def question(driver, base):
     # The register asks before it updates the book control; "Não" cancels the print.
-    driver.get(base + "/relatorio/stockRegister")
-    wait(driver, "the register's fields", lambda: driver.find_elements(By.ID, "campo-pAtualizarControleLivro"))
+    open_screen(driver, base, "stockRegister")
     type_into(driver, "pCompetInicial", "01/01/2026")
     type_into(driver, "pCompetFinal", "31/12/2026")
-    Select(field(driver, "pAtualizarControleLivro")).select_by_value("1")
+    Select(field(driver, "pAtualizarControleLivro")).select_by_visible_text("Sim")
     button = driver.find_element(By.ID, "imprimir")
     wait(driver, "the print button", button.is_enabled)
     button.click()
