@@ -36,8 +36,8 @@ DEMO_PRINTS := \
 	"stockItemsByAccount stockItemsByAccount -p pQuebra=1" \
 	"stockCountSheet stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
 	"stockBalances stockBalances -p pDataInicial=31/12/2026" \
-	"stockListing stockListing -p pModelo=1 -p pIncluirConta=1" \
-	"stockListingSimples stockListing -p pModelo=0" \
+	"stockListing stockListing -p pCodigoEmpresa=1..2 -p pModelo=1 -p pIncluirConta=1" \
+	"stockListingSimples stockListing -p pCodigoEmpresa=1..2 -p pModelo=0" \
 	"stockBookTerms stockBookTerms -p pCodigoEmpresa=1 -p pNumeroLivro=4 -p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
 	"stockBookTermsPaisagem stockBookTerms --definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2 -p pNumeroFolha=400 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
 	"stockBookTermsFilial stockBookTerms -p pCodigoEmpresa=1 -p pCodigoEstab=2 -p pNumeroLivro=3 -p pNumeroFolha=200 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \

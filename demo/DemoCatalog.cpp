@@ -255,7 +255,7 @@ void WriteTermsShowcase(SqlDb& db) {
       .Text(15, "Junta Comercial do Estado de Mato Grosso do Sul - Escritório de Campo Grande")
       .Text(16, "54300012345678901234").Text(17, "2011-08-22")
       .Text(18, "1º Serviço de Registro Civil das Pessoas Jurídicas e de Títulos e Documentos")
-      .Text(19, "RCPJ-000.118.342/2012").Text(20, "2012-05-08").Text(21, "2011-09-01").Int(22, 1).Run();
+      .Text(19, "RCPJ 118.342/2012").Text(20, "2012-05-08").Text(21, "2011-09-01").Int(22, 1).Run();
   SqlInsert estab(db,
                   "INSERT INTO ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, TIPOINSCR, "
                   "INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, CODIGOATIVMUNIC, ENDERECO, NUMERO, COMPLEMENTO, "
