@@ -305,6 +305,22 @@ TEST_F(Engine, StretchedLabelPushesWhatFollowsDown) {
   EXPECT_NEAR(edge.left + MeasureText(lastOfFirst, font), 300, 1e-6);
 }
 
+TEST_F(Engine, StretchedTextTallerThanThePageIsAnErrorNamingItsLabel) {
+  TnrwReport& r = StartReport(R"({"name": "termo", "parameters": [{"name": "pTexto", "input": false}],
+    "sections": [{"number": 1, "height": 10},
+      {"number": 8, "height": 20, "labels": [{"name": "Observacao", "param": "pTexto", "width": 100,
+        "height": 14, "wordWrap": true, "stretch": true}]}]})");
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "palavra ";
+  r.GetParams()->SetValues("pTexto", text);
+  try {
+    r.RepPrintSection(8);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("'Observacao' (seção 8)"), std::string::npos) << e.what();
+  }
+}
+
 // BeginRow: the next sections share a row of cells, centred, and the page goes on below the
 // tallest of them.
 TEST_F(Engine, RowOfCellsSharesOneTop) {
