@@ -21,7 +21,8 @@ struct Bloco {
   std::string nome, cargo, documento;
 };
 
-void Imprimir(TnrwReport& report, int secao, const Bloco& bloco) {
+// Sets the parameters a block shows.
+void Preencher(TnrwReport& report, const Bloco& bloco) {
   TnpqPowerParam* params = report.GetParams();
   auto set = [&](const char* name, const std::string& value) {
     if (params->FindParam(name) != nullptr) params->SetValues(name, value);
@@ -29,7 +30,6 @@ void Imprimir(TnrwReport& report, int secao, const Bloco& bloco) {
   set("pAssinNome", bloco.nome);
   set("pAssinCargo", bloco.cargo);
   set("pAssinDoc", bloco.documento);
-  report.RepPrintSection(secao);
 }
 
 std::string Documento(bool imprime, const std::string& cpf, int empresa) {
@@ -140,8 +140,19 @@ std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_co
   const int colunas = linhas == 0 ? 1 : (n + linhas - 1) / linhas;
   for (int i = 0; i < n;) {
     const int nesta = std::min(colunas, n - i);
-    if (colunas > 1) report->BeginRow(nesta, colunas);
-    for (int j = 0; j < nesta; ++j, ++i) Imprimir(*report, blocos[i].first, blocos[i].second);
+    if (colunas > 1) {
+      // The row is as tall as its tallest block: it moves whole to the next page when needed.
+      int altura = 0;
+      for (int j = 0; j < nesta; ++j) {
+        Preencher(*report, blocos[i + j].second);
+        altura = std::max(altura, report->CellHeight(blocos[i + j].first, nesta, colunas, j));
+      }
+      report->BeginRow(nesta, colunas, altura);
+    }
+    for (int j = 0; j < nesta; ++j, ++i) {
+      Preencher(*report, blocos[i].second);
+      report->RepPrintSection(blocos[i].first);
+    }
   }
   std::string aviso;
   if (!avisar) return aviso;

@@ -79,7 +79,8 @@ class TnLabel : public TObject {
 
   // Stretch (with WordWrap): the label grows downwards to hold every line of its text, in the
   // PDF's measure and in the text page's columns alike; whatever of its section lies below the
-  // label's bottom moves down by as much, and the section grows with it.
+  // label's bottom moves down by as much, and the section grows with it. Only a section whose
+  // definition has a stretching label lays itself out this way.
   bool GetStretch() const { return stretch_; }
   void SetStretch(bool on) { stretch_ = on; }
 

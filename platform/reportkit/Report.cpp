@@ -285,15 +285,32 @@ void TnrwReport::AbortPass() noexcept {
   document_ = nullptr;
 }
 
-void TnrwReport::BeginRow(int cells, int columns) {
-  if (columns < 1 || cells < 1 || cells > columns) {
-    throw Exception("O relatório '" + definition_->name + "' pediu uma linha de " +
-                    std::to_string(cells) + " células em " + std::to_string(columns) + " colunas");
+TnrwReport::Cell TnrwReport::CellOf(int cells, int columns, int index) const {
+  if (columns < 1 || cells < 1 || cells > columns || index < 0 || index >= cells) {
+    throw Exception("O relatório '" + definition_->name + "' pediu a célula " + std::to_string(index) +
+                    " de uma linha de " + std::to_string(cells) + " células em " +
+                    std::to_string(columns) + " colunas");
   }
+  const stock::PageDef& page = definition_->page;
+  const double width = (page.width - page.margin_left - page.margin_right) / page.scale;
+  Cell cell;
+  cell.width = width / columns;
+  cell.left = (width - cell.width * cells) / 2 + cell.width * index;
+  return cell;
+}
+
+void TnrwReport::BeginRow(int cells, int columns, int height) {
+  CellOf(cells, columns, 0);  // checks the counts
   row_left_ = row_cells_ = cells;
   row_columns_ = columns;
   row_next_ = 0;
   row_height_ = 0;
+  row_room_ = height;
+}
+
+int TnrwReport::CellHeight(int section, int cells, int columns, int index) {
+  const Cell cell = CellOf(cells, columns, index);
+  return Arrange(Section(section), &cell);
 }
 
 void TnrwReport::RepPrintSection(int section) {
@@ -305,18 +322,13 @@ void TnrwReport::RepPrintSection(int section) {
     OpenPage();  // the page header is the opening of a page
     return;
   }
-  Cell cell;
   const bool in_row = row_left_ > 0;
-  if (in_row) {
-    const stock::PageDef& page = definition_->page;
-    const double width = (page.width - page.margin_left - page.margin_right) / page.scale;
-    cell.width = width / row_columns_;
-    cell.left = (width - cell.width * row_cells_) / 2 + cell.width * row_next_;
-  }
+  const Cell cell = in_row ? CellOf(row_cells_, row_columns_, row_next_) : Cell{};
   const bool arranged = in_row || s.stretches;
   const int height = arranged ? Arrange(s, in_row ? &cell : nullptr) : s.def->height;
   const bool continues_row = in_row && row_next_ > 0 && page_open_;
-  if (!continues_row) EnsureRoom(height);
+  const int room = in_row ? std::max(height, row_room_) : height;
+  if (!continues_row) EnsureRoom(room);
   {
     TnSectionEvent hook = on_before_section_;
     if (hook) hook(this, section);
@@ -324,7 +336,7 @@ void TnrwReport::RepPrintSection(int section) {
   // The hook may have changed what the section shows, printed or ended the page.
   const int final_height = arranged ? Arrange(s, in_row ? &cell : nullptr) : height;
   if (!continues_row || !page_open_) {
-    EnsureRoom(final_height);
+    EnsureRoom(in_row ? std::max(final_height, row_room_) : final_height);
     if (in_row) row_top_ = y_;
   }
   Draw(s, in_row ? row_top_ : y_, arranged);

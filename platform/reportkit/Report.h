@@ -67,9 +67,15 @@ class TnrwReport : public TnpqPowerQuery {
   // layout width, the row centred across it (1 <= cells <= columns). Each section keeps the
   // layout it has for the whole width, moved so that the width's centre falls on its cell's
   // centre, with its labels and lines cut at the cell's edges. The row starts where the page
-  // stands (on the next page when its first section does not fit there) and the page moves on
-  // below its tallest section after its last cell. Raises Exception for a bad count.
-  void BeginRow(int cells, int columns);
+  // stands (on the next page when `height`, or its first section, does not fit there) and the
+  // page moves on below its tallest section after its last cell. Raises Exception for a bad
+  // count.
+  void BeginRow(int cells, int columns, int height = 0);
+
+  // The height `section` takes with the current values in cell `index` of a row of `cells`
+  // cells in `columns` (as BeginRow lays them out), for a caller that sizes a row before
+  // printing it. Raises like BeginRow, and for a section not in the definition.
+  int CellHeight(int section, int cells, int columns, int index);
 
   // Feeds the progress display; true once the user asked to stop.
   bool CSLShowProgress(int done, int total);
@@ -135,6 +141,7 @@ class TnrwReport : public TnpqPowerQuery {
   };
 
   const BoundSection& Section(int number) const;
+  Cell CellOf(int cells, int columns, int index) const;
   // Lays `section` out for its current values, in `cell` when not null: the boxes of its labels
   // and its lines into placed_ and placed_lines_, stretched labels grown and what lies below
   // them moved down. Returns the section's height. A plain section (no cell, nothing that
@@ -168,7 +175,7 @@ class TnrwReport : public TnpqPowerQuery {
   // The row of cells being printed (BeginRow): cells still to print, the row's columns, its
   // cells, the next cell, its top and the height of its tallest section so far.
   int row_left_ = 0, row_columns_ = 0, row_cells_ = 0, row_next_ = 0;
-  int row_top_ = 0, row_height_ = 0;
+  int row_top_ = 0, row_height_ = 0, row_room_ = 0;
 
   std::vector<std::string> message_captions_;
   std::vector<TnReportMessage> messages_;

@@ -221,9 +221,10 @@ class DrawnLines : public OutputDevice {
     double size;
   };
   std::vector<Line> lines;
+  int pages = 0;
 
   void BeginDocument(const DocumentInfo&) override {}
-  void BeginPage(int, const PageFormat&) override {}
+  void BeginPage(int, const PageFormat&) override { ++pages; }
   void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign) override {
     lines.push_back({box, std::string(text), font.size});
   }
@@ -346,6 +347,17 @@ TEST_F(Engine, RowOfCellsSharesOneTop) {
   EXPECT_NEAR(drawn.lines[1].box.left, first + cell, 1e-9);
   EXPECT_DOUBLE_EQ(drawn.lines[2].box.top, 10 + 70);
   EXPECT_THROW(r.BeginRow(4, 3), Exception);
+
+  // A row sized beforehand moves whole to the next page when its tallest cell would not fit,
+  // though its first would.
+  EXPECT_EQ(r.CellHeight(12, 2, 3, 1), 70);
+  for (int top = 80; top < 1070; top += 10) r.RepPrintSection(9);  // 53 units left
+  ASSERT_EQ(drawn.pages, 1);
+  r.BeginRow(2, 3, r.CellHeight(12, 2, 3, 1));
+  r.RepPrintSection(11);
+  EXPECT_EQ(drawn.pages, 2);
+  r.RepPrintSection(12);
+  EXPECT_DOUBLE_EQ(drawn.lines.back().box.top, 10);
 }
 
 TEST_F(Engine, LabelShowsAParameterFollowedByAColumn) {
