@@ -37,10 +37,14 @@ DEMO_PRINTS := \
 	"stockItemsByAccount stockItemsByAccount -p pQuebra=1" \
 	"stockCountSheet stockCountSheet -p pInclUltimoCusto=1 -p pDataUltimoCusto=31/12/2026" \
 	"stockBalances stockBalances -p pDataInicial=31/12/2026" \
-	"stockListing stockListing -p pModelo=1 -p pIncluirConta=1 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
-	"stockListingSimples stockListing -p pModelo=0 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockListing stockListing -p pCodigoEmpresa=1..2 -p pModelo=1 -p pIncluirConta=1 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockListingSimples stockListing -p pCodigoEmpresa=1..2 -p pModelo=0 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
 	"stockBookTerms stockBookTerms -p pCodigoEmpresa=1 -p pNumeroLivro=4 -p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
 	"stockBookTermsPaisagem stockBookTerms --definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2 -p pNumeroFolha=400 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockBookTermsFilial stockBookTerms -p pCodigoEmpresa=1 -p pCodigoEstab=2 -p pNumeroLivro=3 -p pNumeroFolha=200 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockBookTermsFilialPaisagem stockBookTerms --definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pCodigoEstab=2 -p pAssinSocio=2 -p pNumeroFolha=400 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockBookTermsLongos stockBookTerms -p pCodigoEmpresa=3 -p pAssinSocio=2 -p pNumeroFolha=500 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
+	"stockBookTermsLongosPaisagem stockBookTerms --definition taxBookTermsGraphicP1 -p pCodigoEmpresa=3 -p pAssinSocio=2 -p pNumeroFolha=500 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026" \
 	"stockRegister stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026" \
 	"stockRegisterEmpresa2 stockRegister -p pCodigoEmpresa=2 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026" \
 	"stockRegisterTermos stockRegister -p pCodigoEmpresa=1 -p pCodigoEstab=1 -p pCompetInicial=01/01/2026 -p pCompetFinal=31/12/2026 -p pImprimeTermos=1" \

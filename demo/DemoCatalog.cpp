@@ -248,6 +248,59 @@ void WriteConfiguration(SqlDb& db, const DemoOptions& o) {
       " 10:15:00');");
 }
 
+// A company that only the book terms print: every registry and address column near its longest
+// allowed value and five directors who sign the books, so that the terms show how long data
+// wraps and how many signatures share a page. It has no products, inventory or book control,
+// so no other report prints anything for it.
+void WriteTermsShowcase(SqlDb& db) {
+  SqlInsert empresa(db,
+                    "INSERT INTO EMPRESA (CODIGOEMPRESA, NOMEEMPRESA, NOMEFANTASIA, TIPOINSCR, "
+                    "INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, ENDERECO, NUMERO, COMPLEMENTO, BAIRRO, "
+                    "CIDADE, UF, CEP, NOMEJUNTA, NIRE, DATAREGJUNTA, NOMECARTORIO, NUMREGCARTORIO, "
+                    "DATAREGCARTORIO, DATAINICIOATIV, ATIVA) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+  const char* nome =
+      "Cia. Sul-Mato-Grossense de Comércio Atacadista de Materiais de Construção, Ferragens e Tintas S.A.";
+  const char* endereco = "Avenida Marechal Deodoro da Fonseca Filho, esquina com a Rua Desembargador Leão Neto do Carmo";
+  const char* complemento = "Bloco B, Galpões 14 a 19, Portaria Norte";
+  const char* bairro = "Distrito Industrial Indubrasil - Setor de Armazéns Gerais";
+  empresa.Int(1, 3).Text(2, nome).Text(3, "Sul-Mato-Grossense Materiais de Construção").Int(4, 1)
+      .Text(5, MakeCnpj("61234570", 1)).Text(6, "283456781").Text(7, "00987654321234567890")
+      .Text(8, endereco).Text(9, "12345-A").Text(10, complemento).Text(11, bairro)
+      .Text(12, "Campo Grande").Text(13, "MS").Text(14, "79108550")
+      .Text(15, "Junta Comercial do Estado de Mato Grosso do Sul - Escritório de Campo Grande")
+      .Text(16, "54300012345678901234").Text(17, "2011-08-22")
+      .Text(18, "1º Serviço de Registro Civil das Pessoas Jurídicas e de Títulos e Documentos")
+      .Text(19, "RCPJ 118.342/2012").Text(20, "2012-05-08").Text(21, "2011-09-01").Int(22, 1).Run();
+  SqlInsert estab(db,
+                  "INSERT INTO ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, TIPOINSCR, "
+                  "INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, CODIGOATIVMUNIC, ENDERECO, NUMERO, COMPLEMENTO, "
+                  "BAIRRO, CIDADE, UF, CEP, DATAINICIOATIV) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+  estab.Int(1, 3).Int(2, 1).Text(3, nome).Text(4, "Matriz Campo Grande").Int(5, 1)
+      .Text(6, MakeCnpj("61234570", 1)).Text(7, "283456781").Text(8, "00987654321234567890")
+      .Text(9, "4744-0/99").Text(10, endereco).Text(11, "12345-A").Text(12, complemento)
+      .Text(13, bairro).Text(14, "Campo Grande").Text(15, "MS").Text(16, "79108550")
+      .Text(17, "2011-09-01").Run();
+  db.Exec(
+      "INSERT INTO CONTADOR (CODIGOCONTADOR, NOMECONTADOR, CPF, CRC, UFCRC, EMAIL) VALUES "
+      "(3, 'Maria Aparecida de Albuquerque Cavalcanti Wanderley de Vasconcellos Bittencourt', '" +
+      MakeCpf("518273649") + "', '1MS009876/O-5', 'MS', NULL);"
+      "INSERT INTO CFGEMPRESAGEM (CODIGOEMPRESA, DESCRFOLHALIVRO, CODIGOCONTADOR, LOCALASSINATURA) "
+      "VALUES (3, 'Folhas', 3, NULL);"
+      "INSERT INTO SOCIO (CODIGOEMPRESA, CODIGOSOCIO, NOMESOCIO, CPF, QUALIFICACAO, TIPOASSINANTE, "
+      "ASSINALIVROS, DATAENTRADA, DATASAIDA) VALUES "
+      "(3, 1, 'Francisco de Assis Bezerra de Menezes Cavalcanti de Albuquerque Neto', '" +
+      MakeCpf("123948576") + "', 'Diretor-Presidente e Diretor de Relações com Investidores', 2, 1, "
+      "'2011-08-22', NULL), "
+      "(3, 2, 'Ana Beatriz Guimarães', '" + MakeCpf("234859607") + "', 'Diretora Financeira', 2, 1, "
+      "'2011-08-22', NULL), "
+      "(3, 3, 'José Roberto Nogueira Sampaio', '" + MakeCpf("345960718") + "', "
+      "'Diretor Comercial', 2, 1, '2014-02-03', NULL), "
+      "(3, 4, 'Luciana Yamamoto Ferreira da Silva', '" + MakeCpf("456071829") + "', "
+      "'Diretora de Operações e Logística', 2, 1, '2016-09-12', NULL), "
+      "(3, 5, 'Eduardo Kazuo Tanaka', '" + MakeCpf("567182930") + "', 'Diretor Jurídico', 2, 1, "
+      "'2019-04-01', NULL);");
+}
+
 void WriteAccounts(SqlDb& db) {
   struct Account {
     int code;
@@ -325,6 +378,7 @@ DemoPlan WriteMasterData(SqlDb& db, const DemoOptions& options) {
   WriteCompanies(db);
   WriteEstabs(db, options, plan);
   WriteConfiguration(db, options);
+  WriteTermsShowcase(db);
   WriteAccounts(db);
   WriteThirdParties(db, plan);
   WriteGroupsAndProducts(db, options, plan);

@@ -9,6 +9,7 @@
 #include "frame/nrwBaseDllReg.h"
 #include "reportkit/Assinaturas.h"
 #include "reportkit/EspacosEntrePalavras.h"
+#include "reportkit/output/OutputDevice.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -39,12 +40,17 @@ int32_t Inteiro(const std::string& texto, const char* nome) {
   }
 }
 
-TDateTime Data(const std::string& texto, const char* nome) {
-  try {
-    return StrToDate(texto);
-  } catch (const EConvertError& e) {
-    throw EConvertError(std::string(nome) + ": " + e.what());
-  }
+// "Screen label (pName)": how a message names a parameter.
+std::string NomeTela(const TnpqPowerParam* params, const char* nome) {
+  const TnpqParamItem* item = params->FindParam(nome);
+  if (item == nullptr || item->GetCaption().empty()) return nome;
+  return item->GetCaption() + " (" + nome + ")";
+}
+
+[[noreturn]] void Recusar(const TnpqPowerParam* params, const char* nome, const std::string& problema,
+                          const std::string& aceita, const std::string& exemplo) {
+  throw Exception(NomeTela(params, nome) + ": " + problema + "; informe " + aceita + ", ex.: " +
+                  exemplo + ".");
 }
 
 // Bytes of the first character of a UTF-8 text.
@@ -110,6 +116,7 @@ void TstockBookTerms::ImprimirInterno() {
   FImprimeTermo = 0;
   FAssinaSocio = false;
   FAssinaContador = false;
+  if (!ValidarParametros()) return;
   const int32_t assinaSocio = Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio");
   FAssinaSocio = assinaSocio == 1 || assinaSocio == 2;
   FAssinaContador = Inteiro(params->GetValues("pAssinCont"), "pAssinCont") == 1;
@@ -141,7 +148,10 @@ void TstockBookTerms::ImprimirInterno() {
     curEmpresas = ExecutarSQL(sql, static_cast<TParams*>(nullptr), true, false, -1, "", nullptr, true);
   }
   SQLDataSetGuard liberarEmpresas(curEmpresas);
-  if (curEmpresas->IsEmpty()) return;
+  if (curEmpresas->IsEmpty()) {
+    Report()->MsgMensagem(0, MotivoSemEmpresas(empresa, estab, condicaoEmpresa));
+    return;
+  }
 
   ixCodigoEmpresa = curEmpresas->FieldByName("CODIGOEMPRESA")->GetIndex();
   ixNomeEmpresa = curEmpresas->FieldByName("NOMEEMPRESA")->GetIndex();
@@ -174,22 +184,23 @@ void TstockBookTerms::ImprimirInterno() {
     // run must not start on the back of the first one's last sheet.
     FImprimeTermo = 0;
 
-    const std::string dataInicial = params->GetValues("pDataInicial");
-    const std::string dataFinal = params->GetValues("pDataFinal");
+    const std::string& dataInicial = FDataInicial;
+    const std::string& dataFinal = FDataFinal;
     const std::string numeroLivro = Trim(params->GetValues("pNumeroLivro"));
     const std::string numeroFolha = Trim(params->GetValues("pNumeroFolha"));
 
     const int32_t termoAbertura = StrToIntDef(params->GetValues("pTermo"), 1);
     if (termoAbertura == 1 || termoAbertura == 3) {
-      params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, Trim(dataInicial),
-                                                        Trim(dataFinal), numeroLivro, numeroFolha, "1"));
+      params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, dataInicial, dataFinal,
+                                                        numeroLivro, numeroFolha, "1"));
       ConfigurarCabecalhoTermo(true, FolhaAbertura(), true);
       TermPieces = StrToStrArray(BuscarDadosTermo(dataInicial, codigoEmpresa, codigoEstab), FMarcador);
       // A company whose activity started after the book's start dates its opening term then.
       const TField* inicioAtiv = campo(ixDataInicioAtiv);
-      const TDateTime inicio = Data(dataInicial, "Parâmetro pDataInicial");
+      const TDateTime inicio = StrToDate(dataInicial);
       const std::string dataTermo =
-          !inicioAtiv->IsNull() && inicioAtiv->AsDateTime() > inicio ? inicioAtiv->AsString() : dataInicial;
+          !inicioAtiv->IsNull() && inicioAtiv->AsDateTime() > inicio ? DateToStr(inicioAtiv->AsDateTime())
+                                                                     : dataInicial;
       ImprimirCorpoTermo(dataTermo, 1);
       VerificarFrenteVerso();
     }
@@ -198,8 +209,8 @@ void TstockBookTerms::ImprimirInterno() {
     }
     const int32_t termoEncerramento = StrToIntDef(params->GetValues("pTermo"), 2);
     if (termoEncerramento == 2 || termoEncerramento == 3) {
-      params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, Trim(dataInicial),
-                                                        Trim(dataFinal), numeroLivro, numeroFolha, "2"));
+      params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, dataInicial, dataFinal,
+                                                        numeroLivro, numeroFolha, "2"));
       ConfigurarCabecalhoTermo(false, 1, true);
       TermPieces = StrToStrArray(BuscarDadosTermo(dataFinal, codigoEmpresa, codigoEstab), FMarcador);
       ImprimirCorpoTermo(dataFinal, 2);
@@ -215,6 +226,97 @@ void TstockBookTerms::ImprimirInterno() {
     }
     Report()->SetCSLIsPageEnd(true);
   }
+}
+
+bool TstockBookTerms::ValidarParametros() {
+  const TnpqPowerParam* params = Report()->GetParams();
+  const std::string termo = Trim(params->GetValues("pTermo"));
+  int32_t numero = 0;
+  if (TryStrToInt(termo, numero) && (numero < 1 || numero > 3)) {
+    Report()->MsgMensagem(0, NomeTela(params, "pTermo") + " = " + termo +
+                                 " não escolhe nenhum termo: use 1 (abertura), 2 (encerramento) ou 3 (ambos)");
+    return false;
+  }
+
+  auto data = [&](const char* nome) {
+    const std::string texto = Trim(params->GetValues(nome));
+    TDateTime dia = 0;
+    if (texto.empty()) Recusar(params, nome, "está vazio", "uma data dd/mm/aaaa", "31/12/2026");
+    if (!TryStrToDate(texto, dia)) {
+      Recusar(params, nome, "'" + texto + "' não é uma data válida", "uma data dd/mm/aaaa", "31/12/2026");
+    }
+    return dia;
+  };
+  const TDateTime inicio = data("pDataInicial");
+  const TDateTime fim = data("pDataFinal");
+  FDataInicial = DateToStr(inicio);
+  FDataFinal = DateToStr(fim);
+  if (inicio > fim) {
+    Recusar(params, "pDataInicial",
+            FDataInicial + " é posterior ao fim do período, " + FDataFinal + " (" +
+                NomeTela(params, "pDataFinal") + ")",
+            "um início que não passe do fim", "01/01/" + FDataFinal.substr(FDataFinal.size() - 4));
+  }
+
+  // While the register counts its pages, the book's numbers are not known yet.
+  const bool contando = !IsDrawNormal();
+  auto positivo = [&](const char* nome, const char* exemplo) {
+    const std::string texto = Trim(params->GetValues(nome));
+    int32_t n = 0;
+    const bool inteiro = TryStrToInt(texto, n);
+    if (contando && (texto.empty() || (inteiro && n == 0))) return;
+    const char* aceita = "um número inteiro maior que zero";
+    if (texto.empty()) Recusar(params, nome, "está vazio", aceita, exemplo);
+    if (!inteiro) Recusar(params, nome, "'" + texto + "' não é um número inteiro", aceita, exemplo);
+    if (n < 1) Recusar(params, nome, texto + " não é maior que zero", aceita, exemplo);
+  };
+  positivo("pNumeroFolha", "300");
+  positivo("pNumeroLivro", "1");
+
+  auto inteiro = [&](const char* nome, bool vazioServe, const char* aceita, const char* exemplo) {
+    const std::string texto = Trim(params->GetValues(nome));
+    int32_t n = 0;
+    if ((texto.empty() && vazioServe) || TryStrToInt(texto, n)) return;
+    Recusar(params, nome, texto.empty() ? std::string("está vazio") : "'" + texto + "' não é um número inteiro",
+            aceita, exemplo);
+  };
+  inteiro("pAssinSocio", false, "0 (nenhuma), 1 (sócios) ou 2 (diretores)", "1");
+  inteiro("pAssinCont", false, "1 para a assinatura do contador, 0 sem ela", "1");
+  inteiro("pCodigoCont", true, "o código de um contador, ou nada para o da empresa", "1");
+  return true;
+}
+
+std::string TstockBookTerms::MotivoSemEmpresas(const std::string& empresa, const std::string& estab,
+                                               const std::string& condicaoEmpresa) const {
+  const TnpqPowerParam* params = Report()->GetParams();
+  TDataSet* cur = nullptr;
+  SQLDataSetGuard liberar(cur);
+  cur = ExecutarSQL("select count(*) from EMPRESA E where 1 = 1 " + condicaoEmpresa,
+                    static_cast<TParams*>(nullptr), true, false, -1, "", nullptr, true);
+  if (cur->Fields(0)->AsInteger() == 0) {
+    if (empresa.empty()) return "Não há empresa cadastrada: nada a imprimir";
+    return "Nenhuma empresa da seleção '" + empresa + "' (" + NomeTela(params, "pCodigoEmpresa") +
+           ") está cadastrada: nada a imprimir";
+  }
+  const bool umEstab = !estab.empty() && estab.find('.') == std::string::npos && estab.find(';') == std::string::npos;
+  const std::string quais = empresa.empty() ? "Nenhuma empresa" : "Nenhuma empresa da seleção '" + empresa + "'";
+  if (umEstab) {
+    return quais + " tem o estabelecimento " + estab + " (" + NomeTela(params, "pCodigoEstab") +
+           "): nada a imprimir";
+  }
+  return quais + " tem a matriz (estabelecimento 1) cadastrada: nada a imprimir";
+}
+
+std::string TstockBookTerms::LegendaComPontilhado(const std::string& texto) const {
+  std::string legenda = texto + Pontilhado();
+  const TnLabel* rotulo = Report()->FindLabel("Legenda");
+  if (rotulo == nullptr) return legenda;
+  // Twice the label's width in the printer's measure: enough for a page of characters too,
+  // whose columns are wider than a dot and its blank.
+  while (stock::MeasureText(legenda, rotulo->Font().Spec()) < 2.0 * rotulo->GetWidth()) {
+    legenda += Pontilhado().substr(1);
+  }
+  return legenda;
 }
 
 void TstockBookTerms::VerificarFrenteVerso() {
@@ -256,12 +358,23 @@ void TstockBookTerms::ConfigurarCabecalhoTermo(bool abertura, int pagina, bool c
                                                       FCodigoEmpresa, true));
   const int32_t tipoLivro = StrToIntDef(params->GetValues("pTipoLivro"), 1);
   if (tipoLivro == 3 || tipoLivro == 9) {
-    RepParam("pInscrEstadMunicipal", "Inscrição Municipal: " + FInscrMunicipal);
-    RepParam("pAtivMuncipal",
-             FCodigoAtivMunic.empty() ? std::string() : "Atividade Municipal: " + FCodigoAtivMunic);
+    LinhaCabecalho("pInscrEstadMunicipal", "Inscrição Municipal:", FInscrMunicipal);
+    if (FCodigoAtivMunic.empty()) {
+      LinhaCabecalho("pAtivMuncipal", "", "");
+    } else {
+      LinhaCabecalho("pAtivMuncipal", "Atividade Municipal:", FCodigoAtivMunic);
+    }
   } else {
-    RepParam("pInscrEstadMunicipal", "Inscrição Estadual: " + FormatarInscricaoEstadual(FInscrEstad));
+    LinhaCabecalho("pInscrEstadMunicipal", "Inscrição Estadual:", FormatarInscricaoEstadual(FInscrEstad));
   }
+}
+
+void TstockBookTerms::LinhaCabecalho(const std::string& nome, const std::string& titulo,
+                                     const std::string& valor) {
+  RepParam(nome, titulo.empty() ? valor : titulo + " " + valor);
+  TnpqPowerParam* params = Report()->GetParams();
+  if (params->FindParam(nome + "Titulo") != nullptr) params->SetValues(nome + "Titulo", titulo);
+  if (params->FindParam(nome + "Valor") != nullptr) params->SetValues(nome + "Valor", valor);
 }
 
 std::string TstockBookTerms::MontarTextoTermo(const std::string& empresa,
@@ -273,14 +386,11 @@ std::string TstockBookTerms::MontarTextoTermo(const std::string& empresa,
   TnReportFunctions* funcoes = Report()->ReportFunctions();
   std::string texto = funcoes->CallFunction(
       funcoes->IndexOfFunction("gemVTextoTermo"),
-      {numeroLivro, numeroFolha, empresa, dataInicial, dataFinal, tipo});
+      {numeroLivro, numeroFolha, empresa, dataInicial, dataFinal, tipo, FDescPaginas});
   texto = PorEspacosEntrePalavras(texto);
   if (FImpTermo != 0) {
-    TnpqPowerParam* params = Report()->GetParams();
-    const std::string inicio = Trim(params->GetValues("pDataInicial"));
-    const std::string fim = Trim(params->GetValues("pDataFinal"));
-    texto = ReplaceAll(texto, "no  período  de  " + inicio + "  a  " + fim,
-                       "demonstrando  o  estoque  existente  em  " + fim);
+    texto = ReplaceAll(texto, "no  período  de  " + FDataInicial + "  a  " + FDataFinal,
+                       "demonstrando  o  estoque  existente  em  " + FDataFinal);
   }
   return texto;
 }
@@ -292,12 +402,13 @@ std::string TstockBookTerms::BuscarDadosTermo(const std::string& dataTermo,
   FEstab = estab;
   TnReportFunctions* funcoes = Report()->ReportFunctions();
   return funcoes->CallFunction(funcoes->IndexOfFunction("gemVDadosTermo"),
-                               {empresa, estab, dataTermo, Report()->GetParams()->GetValues("pDataFinal")});
+                               {empresa, estab, dataTermo, FDataFinal});
 }
 
 void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, int tipo) {
   TnpqPowerParam* params = Report()->GetParams();
   Report()->RepPrintSection(8);
+  const int pagina = Report()->GetPageNo();
 
   const int ultima = static_cast<int>(TermPieces.size()) - (tipo == 1 ? 2 : 3);
   bool legenda = true;
@@ -306,11 +417,11 @@ void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, int tipo)
     if (legenda) {
       const std::string minusculas = AnsiLowerCase(peca);
       if (minusculas == "oab" || minusculas == "junta comercial") {
-        params->SetValues("pLegenda", "Registrado na " + peca + Pontilhado());
+        params->SetValues("pLegenda", LegendaComPontilhado("Registrado na " + peca));
       } else if (AnsiSameText(peca, "Cartório")) {
-        params->SetValues("pLegenda", "Registrado no " + peca + Pontilhado());
+        params->SetValues("pLegenda", LegendaComPontilhado("Registrado no " + peca));
       } else {
-        params->SetValues("pLegenda", peca + Pontilhado());
+        params->SetValues("pLegenda", LegendaComPontilhado(peca));
       }
     } else {
       params->SetValues("pTexto", peca);
@@ -320,15 +431,24 @@ void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, int tipo)
   }
 
   params->SetValues("pTexto", MontarLocal(TermPieces) +
-                                  FormatDateTime(" d \"de\" mmmm \"de\" yyyy",
-                                                 Data(dataTermo, "Data do termo")));
+                                  FormatDateTime(" d \"de\" mmmm \"de\" yyyy", StrToDate(dataTermo)));
   Report()->RepPrintSection(10);
 
+  int assinaturas = 0;
   if (FAssinaSocio || FAssinaContador) {
     FAviso = ImprimeAssinaturas(Report(), 11, 12, Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio"),
                                 static_cast<int>(curEmpresas->Fields(ixCodigoEmpresa)->AsInteger()),
-                                FAssinaContador, params->GetValues("pDataFinal"), FTerceiraAssinatura,
-                                FCodigoCont, true, false);
+                                FAssinaContador, FDataFinal, FTerceiraAssinatura, FCodigoCont, true,
+                                false, &assinaturas);
+  }
+  // A term is one page: one that runs onto a second would repeat its page number in the book.
+  if (Report()->GetPageNo() != pagina) {
+    throw Exception(std::string("O termo de ") + (tipo == 1 ? "abertura" : "encerramento") +
+                    " da empresa " + FormatFloat("0000", FCodigoEmpresa) + ", estabelecimento " + FEstab +
+                    ", não cabe em uma página com as suas " + std::to_string(assinaturas) +
+                    " assinaturas (sócios ou diretores e contador): reduza os assinantes que "
+                    "assinam os livros (SOCIO.ASSINALIVROS) ou use a definição em paisagem, que "
+                    "põe três assinaturas por linha");
   }
   if (!FAviso.empty() && !FAvisoMostrado) {
     Report()->MsgMensagem(1, "Empresa: " +

@@ -38,6 +38,24 @@ class TstockBookTerms : public TnrwBaseDll {
  private:
   // The page word of company `empresa` (CFGEMPRESAGEM.DESCRFOLHALIVRO; "Folha" when null).
   std::string PalavraFolha(int64_t empresa) const;
+  // Checks the parameters before anything is read or printed and keeps the dates written
+  // dd/mm/aaaa. Raises Exception naming the parameter by its screen label, what it accepts and
+  // an example, for: a date that is empty or no date, a start after the end, a page count
+  // that is empty, zero or negative, a book number below 1, and a signature setting or
+  // accountant code that is no integer. While the pass only counts pages, the page count and
+  // the book number may still be unknown (empty or 0). False, with the reason as a message,
+  // when pTermo selects no term.
+  bool ValidarParametros();
+  // Why the company query found nothing: which company or establishment of the selection does
+  // not exist. Shown as a message, since nothing is printed.
+  std::string MotivoSemEmpresas(const std::string& empresa, const std::string& estab,
+                                const std::string& condicaoEmpresa) const;
+  // Sets parameter `nome` to "titulo valor" and, when the definition has them, `nome`Titulo and
+  // `nome`Valor to the two parts, so that a layout can align the value with those above it.
+  void LinhaCabecalho(const std::string& nome, const std::string& titulo, const std::string& valor);
+  // The legend of a registration line with its dotted leader long enough to reach the data
+  // column: the legend label cuts it at its width.
+  std::string LegendaComPontilhado(const std::string& texto) const;
   // After an opening term: when the book is printed front and back, ends the page and prints
   // the blank verso page.
   void VerificarFrenteVerso();
@@ -91,4 +109,6 @@ class TstockBookTerms : public TnrwBaseDll {
   TnStringArray TermPieces;
   std::string FAviso;
   bool FAvisoMostrado = false;
+  std::string FDataInicial;  // pDataInicial written dd/mm/aaaa
+  std::string FDataFinal;    // pDataFinal written dd/mm/aaaa
 };

@@ -1,5 +1,7 @@
 #include "reportkit/Assinaturas.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "basekit/DMSQLDataSet.h"
@@ -19,7 +21,8 @@ struct Bloco {
   std::string nome, cargo, documento;
 };
 
-void Imprimir(TnrwReport& report, int secao, const Bloco& bloco) {
+// Sets the parameters a block shows.
+void Preencher(TnrwReport& report, const Bloco& bloco) {
   TnpqPowerParam* params = report.GetParams();
   auto set = [&](const char* name, const std::string& value) {
     if (params->FindParam(name) != nullptr) params->SetValues(name, value);
@@ -27,7 +30,6 @@ void Imprimir(TnrwReport& report, int secao, const Bloco& bloco) {
   set("pAssinNome", bloco.nome);
   set("pAssinCargo", bloco.cargo);
   set("pAssinDoc", bloco.documento);
-  report.RepPrintSection(secao);
 }
 
 std::string Documento(bool imprime, const std::string& cpf, int empresa) {
@@ -79,13 +81,29 @@ bool Contador(int empresa, const std::string& codigo_texto, bool imprime_documen
   return true;
 }
 
+// How many signature blocks fit across the page: a block is as wide as the longest line of
+// sections `a` and `b` (its line to sign) and a tenth of it around; 1 without such a line.
+int BlocosPorLinha(const TnrwReport& report, int a, int b) {
+  const stock::ReportDefinition& def = report.Definition();
+  double bloco = 0;
+  for (int numero : {a, b}) {
+    const stock::SectionDef* secao = def.FindSection(numero);
+    if (secao == nullptr) continue;
+    for (const stock::LineDef& l : secao->lines) bloco = std::max<double>(bloco, std::abs(l.x2 - l.x1));
+  }
+  if (bloco <= 0) return 1;
+  const stock::PageDef& page = def.page;
+  const double largura = (page.width - page.margin_left - page.margin_right) / page.scale;
+  return std::max(1, static_cast<int>(largura / (bloco * 1.1)));
+}
+
 }  // namespace
 
 std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_contador,
                                int tipo_socio, int empresa, bool assina_contador,
                                const std::string& data, bool imprime_documento,
                                const std::string& codigo_contador, bool avisar,
-                               bool somente_primeiro) {
+                               bool somente_primeiro, int* impressos) {
   if (report == nullptr) throw Exception("ImprimeAssinaturas: relatório não informado");
   TDateTime dia;
   try {
@@ -94,6 +112,7 @@ std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_co
     throw EConvertError(std::string("Data das assinaturas: ") + e.what());
   }
   std::vector<std::string> faltas;
+  std::vector<std::pair<int, Bloco>> blocos;  // (section, block), in printing order
   if (tipo_socio == 1 || tipo_socio == 2) {
     std::vector<Bloco> socios = Socios(tipo_socio, empresa, dia, imprime_documento);
     if (socios.empty()) {
@@ -102,7 +121,7 @@ std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_co
       faltas.push_back(std::string("não há ") + quem + " que assine os livros em " + DateToStr(dia));
     }
     if (somente_primeiro) socios.resize(1);
-    for (const Bloco& b : socios) Imprimir(*report, secao_socio, b);
+    for (Bloco& b : socios) blocos.emplace_back(secao_socio, std::move(b));
   }
   if (assina_contador) {
     Bloco contador{"", "Contador", ""};
@@ -111,7 +130,29 @@ std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_co
                            ? std::string("não há contador cadastrado para a empresa")
                            : "o contador " + Trim(codigo_contador) + " não está cadastrado");
     }
-    Imprimir(*report, secao_contador, contador);
+    blocos.emplace_back(secao_contador, std::move(contador));
+  }
+  if (impressos != nullptr) *impressos = static_cast<int>(blocos.size());
+  // As few rows as the blocks across allow, as evenly filled as they can be, each centred.
+  const int n = static_cast<int>(blocos.size());
+  const int porLinha = BlocosPorLinha(*report, secao_socio, secao_contador);
+  const int linhas = (n + porLinha - 1) / porLinha;
+  const int colunas = linhas == 0 ? 1 : (n + linhas - 1) / linhas;
+  for (int i = 0; i < n;) {
+    const int nesta = std::min(colunas, n - i);
+    if (colunas > 1) {
+      // The row is as tall as its tallest block: it moves whole to the next page when needed.
+      int altura = 0;
+      for (int j = 0; j < nesta; ++j) {
+        Preencher(*report, blocos[i + j].second);
+        altura = std::max(altura, report->CellHeight(blocos[i + j].first, nesta, colunas, j));
+      }
+      report->BeginRow(nesta, colunas, altura);
+    }
+    for (int j = 0; j < nesta; ++j, ++i) {
+      Preencher(*report, blocos[i].second);
+      report->RepPrintSection(blocos[i].first);
+    }
   }
   std::string aviso;
   if (!avisar) return aviso;

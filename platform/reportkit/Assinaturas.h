@@ -14,6 +14,10 @@ class TnrwReport;
 //  - when `assina_contador`: section `secao_contador` once for the accountant: CONTADOR
 //    `codigo_contador` when that text is not blank, else the company's own
 //    (CFGEMPRESAGEM.CODIGOCONTADOR).
+// The blocks print side by side when the page is wide enough for more than one: a block is as
+// wide as the longest line of the two sections (its line to sign) plus a tenth, and the blocks
+// take as few rows as that allows, filled as evenly as they can be and each row centred
+// (TnrwReport::BeginRow). Sections without lines print one under the other.
 // Before each section the report parameters pAssinNome, pAssinCargo and pAssinDoc are set (the
 // ones the definition declares): the name, the role (QUALIFICACAO; "Contador - CRC ..." for the
 // accountant) and, when `imprime_documento`, "CPF: 000.000.000-00". A wanted signatory that is
@@ -21,10 +25,11 @@ class TnrwReport;
 // line to sign.
 // Returns "" when every wanted signatory was found, otherwise (when `avisar`) the warning that
 // says who is missing ("não há sócio que assine os livros em 31/12/2026; ...").
+// `impressos`, when given, receives the number of blocks printed.
 // Raises EConvertError naming the text when `data` is not a date or `codigo_contador` is not an
 // integer; database errors pass through.
 std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_contador,
                                int tipo_socio, int empresa, bool assina_contador,
                                const std::string& data, bool imprime_documento,
                                const std::string& codigo_contador, bool avisar,
-                               bool somente_primeiro);
+                               bool somente_primeiro, int* impressos = nullptr);

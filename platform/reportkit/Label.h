@@ -77,6 +77,13 @@ class TnLabel : public TObject {
   bool GetWordWrap() const { return word_wrap_; }
   void SetWordWrap(bool on) { word_wrap_ = on; }
 
+  // Stretch (with WordWrap): the label grows downwards to hold every line of its text, in the
+  // PDF's measure and in the text page's columns alike; whatever of its section lies below the
+  // label's bottom moves down by as much, and the section grows with it. Only a section whose
+  // definition has a stretching label lays itself out this way.
+  bool GetStretch() const { return stretch_; }
+  void SetStretch(bool on) { stretch_ = on; }
+
   // Binding, set from the definition.
   TnLabelSource GetSource() const { return source_; }
   const std::string& GetSourceName() const { return source_name_; }
@@ -96,6 +103,7 @@ class TnLabel : public TObject {
   stock::TextAlign align_ = stock::TextAlign::Left;
   bool auto_size_ = true;
   bool word_wrap_ = false;
+  bool stretch_ = false;
   TnLabelSource source_ = TnLabelSource::Caption;
   std::string source_name_;
   std::string mask_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <sstream>
 
 #include "basekit/ExecutarSQL.h"
@@ -10,6 +11,8 @@
 #include "reportkit/DMReport.h"
 #include "reportkit/ParamDefault.h"
 #include "reportkit/PluginRun.h"
+#include "reportkit/output/TextDevice.h"
+#include "reportkit/output/WordWrap.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -73,6 +76,7 @@ struct TnrwReport::BoundLabel {
 struct TnrwReport::BoundSection {
   const stock::SectionDef* def = nullptr;
   std::vector<BoundLabel> labels;
+  bool stretches = false;  // a label of it may grow with its text
 };
 
 TnrwReport::TnrwReport(std::shared_ptr<const stock::ReportDefinition> definition)
@@ -95,6 +99,8 @@ TnrwReport::TnrwReport(std::shared_ptr<const stock::ReportDefinition> definition
       label->SetVisible(d.visible);
       label->SetAutoSize(d.auto_size);
       label->SetWordWrap(d.word_wrap);
+      label->SetStretch(d.stretch);
+      bound->stretches = bound->stretches || d.stretch;
       label->SetCaption(d.caption);
       label->Bind(d.source, d.source_name, d.mask);
       label->SetThenColumn(d.then_column);
@@ -247,6 +253,7 @@ bool TnrwReport::NeedsPageCount() const {
 
 void TnrwReport::BeginPass(stock::ReportDocument* document) {
   document_ = document;
+  row_left_ = 0;
   page_open_ = false;
   page_end_ = false;
   page_has_body_ = false;
@@ -279,6 +286,34 @@ void TnrwReport::AbortPass() noexcept {
   document_ = nullptr;
 }
 
+TnrwReport::Cell TnrwReport::CellOf(int cells, int columns, int index) const {
+  if (columns < 1 || cells < 1 || cells > columns || index < 0 || index >= cells) {
+    throw Exception("O relatório '" + definition_->name + "' pediu a célula " + std::to_string(index) +
+                    " de uma linha de " + std::to_string(cells) + " células em " +
+                    std::to_string(columns) + " colunas");
+  }
+  const stock::PageDef& page = definition_->page;
+  const double width = (page.width - page.margin_left - page.margin_right) / page.scale;
+  Cell cell;
+  cell.width = width / columns;
+  cell.left = (width - cell.width * cells) / 2 + cell.width * index;
+  return cell;
+}
+
+void TnrwReport::BeginRow(int cells, int columns, int height) {
+  CellOf(cells, columns, 0);  // checks the counts
+  row_left_ = row_cells_ = cells;
+  row_columns_ = columns;
+  row_next_ = 0;
+  row_height_ = 0;
+  row_room_ = height;
+}
+
+int TnrwReport::CellHeight(int section, int cells, int columns, int index) {
+  const Cell cell = CellOf(cells, columns, index);
+  return Arrange(Section(section), &cell);
+}
+
 void TnrwReport::RepPrintSection(int section) {
   if (document_ == nullptr) {
     throw Exception("O relatório '" + definition_->name + "' não está imprimindo");
@@ -288,17 +323,154 @@ void TnrwReport::RepPrintSection(int section) {
     OpenPage();  // the page header is the opening of a page
     return;
   }
-  EnsureRoom(s.def->height);
+  const bool in_row = row_left_ > 0;
+  const Cell cell = in_row ? CellOf(row_cells_, row_columns_, row_next_) : Cell{};
+  const bool arranged = in_row || s.stretches;
+  const int height = arranged ? Arrange(s, in_row ? &cell : nullptr) : s.def->height;
+  const bool continues_row = in_row && row_next_ > 0 && page_open_;
+  const int room = in_row ? std::max(height, row_room_) : height;
+  if (!continues_row) EnsureRoom(room);
   {
     TnSectionEvent hook = on_before_section_;
     if (hook) hook(this, section);
   }
-  EnsureRoom(s.def->height);  // the hook may have printed or ended the page
-  Draw(s, y_);
-  y_ += s.def->height;
+  // The hook may have changed what the section shows, printed or ended the page.
+  const int final_height = arranged ? Arrange(s, in_row ? &cell : nullptr) : height;
+  if (!continues_row || !page_open_) {
+    EnsureRoom(in_row ? std::max(final_height, row_room_) : final_height);
+    if (in_row) row_top_ = y_;
+  }
+  Draw(s, in_row ? row_top_ : y_, arranged);
   page_has_body_ = true;
+  if (in_row) {
+    row_height_ = std::max(row_height_, final_height);
+    ++row_next_;
+    if (--row_left_ == 0) y_ = row_top_ + row_height_;
+  } else {
+    y_ += final_height;
+  }
   TnSectionEvent hook = on_after_section_;
   if (hook) hook(this, section);
+}
+
+int TnrwReport::Arrange(const BoundSection& section, const Cell* cell) {
+  const stock::PageDef& page = definition_->page;
+  const double k = page.scale;
+  const double layout_width = (page.width - page.margin_left - page.margin_right) / k;
+  const double dx = cell ? cell->left + cell->width / 2 - layout_width / 2 : 0;
+  // What the cell keeps of [left, left + width).
+  auto clip = [&](double& left, double& width) {
+    if (cell == nullptr) return;
+    const double l = std::max(left, cell->left);
+    const double r = std::min(left + width, cell->left + cell->width);
+    left = l;
+    width = std::max(0.0, r - l);
+  };
+  placed_.clear();
+  for (const BoundLabel& b : section.labels) {
+    const TnLabel& l = *b.label;
+    Box box{l.GetLeft() + dx, static_cast<double>(l.GetTop()), static_cast<double>(l.GetWidth()),
+            static_cast<double>(l.GetHeight())};
+    clip(box.left, box.width);
+    placed_.push_back(box);
+  }
+
+  // Stretched labels, by top: each moves down by what the stretched labels wholly above it
+  // grew and moved, and grows to hold its lines.
+  struct Stretch {
+    size_t label;
+    double top, bottom, grown;  // declared top and bottom; its move plus its growth
+  };
+  std::vector<Stretch> stretches;
+  if (section.stretches) {
+    const stock::PageFormat format = PageFormatOf();
+    std::vector<size_t> order;
+    for (size_t i = 0; i < section.labels.size(); ++i) {
+      const TnLabel& l = *section.labels[i].label;
+      if (l.GetStretch() && l.GetWordWrap() && l.GetVisible()) order.push_back(i);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+      return placed_[a].top < placed_[b].top;
+    });
+    for (size_t i : order) {
+      Box& box = placed_[i];
+      TextOf(section.labels[i], label_text_);
+      const stock::FontSpec& font = section.labels[i].label->Font().Spec();
+      double needed = static_cast<double>(stock::WrapText(label_text_, font, box.width).size()) *
+                      stock::LineHeight(font);
+      const stock::TextBox on_page{page.margin_left + box.left * k, 0, box.width * k, 0};
+      needed = std::max(needed, stock::TextWrappedHeight(format, on_page, label_text_) / k);
+      double moved = 0;
+      for (const Stretch& above : stretches) {
+        if (above.bottom <= box.top) moved = std::max(moved, above.grown);
+      }
+      const double grown = moved + std::max(0.0, std::ceil(needed - box.height - 0.01));
+      stretches.push_back({i, box.top, box.top + box.height, grown});
+    }
+  }
+  auto moved = [&](double top) {
+    double by = 0;
+    for (const Stretch& st : stretches) {
+      if (st.bottom <= top) by = std::max(by, st.grown);
+    }
+    return by;
+  };
+  double growth = 0;
+  for (const Stretch& st : stretches) growth = std::max(growth, st.grown);
+  if (!stretches.empty()) {
+    for (size_t i = 0; i < section.labels.size(); ++i) {
+      Box& box = placed_[i];
+      const double by = moved(box.top);
+      for (const Stretch& st : stretches) {
+        if (st.label == i) box.height += st.grown - by;
+      }
+      box.top += by;
+    }
+  }
+  placed_lines_.clear();
+  for (stock::LineDef line : section.def->lines) {
+    line.x1 += static_cast<int>(std::lround(dx));
+    line.x2 += static_cast<int>(std::lround(dx));
+    if (cell != nullptr && line.y1 == line.y2) {
+      double left = std::min(line.x1, line.x2), width = std::abs(line.x2 - line.x1);
+      clip(left, width);
+      line.x1 = static_cast<int>(std::lround(left));
+      line.x2 = static_cast<int>(std::lround(left + width));
+    }
+    const int by = static_cast<int>(std::lround(moved(std::min(line.y1, line.y2))));
+    line.y1 += by;
+    line.y2 += by;
+    placed_lines_.push_back(line);
+  }
+  const int height = section.def->height + static_cast<int>(std::ceil(growth));
+  if (height > page.LayoutHeight()) {
+    std::string label;
+    double most = -1;
+    for (size_t i = 0; i < section.labels.size(); ++i) {
+      const double grew = placed_[i].height - section.labels[i].label->GetHeight();
+      if (grew > most) {
+        most = grew;
+        label = section.labels[i].label->GetName();
+      }
+    }
+    throw Exception("O texto do campo '" + label + "' (seção " + std::to_string(section.def->number) +
+                    ") do relatório '" + definition_->name + "' não cabe em uma página");
+  }
+  return height;
+}
+
+stock::PageFormat TnrwReport::PageFormatOf() const {
+  const stock::PageDef& page = definition_->page;
+  stock::PageFormat format;
+  format.width = page.width;
+  format.height = page.height;
+  format.margin_left = page.margin_left;
+  format.margin_top = page.margin_top;
+  format.margin_right = page.margin_right;
+  format.margin_bottom = page.margin_bottom;
+  format.columns = definition_->text.columns;
+  format.lines = definition_->text.lines;
+  return format;
 }
 
 void TnrwReport::EnsureRoom(int height) {
@@ -325,17 +497,7 @@ void TnrwReport::OpenPage() {
   page_has_body_ = false;
   y_ = 0;
   ++document_->pages;
-  const stock::PageDef& page = definition_->page;
-  stock::PageFormat format;
-  format.width = page.width;
-  format.height = page.height;
-  format.margin_left = page.margin_left;
-  format.margin_top = page.margin_top;
-  format.margin_right = page.margin_right;
-  format.margin_bottom = page.margin_bottom;
-  format.columns = definition_->text.columns;
-  format.lines = definition_->text.lines;
-  document_->device->BeginPage(page_no_, format);
+  document_->device->BeginPage(page_no_, PageFormatOf());
   PrintNow(Section(1));
 }
 
@@ -440,7 +602,7 @@ void TnrwReport::TextOf(const BoundLabel& b, std::string& text) const {
   }
 }
 
-void TnrwReport::Draw(const BoundSection& section, int top) {
+void TnrwReport::Draw(const BoundSection& section, int top, bool arranged) {
   stock::OutputDevice& device = *document_->device;
   const stock::PageDef& page = definition_->page;
   const double k = page.scale;  // layout units to page units
@@ -451,15 +613,20 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
   stock::ShownValues shown;
   if (record) shown.reserve(section.labels.size());
   std::string& text = label_text_;
-  for (const BoundLabel& b : section.labels) {
+  for (size_t i = 0; i < section.labels.size(); ++i) {
+    const BoundLabel& b = section.labels[i];
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
+    const Box at = arranged ? placed_[i]
+                            : Box{static_cast<double>(l.GetLeft()), static_cast<double>(l.GetTop()),
+                                  static_cast<double>(l.GetWidth()), static_cast<double>(l.GetHeight())};
     TextOf(b, text);
     const bool wrap = l.GetWordWrap();
-    if (!wrap && !l.GetAutoSize() && !text.empty()) CutToWidth(text, l.Font().Spec(), l.GetWidth());
+    if (!wrap && !l.GetAutoSize() && !text.empty() && !device.CutsTextAtBox()) {
+      CutToWidth(text, l.Font().Spec(), at.width);
+    }
     if (document_->draw_normal && !text.empty()) {
-      const stock::TextBox box{x0 + l.GetLeft() * k, y0 + l.GetTop() * k, l.GetWidth() * k,
-                               l.GetHeight() * k};
+      const stock::TextBox box{x0 + at.left * k, y0 + at.top * k, at.width * k, at.height * k};
       stock::FontSpec font = l.Font().Spec();
       font.size *= k;
       if (wrap) {
@@ -471,7 +638,7 @@ void TnrwReport::Draw(const BoundSection& section, int top) {
     if (record) shown.emplace_back(l.GetName(), text);
   }
   if (document_->draw_normal) {
-    for (const stock::LineDef& line : section.def->lines) {
+    for (const stock::LineDef& line : arranged ? placed_lines_ : section.def->lines) {
       device.DrawLine(x0 + line.x1 * k, y0 + line.y1 * k, x0 + line.x2 * k, y0 + line.y2 * k,
                       line.thickness * k);
     }

@@ -63,6 +63,20 @@ class TnrwReport : public TnpqPowerQuery {
   // definition.
   void RepPrintSection(int section);
 
+  // Prints the next `cells` sections side by side, as one row of cells each 1/`columns` of the
+  // layout width, the row centred across it (1 <= cells <= columns). Each section keeps the
+  // layout it has for the whole width, moved so that the width's centre falls on its cell's
+  // centre, with its labels and lines cut at the cell's edges. The row starts where the page
+  // stands (on the next page when `height`, or its first section, does not fit there) and the
+  // page moves on below its tallest section after its last cell. Raises Exception for a bad
+  // count.
+  void BeginRow(int cells, int columns, int height = 0);
+
+  // The height `section` takes with the current values in cell `index` of a row of `cells`
+  // cells in `columns` (as BeginRow lays them out), for a caller that sizes a row before
+  // printing it. Raises like BeginRow, and for a section not in the definition.
+  int CellHeight(int section, int cells, int columns, int index);
+
   // Feeds the progress display; true once the user asked to stop.
   bool CSLShowProgress(int done, int total);
 
@@ -119,11 +133,26 @@ class TnrwReport : public TnpqPowerQuery {
   struct BoundLabel;
   struct BoundSection;
 
+  struct Cell {
+    double left = 0, width = 0;  // layout units
+  };
+  struct Box {
+    double left = 0, top = 0, width = 0, height = 0;  // layout units, relative to the section
+  };
+
   const BoundSection& Section(int number) const;
+  Cell CellOf(int cells, int columns, int index) const;
+  // Lays `section` out for its current values, in `cell` when not null: the boxes of its labels
+  // and its lines into placed_ and placed_lines_, stretched labels grown and what lies below
+  // them moved down. Returns the section's height. A plain section (no cell, nothing that
+  // stretches) is not laid out: Draw takes its definition's geometry.
+  int Arrange(const BoundSection& section, const Cell* cell);
+  stock::PageFormat PageFormatOf() const;
   void EnsureRoom(int height);
   void OpenPage();
   void PrintNow(const BoundSection& section);
-  void Draw(const BoundSection& section, int top);
+  // Draws the section at `top`, from placed_ when `arranged`.
+  void Draw(const BoundSection& section, int top, bool arranged = false);
   // The text `bound` shows on the current row, into `text` (its capacity is reused).
   void TextOf(const BoundLabel& bound, std::string& text) const;
   void BindColumns();
@@ -141,6 +170,12 @@ class TnrwReport : public TnpqPowerQuery {
   bool page_has_body_ = false;
   int y_ = 0;  // next free position in the page body, from the top margin
   std::string label_text_;  // Draw's buffer for the text of each label
+  std::vector<Box> placed_;  // Arrange's label boxes, in the section's label order
+  std::vector<stock::LineDef> placed_lines_;
+  // The row of cells being printed (BeginRow): cells still to print, the row's columns, its
+  // cells, the next cell, its top and the height of its tallest section so far.
+  int row_left_ = 0, row_columns_ = 0, row_cells_ = 0, row_next_ = 0;
+  int row_top_ = 0, row_height_ = 0, row_room_ = 0;
 
   std::vector<std::string> message_captions_;
   std::vector<TnReportMessage> messages_;

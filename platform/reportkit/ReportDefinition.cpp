@@ -86,7 +86,8 @@ class Reader {
     if (a.empty() || a == "left") return TextAlign::Left;
     if (a == "right") return TextAlign::Right;
     if (a == "center") return TextAlign::Center;
-    Fail(where, "alinhamento desconhecido \"" + a + "\" (use left, right ou center)");
+    if (a == "justify") return TextAlign::Justify;
+    Fail(where, "alinhamento desconhecido \"" + a + "\" (use left, right, center ou justify)");
   }
 
   const std::string& file() const { return file_; }
@@ -288,6 +289,8 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
         ld.visible = r.Bool(l, "visible", lw, true);
         ld.auto_size = r.Bool(l, "autoSize", lw, true);
         ld.word_wrap = r.Bool(l, "wordWrap", lw, false);
+        ld.stretch = r.Bool(l, "stretch", lw, false);
+        if (ld.stretch && !ld.word_wrap) r.Fail(lw, "\"stretch\" só vale com \"wordWrap\"");
         ld.mask = r.Text(l, "mask", lw);
         ld.caption = r.Text(l, "text", lw);
         if (l.contains("param")) {

@@ -44,6 +44,7 @@ struct LabelDef {
   bool visible = true;
   bool auto_size = true;
   bool word_wrap = false;   // long text continues on further lines inside the label's height
+  bool stretch = false;     // with word_wrap: the label grows to hold every line (see TnLabel)
   TnLabelSource source = TnLabelSource::Caption;
   std::string source_name;  // parameter or column
   std::string then_column;  // with a parameter binding: a column whose text follows it

@@ -234,7 +234,12 @@ TEST_F(DemoDatabaseTest, InventoriesEveryMonthEndOfEachActiveEstablishment) {
                       "coalesce(F.DATAENCERATIV, '9999'), "
                       "(select count(distinct DATAINVENT) from LCTOINV L where L.CODIGOEMPRESA = "
                       "F.CODIGOEMPRESA and L.CODIGOESTAB = F.CODIGOESTAB and L.MOTIVOINVENTARIO = 1) "
-                      "from ESTAB F");
+                      "from ESTAB F where exists (select 1 from CFGEMPRESAINV C "
+                      "where C.CODIGOEMPRESA = F.CODIGOEMPRESA)");
+  // The company without an inventory configuration (the one only the book terms print) keeps
+  // no stock at all.
+  EXPECT_EQ(db.Count("select count(*) from LCTOINV L where not exists (select 1 from CFGEMPRESAINV C "
+                     "where C.CODIGOEMPRESA = L.CODIGOEMPRESA)"), 0);
   const char* monthEnds[] = {"2026-01-31", "2026-02-28", "2026-03-31", "2026-04-30",
                              "2026-05-31", "2026-06-30", "2026-07-31", "2026-08-31",
                              "2026-09-30", "2026-10-31", "2026-11-30", "2026-12-31"};

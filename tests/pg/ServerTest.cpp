@@ -220,7 +220,7 @@ TEST_F(Server, ColumnsTakeTheServerTypesAndParametersAreBound) {
   {
     TnTransacao transacao(ConexaoPadrao(), true);
     EXPECT_EQ(ConexaoPadrao().ExecutarComando("UPDATE EMPRESA SET NOMEFANTASIA = :n", Variant("x")),
-              2);
+              3);  // every company of the demo
   }
   SQLDataSetPtr after(ExecutarSQL("SELECT COUNT(*) FROM EMPRESA WHERE NOMEFANTASIA = 'x'",
                                   Variant::FromArray({}), true, false, -1, "", nullptr, true));

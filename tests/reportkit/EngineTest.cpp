@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "ReportFixture.h"
 #include "datakit/ClientDataSet.h"
@@ -220,9 +221,10 @@ class DrawnLines : public OutputDevice {
     double size;
   };
   std::vector<Line> lines;
+  int pages = 0;
 
   void BeginDocument(const DocumentInfo&) override {}
-  void BeginPage(int, const PageFormat&) override {}
+  void BeginPage(int, const PageFormat&) override { ++pages; }
   void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign) override {
     lines.push_back({box, std::string(text), font.size});
   }
@@ -263,6 +265,99 @@ TEST_F(Engine, WrappedLabelBreaksIntoLinesInsideItsScaledBox) {
   }
   EXPECT_EQ(text.rfind(shown, 0), 0u) << "the first words, in order, none left out between";
   EXPECT_GT(MeasureText(drawn.lines[0].text + " palavra", font), 150) << "lines are filled";
+}
+
+// A stretched label grows to hold its text; what lies below it in the section, and the next
+// section, move down by as much. Justified lines end at the box's right edge.
+TEST_F(Engine, StretchedLabelPushesWhatFollowsDown) {
+  TnrwReport& r = StartReport(R"({"name": "termo",
+    "page": {"size": "A4", "margins": {"left": 0, "top": 0, "right": 0, "bottom": 0}},
+    "parameters": [{"name": "pTexto", "input": false}],
+    "sections": [{"number": 1, "height": 10},
+      {"number": 8, "height": 60, "labels": [
+        {"name": "Texto", "param": "pTexto", "top": 10, "width": 300, "height": 20, "wordWrap": true,
+         "stretch": true, "align": "justify", "font": {"size": 10}},
+        {"name": "Abaixo", "text": "abaixo", "top": 40},
+        {"name": "AoLado", "text": "ao lado", "left": 400, "top": 12}]},
+      {"number": 9, "height": 10, "labels": [{"name": "Seguinte", "text": "seguinte"}]}]})");
+  DrawnLines drawn;
+  document_.device = &drawn;
+  std::string text;
+  for (int i = 1; i <= 40; ++i) text += "palavra" + std::to_string(i) + " ";
+  r.GetParams()->SetValues("pTexto", text);
+  r.RepPrintSection(8);
+  r.RepPrintSection(9);
+
+  const FontSpec font{10};
+  const std::vector<std::string> lines = WrapText(text, font, 300);
+  ASSERT_GT(lines.size(), 3u);
+  const double grown = std::ceil(static_cast<double>(lines.size()) * LineHeight(font) - 20);
+  auto find = [&](const std::string& t) {
+    auto it = std::find_if(drawn.lines.begin(), drawn.lines.end(), [&](auto& l) { return l.text == t; });
+    EXPECT_NE(it, drawn.lines.end()) << t;
+    return it == drawn.lines.end() ? TextBox{} : it->box;
+  };
+  EXPECT_DOUBLE_EQ(find("abaixo").top, 10 + 40 + grown);
+  EXPECT_DOUBLE_EQ(find("ao lado").top, 10 + 12);  // beside the label, not below it
+  EXPECT_DOUBLE_EQ(find("seguinte").top, 10 + 60 + grown);
+  // The first line is justified: its last word ends at the right edge.
+  const std::string lastOfFirst = lines[0].substr(lines[0].rfind(' ') + 1);
+  const TextBox edge = find(lastOfFirst);
+  EXPECT_NEAR(edge.left + MeasureText(lastOfFirst, font), 300, 1e-6);
+}
+
+TEST_F(Engine, StretchedTextTallerThanThePageIsAnErrorNamingItsLabel) {
+  TnrwReport& r = StartReport(R"({"name": "termo", "parameters": [{"name": "pTexto", "input": false}],
+    "sections": [{"number": 1, "height": 10},
+      {"number": 8, "height": 20, "labels": [{"name": "Observacao", "param": "pTexto", "width": 100,
+        "height": 14, "wordWrap": true, "stretch": true}]}]})");
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "palavra ";
+  r.GetParams()->SetValues("pTexto", text);
+  try {
+    r.RepPrintSection(8);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("'Observacao' (seção 8)"), std::string::npos) << e.what();
+  }
+}
+
+// BeginRow: the next sections share a row of cells, centred, and the page goes on below the
+// tallest of them.
+TEST_F(Engine, RowOfCellsSharesOneTop) {
+  TnrwReport& r = StartReport(R"({"name": "assinaturas",
+    "page": {"size": "A4", "margins": {"left": 0, "top": 0, "right": 0, "bottom": 0}},
+    "sections": [{"number": 1, "height": 10},
+      {"number": 11, "height": 50, "labels": [{"name": "Nome", "text": "nome", "width": 794, "align": "center"}],
+       "lines": [{"x1": 247, "y1": 5, "x2": 547, "y2": 5}]},
+      {"number": 12, "height": 70, "labels": [{"name": "Contador", "text": "contador", "width": 794}]},
+      {"number": 9, "height": 10, "labels": [{"name": "Depois", "text": "depois"}]}]})");
+  DrawnLines drawn;
+  document_.device = &drawn;
+  r.BeginRow(2, 3);
+  r.RepPrintSection(11);
+  r.RepPrintSection(12);
+  r.RepPrintSection(9);
+  ASSERT_EQ(drawn.lines.size(), 3u);
+  const double cell = 794.0 / 3, first = (794 - 2 * cell) / 2;
+  EXPECT_DOUBLE_EQ(drawn.lines[0].box.top, 10);
+  EXPECT_NEAR(drawn.lines[0].box.left, first, 1e-9);
+  EXPECT_NEAR(drawn.lines[0].box.width, cell, 1e-9);
+  EXPECT_DOUBLE_EQ(drawn.lines[1].box.top, 10);
+  EXPECT_NEAR(drawn.lines[1].box.left, first + cell, 1e-9);
+  EXPECT_DOUBLE_EQ(drawn.lines[2].box.top, 10 + 70);
+  EXPECT_THROW(r.BeginRow(4, 3), Exception);
+
+  // A row sized beforehand moves whole to the next page when its tallest cell would not fit,
+  // though its first would.
+  EXPECT_EQ(r.CellHeight(12, 2, 3, 1), 70);
+  for (int top = 80; top < 1070; top += 10) r.RepPrintSection(9);  // 53 units left
+  ASSERT_EQ(drawn.pages, 1);
+  r.BeginRow(2, 3, r.CellHeight(12, 2, 3, 1));
+  r.RepPrintSection(11);
+  EXPECT_EQ(drawn.pages, 2);
+  r.RepPrintSection(12);
+  EXPECT_DOUBLE_EQ(drawn.lines.back().box.top, 10);
 }
 
 TEST_F(Engine, LabelShowsAParameterFollowedByAColumn) {

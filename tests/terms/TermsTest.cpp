@@ -17,7 +17,6 @@ namespace {
 using Strings = std::vector<std::string>;
 using Params = std::vector<std::pair<std::string, std::string>>;
 
-const std::string kDots = " . . . . . . . . . . . . . . . . . . . . . . . . . . ";
 const std::string kMarker = "/-#%*&-/";
 
 class Terms : public PluginTest {
@@ -124,9 +123,18 @@ class Terms : public PluginTest {
       const size_t dots = l.find(" . . ");
       EXPECT_NE(dots, std::string::npos) << l;
       if (dots == std::string::npos) continue;
-      EXPECT_EQ(kDots.compare(0, l.size() - dots, l, dots), 0) << l;
+      for (size_t i = dots; i < l.size(); ++i) EXPECT_EQ(l[i], (i - dots) % 2 ? '.' : ' ') << l;
       while (!l.empty() && (l.back() == '.' || l.back() == ' ')) l.pop_back();
       out.push_back(l);
+    }
+    return out;
+  }
+  // A heading line of section 8 as it reads: its title label, then its value label.
+  Strings Heading(const std::string& label) const {
+    const Strings titles = Shown(8, "Tit" + label), values = Shown(8, label);
+    Strings out;
+    for (size_t i = 0; i < values.size(); ++i) {
+      out.push_back(i < titles.size() && !titles[i].empty() ? titles[i] + " " + values[i] : values[i]);
     }
     return out;
   }
@@ -171,7 +179,7 @@ TEST_F(Terms, HeadingOfEachTerm) {
   // Beta's head office is registered by a CPF (TIPOINSCR 2).
   EXPECT_EQ(Shown(8, "InscrFed"), (Strings{"11.222.333/0001-81", "11.222.333/0001-81",
                                            "123.456.789-09", "123.456.789-09"}));
-  EXPECT_EQ(Shown(8, "InscrEstadMunicipal"),
+  EXPECT_EQ(Heading("InscrEstadMunicipal"),
             (Strings{"Inscrição Estadual: 110.042.490.114", "Inscrição Estadual: 110.042.490.114",
                      "Inscrição Estadual: ISENTO", "Inscrição Estadual: ISENTO"}));
   const Strings text = Shown(8, "TextoTermo");
@@ -204,12 +212,14 @@ TEST_F(Terms, PageWordOfEachCompany) {
 
 TEST_F(Terms, EstablishmentSelection) {
   // One code selects that establishment; a list, a range or nothing selects the head office.
+  // The head office signs where the company says; a branch in its own city.
+  Exec("update CFGEMPRESAGEM set LOCALASSINATURA = 'Valinhos' where CODIGOEMPRESA = 1");
   const std::pair<const char*, const char*> cases[] = {
       {"2", "Sorocaba (SP),  1 de março de 2026"},
-      {"1;2", "Campinas (SP),  1 de janeiro de 2026"},
-      {"1..2", "Campinas (SP),  1 de janeiro de 2026"},
-      {"", "Campinas (SP),  1 de janeiro de 2026"},
-      {" 1 ", "Campinas (SP),  1 de janeiro de 2026"},
+      {"1;2", "Valinhos (SP),  1 de janeiro de 2026"},
+      {"1..2", "Valinhos (SP),  1 de janeiro de 2026"},
+      {"", "Valinhos (SP),  1 de janeiro de 2026"},
+      {" 1 ", "Valinhos (SP),  1 de janeiro de 2026"},
   };
   for (const auto& [estab, place] : cases) {
     Run({{"pCodigoEmpresa", "1"}, {"pCodigoEstab", estab}});
@@ -219,6 +229,9 @@ TEST_F(Terms, EstablishmentSelection) {
                                   ",  31 de dezembro de 2026"}))
         << "pCodigoEstab=" << estab;
   }
+  // The branch's registration lines name its own city.
+  Run({{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "2"}, {"pTermo", "1"}});
+  EXPECT_EQ(Shown(9, "Texto").at(3), "Sorocaba");
   // Without a company selection, the establishment code applies to every company that has it.
   Run({{"pCodigoEstab", "2"}, {"pTermo", "1"}});
   EXPECT_EQ(Shown(8, "Empresa"), Strings{"Alfa Ltda"});
@@ -349,31 +362,41 @@ TEST_F(Terms, BlankVersoAfterEveryOpeningTermOfAFrontAndBackBook) {
 
 TEST_F(Terms, MunicipalBooksShowTheMunicipalRegistration) {
   Run({{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "2"}, {"pTipoLivro", "9"}, {"pTermo", "1"}});
-  EXPECT_EQ(Shown(8, "InscrEstadMunicipal"), Strings{"Inscrição Municipal: 88123"});
-  EXPECT_EQ(Shown(8, "AtivMunicipal"), Strings{"Atividade Municipal: 4744-0/99"});
+  EXPECT_EQ(Heading("InscrEstadMunicipal"), Strings{"Inscrição Municipal: 88123"});
+  EXPECT_EQ(Heading("AtivMunicipal"), Strings{"Atividade Municipal: 4744-0/99"});
   // Without an activity code the line is empty; book type 3 is municipal too.
   Run({{"pCodigoEmpresa", "1"}, {"pTipoLivro", "3"}, {"pTermo", "1"}});
-  EXPECT_EQ(Shown(8, "InscrEstadMunicipal"), Strings{"Inscrição Municipal: 3104587"});
-  EXPECT_EQ(Shown(8, "AtivMunicipal"), Strings{""});
+  EXPECT_EQ(Heading("InscrEstadMunicipal"), Strings{"Inscrição Municipal: 3104587"});
+  EXPECT_EQ(Heading("AtivMunicipal"), Strings{""});
   Run({{"pCodigoEmpresa", "1"}, {"pTipoLivro", "11"}, {"pTermo", "1"}});
-  EXPECT_EQ(Shown(8, "InscrEstadMunicipal"), Strings{"Inscrição Estadual: 110.042.490.114"});
+  EXPECT_EQ(Heading("InscrEstadMunicipal"), Strings{"Inscrição Estadual: 110.042.490.114"});
 }
 
-TEST_F(Terms, BadValuesStopTheRunAndPublishNothing) {
+TEST_F(Terms, RefusedValuesNameTheirLabelAndPublishNothing) {
   struct Case {
     Params params;
-    const char* message;
+    Strings message;  // pieces the message holds
   };
+  const std::string inicio = "Início do período do livro (pDataInicial)";
+  const std::string fim = "Fim do período do livro (data do termo de encerramento e das assinaturas) (pDataFinal)";
+  const std::string folhas = "Número de folhas do livro (a folha do termo de encerramento) (pNumeroFolha)";
+  const std::string maiorQueZero = "informe um número inteiro maior que zero, ex.: 300.";
   const Case cases[] = {
-      {{{"pNumeroLivro", "abc"}}, "pNumeroLivro: 'abc' não é um valor inteiro válido"},
-      {{{"pNumeroLivro", ""}, {"pTermo", "2"}}, "pNumeroLivro: '' não é um valor inteiro válido"},
-      {{{"pNumeroFolha", "1,5"}, {"pTermo", "2"}}, "pNumeroFolha: '1,5' não é um valor inteiro válido"},
-      {{{"pAssinSocio", "sim"}}, "pAssinSocio: 'sim' não é um valor inteiro válido"},
-      {{{"pAssinCont", ""}}, "pAssinCont: '' não é um valor inteiro válido"},
-      {{{"pDataInicial", "31/02/2026"}}, "pDataInicial: '31/02/2026' não é uma data válida"},
-      {{{"pDataFinal", "fim"}, {"pTermo", "2"}}, "'fim' não é uma data válida"},
-      {{{"pDataFinal", "fim"}, {"pTermo", "1"}}, "'fim' não é uma data válida"},
-      {{{"pCodigoCont", "x"}}, "'x' não é um valor inteiro válido"},
+      {{{"pDataInicial", "31/12/2026"}, {"pDataFinal", "01/01/2026"}},
+       {inicio + ": 31/12/2026 é posterior ao fim do período, 01/01/2026 (" + fim + ")", "ex.: 01/01/2026"}},
+      {{{"pDataFinal", ""}}, {fim + ": está vazio; informe uma data dd/mm/aaaa, ex.: 31/12/2026."}},
+      {{{"pDataFinal", " "}, {"pTermo", "1"}}, {fim + ": está vazio"}},
+      {{{"pDataInicial", ""}, {"pTermo", "2"}}, {inicio + ": está vazio"}},
+      {{{"pDataInicial", "31/02/2026"}}, {inicio + ": '31/02/2026' não é uma data válida"}},
+      {{{"pNumeroFolha", ""}}, {folhas + ": está vazio; " + maiorQueZero}},
+      {{{"pNumeroFolha", "0"}, {"pTermo", "1"}}, {folhas + ": 0 não é maior que zero; " + maiorQueZero}},
+      {{{"pNumeroFolha", "-5"}}, {folhas + ": -5 não é maior que zero"}},
+      {{{"pNumeroFolha", "1,5"}}, {folhas + ": '1,5' não é um número inteiro"}},
+      {{{"pNumeroLivro", "0"}}, {"Número do livro (pNumeroLivro): 0 não é maior que zero", "ex.: 1."}},
+      {{{"pNumeroLivro", "abc"}}, {"(pNumeroLivro): 'abc' não é um número inteiro"}},
+      {{{"pAssinSocio", "sim"}}, {"(pAssinSocio): 'sim' não é um número inteiro", "2 (diretores)"}},
+      {{{"pAssinCont", ""}}, {"(pAssinCont): está vazio"}},
+      {{{"pCodigoCont", "x"}}, {"(pCodigoCont): 'x' não é um número inteiro"}},
   };
   for (const Case& c : cases) {
     const std::string out = dir_ + "/termos.trace";
@@ -381,11 +404,18 @@ TEST_F(Terms, BadValuesStopTheRunAndPublishNothing) {
     params.emplace_back("pCodigoEmpresa", "1..2");
     try {
       Run(params, nullptr, "stockBookTermsLayout", out);
-      ADD_FAILURE() << c.message << ": no error";
-    } catch (const EConvertError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+      ADD_FAILURE() << c.message[0] << ": no error";
+    } catch (const Exception& e) {
+      for (const std::string& piece : c.message) {
+        EXPECT_NE(std::string(e.what()).find(piece), std::string::npos) << e.what() << "\n" << piece;
+      }
     }
-    EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
+    EXPECT_FALSE(std::filesystem::exists(out)) << c.message[0];
+  }
+  // Dates in any accepted form are written dd/mm/aaaa in the wording.
+  Run({{"pCodigoEmpresa", "1"}, {"pDataInicial", "2026-1-1"}, {"pDataFinal", "31/12/26"}});
+  for (const std::string& t : Shown(8, "TextoTermo")) {
+    EXPECT_NE(t.find("no  período  de  01/01/2026  a  31/12/2026."), std::string::npos) << t;
   }
 }
 
@@ -431,10 +461,25 @@ TEST_F(Terms, StopAfterTheCurrentRow) {
   EXPECT_EQ(seen, (Strings{"1/2", "2/2"}));
 }
 
-TEST_F(Terms, NoCompanyPrintsNothing) {
-  const RunOutcome outcome = Run({{"pCodigoEmpresa", "7..9"}});
-  EXPECT_EQ(outcome.pages, 0);
-  EXPECT_TRUE(Lines("section").empty());
+TEST_F(Terms, NothingPrintedSaysWhy) {
+  const std::pair<Params, const char*> cases[] = {
+      {{{"pCodigoEmpresa", "7..9"}},
+       "Nenhuma empresa da seleção '7..9' (Empresa(s) (ex.: 1;3;5..9, vazio = todas) (pCodigoEmpresa)) "
+       "está cadastrada"},
+      {{{"pCodigoEmpresa", "1;2"}, {"pCodigoEstab", "3"}},
+       "Nenhuma empresa da seleção '1;2' tem o estabelecimento 3"},
+      {{{"pCodigoEstab", "7"}}, "Nenhuma empresa tem o estabelecimento 7"},
+      {{{"pTermo", "5"}}, "Termos: 1 abertura, 2 encerramento, 3 ambos (pTermo) = 5 não escolhe nenhum termo"},
+      {{{"pTermo", "0"}}, "(pTermo) = 0 não escolhe nenhum termo"},
+  };
+  for (const auto& [params, reason] : cases) {
+    const RunOutcome outcome = Run(params);
+    EXPECT_EQ(outcome.pages, 0) << reason;
+    EXPECT_TRUE(Lines("section").empty()) << reason;
+    const Strings messages = Messages();
+    ASSERT_EQ(messages.size(), 1u) << reason;
+    EXPECT_NE(messages[0].find(reason), std::string::npos) << messages[0];
+  }
 }
 
 TEST_F(Terms, LandscapeDefinitionPrintsTheSameTerms) {

@@ -44,10 +44,35 @@ void OutputDevice::DrawWrappedText(const TextBox& box, std::string_view text, co
                                    TextAlign align) {
   const double step = LineHeight(font);
   double top = box.top;
-  for (const std::string& line : WrapText(text, font, box.width)) {
-    if (top > box.top && top + step > box.top + box.height + 0.5) break;  // no room left
-    if (!line.empty()) DrawText({box.left, top, box.width, step}, line, font, align);
-    top += step;
+  for (std::string_view paragraph : Paragraphs(text)) {
+    const std::vector<std::string> lines = WrapText(paragraph, font, box.width);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (top > box.top && top + step > box.top + box.height + 0.5) return;  // no room left
+      const TextBox line{box.left, top, box.width, step};
+      if (align == TextAlign::Justify && i + 1 < lines.size()) {
+        DrawJustified(line, lines[i], font);
+      } else if (!lines[i].empty()) {
+        DrawText(line, lines[i], font, align == TextAlign::Justify ? TextAlign::Left : align);
+      }
+      top += step;
+    }
+  }
+}
+
+void OutputDevice::DrawJustified(const TextBox& box, std::string_view line, const FontSpec& font) {
+  const std::vector<std::string_view> words = Words(line);
+  if (words.size() < 2) {
+    if (!words.empty()) DrawText(box, words[0], font, TextAlign::Left);
+    return;
+  }
+  std::vector<double> widths;
+  double used = 0;
+  for (std::string_view w : words) used += widths.emplace_back(MeasureText(w, font));
+  const double gap = std::max(0.0, (box.width - used) / static_cast<double>(words.size() - 1));
+  double x = box.left;
+  for (size_t i = 0; i < words.size(); ++i) {
+    DrawText({x, box.top, widths[i], box.height}, words[i], font, TextAlign::Left);
+    x += widths[i] + gap;
   }
 }
 

@@ -18,7 +18,9 @@
 
 namespace stock {
 
-enum class TextAlign { Left, Center, Right };
+// Justify spreads the words of every wrapped line but a paragraph's last over the box's width;
+// a single line (DrawText) and a paragraph's last line are left-aligned.
+enum class TextAlign { Left, Center, Right, Justify };
 
 // Text is drawn in DejaVu Sans (Liberation Sans when DejaVu is not installed). Bold and italic
 // use the bold and oblique files of the family; a style whose file is not installed falls back
@@ -73,12 +75,22 @@ class OutputDevice {
   // Draws `text` broken at blanks into lines under one another inside `box`, each aligned like
   // DrawText's, from the box's top down, as many lines as fit in its height (the first always).
   // A device lays the lines out on its own measure; by default they are those of WrapText for
-  // the box's width in `font`, LineHeight apart, each drawn with DrawText.
+  // the box's width in `font`, LineHeight apart, each drawn with DrawText (DrawJustified for
+  // the justified ones).
   virtual void DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
                                TextAlign align);
 
+  // Draws one line of wrapped text with its words spread over the box's width, the first at
+  // its left edge and the last ending at its right edge, each with DrawText.
+  virtual void DrawJustified(const TextBox& box, std::string_view line, const FontSpec& font);
+
   // A straight line of the given thickness (layout units).
   virtual void DrawLine(double x1, double y1, double x2, double y2, double thickness) = 0;
+
+  // True when the device cuts a text at its box by its own measure (a page of characters):
+  // the engine then hands it the whole text of a label that cuts its text, instead of the
+  // text cut in the printer's measure.
+  virtual bool CutsTextAtBox() const { return false; }
 
   // True when the device wants OnSection's values; the engine builds them only then.
   virtual bool WantsSections() const { return false; }

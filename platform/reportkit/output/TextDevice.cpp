@@ -65,16 +65,55 @@ TextGrid DefaultTextGrid(double printable_width, double printable_height) {
   return grid;
 }
 
-struct TextDevice::Impl {
+namespace {
+
+// The grid of a page over its printable area.
+struct Geometry {
+  double left = 0, top = 0;  // the area's top-left corner on the page
+  double column_width = kDefaultColumnWidth, row_height = kDefaultRowHeight;
+  int columns = 1, lines = 1;
+
+  Geometry() = default;
+  explicit Geometry(const PageFormat& page) {
+    double width = page.width - page.margin_left - page.margin_right;
+    double height = page.height - page.margin_top - page.margin_bottom;
+    left = std::isfinite(page.margin_left) ? page.margin_left : 0;
+    top = std::isfinite(page.margin_top) ? page.margin_top : 0;
+    if (!(width > 0 && std::isfinite(width))) width = 0;
+    if (!(height > 0 && std::isfinite(height))) height = 0;
+    const TextGrid fallback = DefaultTextGrid(width, height);
+    columns = page.columns > 0 ? std::min(page.columns, TextDevice::kMaxColumns) : fallback.columns;
+    lines = page.lines > 0 ? std::min(page.lines, TextDevice::kMaxLines) : fallback.lines;
+    column_width = width > 0 ? width / columns : kDefaultColumnWidth;
+    row_height = height > 0 ? height / lines : kDefaultRowHeight;
+  }
+
+  int Column(double x) const { return ToCell((x - left) / column_width, columns); }
+
+  // The columns [first, end) that `box` owns: its edges rounded to the nearest column, and one
+  // column for a box narrower than half a column.
+  std::pair<int, int> ColumnsOf(const TextBox& box) const {
+    const int first = Column(box.left);
+    int end = Column(box.left + (box.width > 0 ? box.width : 0));
+    if (end == first && first < columns) ++end;
+    return {first, end};
+  }
+};
+
+}  // namespace
+
+double TextWrappedHeight(const PageFormat& page, const TextBox& box, std::string_view text) {
+  const Geometry grid(page);
+  const auto [first, end] = grid.ColumnsOf(box);
+  if (end <= first) return 0;
+  return static_cast<double>(WrapColumns(text, end - first).size()) * grid.row_height;
+}
+
+struct TextDevice::Impl : Geometry {
   std::unique_ptr<TempFile> file;
   std::string memory;
   bool page_open = false;
   bool finished = false;
-
-  // The open page's grid over its printable area.
-  double left = 0, top = 0;               // the area's top-left corner on the page
-  double column_width = kDefaultColumnWidth, row_height = kDefaultRowHeight;
-  int columns = 1, lines = 1;
 
   std::vector<Item> items;   // the open page
   std::u32string chars;      // characters of the page's texts
@@ -98,28 +137,7 @@ struct TextDevice::Impl {
     items.clear();
     chars.clear();
 
-    double width = page.width - page.margin_left - page.margin_right;
-    double height = page.height - page.margin_top - page.margin_bottom;
-    left = std::isfinite(page.margin_left) ? page.margin_left : 0;
-    top = std::isfinite(page.margin_top) ? page.margin_top : 0;
-    if (!(width > 0 && std::isfinite(width))) width = 0;
-    if (!(height > 0 && std::isfinite(height))) height = 0;
-    const TextGrid fallback = DefaultTextGrid(width, height);
-    columns = page.columns > 0 ? std::min(page.columns, kMaxColumns) : fallback.columns;
-    lines = page.lines > 0 ? std::min(page.lines, kMaxLines) : fallback.lines;
-    column_width = width > 0 ? width / columns : kDefaultColumnWidth;
-    row_height = height > 0 ? height / lines : kDefaultRowHeight;
-  }
-
-  int Column(double x) const { return ToCell((x - left) / column_width, columns); }
-
-  // The columns [first, end) that `box` owns: its edges rounded to the nearest column, and one
-  // column for a box narrower than half a column.
-  std::pair<int, int> ColumnsOf(const TextBox& box) const {
-    const int first = Column(box.left);
-    int end = Column(box.left + (box.width > 0 ? box.width : 0));
-    if (end == first && first < columns) ++end;
-    return {first, end};
+    static_cast<Geometry&>(*this) = Geometry(page);
   }
 
   // Places `text` in the columns of `box` (see the header).
@@ -162,11 +180,18 @@ struct TextDevice::Impl {
     if (end <= first) return;
     const double height = box.height > 0 ? box.height : 0;
     const size_t rows = static_cast<size_t>(std::max(1, ToCell(height / row_height, lines)));
-    const std::vector<std::string> wrapped = WrapColumns(text, end - first);
-    for (size_t i = 0; i < wrapped.size() && i < rows; ++i) {
-      const TextBox line{box.left, box.top + static_cast<double>(i) * row_height, box.width,
-                         row_height};
-      AddText(line, wrapped[i], align);
+    size_t row = 0;
+    for (std::string_view paragraph : Paragraphs(text)) {
+      const std::vector<std::string> wrapped = WrapColumns(paragraph, end - first);
+      for (size_t i = 0; i < wrapped.size() && row < rows; ++i, ++row) {
+        const TextBox line{box.left, box.top + static_cast<double>(row) * row_height, box.width,
+                           row_height};
+        if (align == TextAlign::Justify && i + 1 < wrapped.size()) {
+          AddText(line, JustifyColumns(wrapped[i], end - first), TextAlign::Left);
+        } else {
+          AddText(line, wrapped[i], align);
+        }
+      }
     }
   }
 

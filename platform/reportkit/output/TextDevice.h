@@ -18,7 +18,8 @@
 // (WrapColumns), each placed like a text of its own, one row under the other from the box's
 // top: as many lines as the rows the box's height rounds to (one at least). The printer's
 // font plays no part, so a text that fills two lines of the PDF may take one of the page, or
-// three.
+// three. Justified text has the blanks of each line but a paragraph's last shared out so that
+// the line fills the box's columns.
 //
 // Rows: items whose tops are less than half a line apart share a row; the first row sits on
 // the line nearest its top, each further one as many lines below the row above as the distance
@@ -49,6 +50,10 @@ struct TextGrid {
 // margins), at least one of each.
 TextGrid DefaultTextGrid(double printable_width, double printable_height);
 
+// The height (page units) that a text page of format `page` gives `text` wrapped in `box`:
+// its lines of the box's columns (WrapColumns, paragraph by paragraph), a row each.
+double TextWrappedHeight(const PageFormat& page, const TextBox& box, std::string_view text);
+
 class TextDevice : public OutputDevice {
  public:
   static constexpr int kMaxColumns = 1000;  // larger grids are reduced to these
@@ -71,6 +76,7 @@ class TextDevice : public OutputDevice {
   void DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
                        TextAlign align) override;
   void DrawLine(double x1, double y1, double x2, double y2, double thickness) override;
+  bool CutsTextAtBox() const override { return true; }
   void EndPage() override;
   void Finish() override;
   void Abort() noexcept override;
