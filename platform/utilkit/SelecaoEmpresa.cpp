@@ -31,22 +31,18 @@ Pieces ReadPieces(const std::string& text) {
   return IntervalPieces(t);
 }
 
-std::string Range(const std::pair<int64_t, int64_t>& piece) {
-  return std::to_string(piece.first) + " e " + std::to_string(piece.second);
-}
-
 }  // namespace
 
 void VerificarSelecaoEmpresa(const std::string& empresas, const std::string& estabs) {
   const Pieces companies = ReadPieces(empresas);
   const Pieces establishments = ReadPieces(estabs);
   for (const auto& piece : companies) {
-    if (nDMConexao().ExecuteQueryExists("select 1 from EMPRESA where " +
+    if (piece.first != piece.second ||
+        nDMConexao().ExecuteQueryExists("select 1 from EMPRESA where " +
                                         PieceCondition("CODIGOEMPRESA", piece))) {
       continue;
     }
-    if (piece.first == piece.second) throw Exception("Empresa " + std::to_string(piece.first) + " não existe");
-    throw Exception("Nenhuma empresa entre " + Range(piece));
+    throw Exception("Empresa " + std::to_string(piece.first) + " não existe");
   }
   if (establishments.empty()) return;
 
@@ -65,13 +61,11 @@ void VerificarSelecaoEmpresa(const std::string& empresas, const std::string& est
     where = "nas empresas selecionadas";
   }
   for (const auto& piece : establishments) {
-    if (nDMConexao().ExecuteQueryExists("select 1 from ESTAB where " +
+    if (piece.first != piece.second ||
+        nDMConexao().ExecuteQueryExists("select 1 from ESTAB where " +
                                         PieceCondition("CODIGOESTAB", piece) + in_companies)) {
       continue;
     }
-    if (piece.first == piece.second) {
-      throw Exception("Estabelecimento " + std::to_string(piece.first) + " não existe " + where);
-    }
-    throw Exception("Nenhum estabelecimento entre " + Range(piece) + " " + where);
+    throw Exception("Estabelecimento " + std::to_string(piece.first) + " não existe " + where);
   }
 }

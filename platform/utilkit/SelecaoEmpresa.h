@@ -5,12 +5,10 @@
 #include <string>
 
 // Checks `empresas` and `estabs` (selection texts as FilterInterval reads them: "1", "1;3",
-// "5..9"; blank selects everything and is not checked) against EMPRESA and ESTAB. Every code
-// listed alone must exist; a range must hold at least one. Establishments are looked for in
-// the selected companies. Raises Exception, the first failure only:
-//   "Empresa 9 não existe", "Nenhuma empresa entre 5 e 9",
-//   "Estabelecimento 9 não existe na empresa 1" (one company selected),
-//   "Estabelecimento 9 não existe nas empresas selecionadas" (several), "... em nenhuma
-//   empresa" (all), and "Nenhum estabelecimento entre 5 e 9 na empresa 1" (and alike) for a
-//   range. Raises the selection's own Exception for a text that is no selection.
+// "5..9"; blank selects everything) against EMPRESA and ESTAB: every code listed on its own
+// must exist; a range is a span that may hold gaps and is not checked. Establishments are
+// looked for in the selected companies. Raises Exception for the first code missing:
+//   "Empresa 9 não existe", "Estabelecimento 9 não existe na empresa 1" (one company
+//   selected), "... nas empresas selecionadas" (several), "... em nenhuma empresa" (all).
+// Raises the selection's own Exception for a text that is no selection.
 void VerificarSelecaoEmpresa(const std::string& empresas, const std::string& estabs = "");
