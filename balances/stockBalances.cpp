@@ -14,6 +14,7 @@
 #include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
+#include "utilkit/SelecaoEmpresa.h"
 
 namespace {
 
@@ -34,6 +35,8 @@ void TstockBalances::DoParamEnter(TObject*, TnpqParamItem*) {}
 void TstockBalances::DoParamExit(TObject*, TnpqParamItem*) {}
 
 void TstockBalances::ImprimirInterno() {
+  VerificarSelecaoEmpresa(Report()->GetParams()->GetValues("pCodigoEmpresa"),
+                          Report()->GetParams()->GetValues("pCodigoEstab"));
   TnClientDataSet* estabs = ReportDataSet();
   if (estabs == nullptr || estabs->GetEof()) return;
   TnpqPowerParam* params = Report()->GetParams();

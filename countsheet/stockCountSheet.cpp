@@ -15,6 +15,7 @@
 #include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
+#include "utilkit/SelecaoEmpresa.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ TstockCountSheet::~TstockCountSheet() = default;
 std::string TstockCountSheet::Versao() { return "[versao: 1.0.19.0]"; }
 
 void TstockCountSheet::ImprimirInterno() {
+  VerificarSelecaoEmpresa(Report()->GetParams()->GetValues("pCodigoEmpresa"),
+                          Report()->GetParams()->GetValues("pCodigoEstab"));
   TnClientDataSet* dados = ReportDataSet();
   if (dados == nullptr || dados->GetEof()) return;
   TnpqPowerParam* params = Report()->GetParams();

@@ -7,6 +7,7 @@
 #include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
+#include "utilkit/SelecaoEmpresa.h"
 
 TstockGroupTree::TstockGroupTree(TnrwReport* rep) : TnrwBaseDll(rep) {}
 
@@ -19,6 +20,7 @@ void TstockGroupTree::DoParamEnter(TObject*, TnpqParamItem*) {}
 void TstockGroupTree::DoParamExit(TObject*, TnpqParamItem*) {}
 
 void TstockGroupTree::ImprimirInterno() {
+  VerificarSelecaoEmpresa(Report()->GetParams()->GetValues("pCodigoEmpresa"));
   TnpqPowerParam* params = Report()->GetParams();
   TnClientDataSet* dados = ReportDataSet();
   if (dados->GetFiltered()) dados->SetFiltered(false);

@@ -86,6 +86,11 @@ int FixedAnswer(const DialogRequest& request, Answers answers) {
 
 DialogHandler MakeDialogHandler(Answers answers) {
   return [answers](const DialogRequest& request) -> int {
+    if (IsNotice(request)) {
+      EndProgress();
+      std::cerr << NoticeLine(request) << "\n" << std::flush;
+      return 0;
+    }
     if (answers != Answers::Ask) return FixedAnswer(request, answers);
     if (!isatty(STDIN_FILENO)) {
       throw Exception("O relatório fez uma pergunta e não há terminal para respondê-la (use --yes ou --no): " +

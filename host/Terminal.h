@@ -36,8 +36,10 @@ void EndProgress();
 // REQUIRES: answers is Yes or No.
 int FixedAnswer(const DialogRequest& request, Answers answers);
 
-// The dialog handler for `answers`. Ask reads the choice from the terminal; without a terminal
-// it raises Exception telling to use --yes or --no.
+// The dialog handler for `answers`. A notice (one button: a warning or an error) is never
+// asked: its line ("Aviso: ..." / "Erro: ...") goes to standard error and its only button is
+// the answer, whatever `answers` says. A question is answered by --yes / --no; with Ask it is
+// read from the terminal, and without a terminal Exception tells to use --yes or --no.
 DialogHandler MakeDialogHandler(Answers answers);
 
 }  // namespace stock::host

@@ -5,6 +5,7 @@
 #include "frame/nrwBaseDllReg.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
+#include "utilkit/SelecaoEmpresa.h"
 
 TstockItems::TstockItems(TnrwReport* rep) : TnrwBaseDll(rep) {}
 
@@ -15,6 +16,7 @@ void TstockItems::DoParamEnter(TObject*, TnpqParamItem*) {}
 void TstockItems::DoParamExit(TObject*, TnpqParamItem*) {}
 
 void TstockItems::ImprimirInterno() {
+  VerificarSelecaoEmpresa(Report()->GetParams()->GetValues("pCodigoEmpresa"));
   TnClientDataSet* dados = ReportDataSet();
   dados->SetFiltered(false);
   dados->SetFilter("");

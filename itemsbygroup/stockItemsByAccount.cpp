@@ -8,6 +8,7 @@
 #include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
+#include "utilkit/SelecaoEmpresa.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ std::string TstockItemsByAccount::ClassifPrimeiroNivel(const std::string& classi
 }
 
 void TstockItemsByAccount::ImprimirInterno() {
+  VerificarSelecaoEmpresa(Report()->GetParams()->GetValues("pCodigoEmpresa"));
   TnpqPowerParam* params = Report()->GetParams();
   const bool quebraClassif = StrToInt(params->GetValues("pQuebra")) == 1;
   int contador = 0;

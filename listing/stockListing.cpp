@@ -17,6 +17,7 @@
 #include "rtl/ScopeGuard.h"
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
+#include "utilkit/SelecaoEmpresa.h"
 
 namespace {
 
@@ -277,6 +278,8 @@ void TstockListing::ImprimirTotaisEmpresa(double totalEstab, double totalEmpresa
 }
 
 void TstockListing::ImprimirInterno() {
+  VerificarSelecaoEmpresa(Report()->GetParams()->GetValues("pCodigoEmpresa"),
+                          Report()->GetParams()->GetValues("pCodigoEstab"));
   TnClientDataSet* empresas = ReportDataSet();
   if (empresas == nullptr || empresas->IsEmpty()) return;
 

@@ -24,6 +24,7 @@
 #include "rtl/StrConv.h"
 #include "rtl/StringUtils.h"
 #include "utilkit/DataFinalPeriodo.h"
+#include "utilkit/SelecaoEmpresa.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ void TstockRegister::ReadCompanyConfiguration() {
 }
 
 bool TstockRegister::CheckFirstPass() {
+  VerificarSelecaoEmpresa(RepParam("pCodigoEmpresa"), RepParam("pCodigoEstab"));
   bool inicialOk = false, finalOk = false;
   FDataInicial = DateOrZero(RepParam("pCompetInicial"), inicialOk);
   FDataFinal = DateOrZero(RepParam("pCompetFinal"), finalOk);

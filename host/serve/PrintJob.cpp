@@ -61,7 +61,8 @@ void PrintJob::Run(PlatformThread* between_rows) {
                          });
     const RunOutcome outcome = RunReport(request, devices);
     std::lock_guard lock(mutex_);
-    view_.messages = outcome.messages;
+    // The notices told during the run come first, then the report's own messages.
+    view_.messages.insert(view_.messages.end(), outcome.messages.begin(), outcome.messages.end());
     view_.pages = outcome.pages;
     if (outcome.stopped || (stop_ && (outcome.pages == 0 || !view_.abandoned.empty()))) {
       End(JobState::Stopped);
@@ -104,6 +105,15 @@ bool PrintJob::OnProgress(int done, int total) {
 
 int PrintJob::OnDialog(const DialogRequest& request) {
   std::unique_lock lock(mutex_);
+  if (IsNotice(request)) {
+    // Nothing to answer: the page lists it with the messages and the print goes on.
+    if (request.type == mtError) {
+      view_.messages.emplace_back(0, NoticeLine(request));
+    } else {
+      view_.messages.emplace_back(1, request.text);  // the page writes "Aviso: " before it
+    }
+    return 0;
+  }
   if (!stop_) {
     JobDialog dialog;
     dialog.id = ++questions_;

@@ -7,8 +7,9 @@
 // answers "stop" once RequestStop was called; a question the report asks (nMessageDlg) waits
 // there until the browser answers it (Answer), the print is stopped (the question gets the
 // "Não"/"Cancelar" answer) or the answer limit passes: a question left unanswered that long
-// holds every other print in line, so the print is then cancelled, publishing nothing. The
-// job's files (the PDF and the page
+// holds every other print in line, so the print is then cancelled, publishing nothing. A
+// notice (a one-button warning or error) asks nothing: it joins the job's messages at once and
+// the print goes on. The job's files (the PDF and the page
 // previews) live in its own private folder, removed with the job.
 
 #include <chrono>
@@ -53,7 +54,8 @@ struct JobView {
   int pages = 0;            // pages begun so far, or printed in the end
   int preview_pages = 0;    // pages with a preview (the first ones), drawn when asked for
   std::optional<JobDialog> dialog;
-  std::vector<std::pair<int, std::string>> messages;  // (kind, text) once the run ended
+  // (kind, text): the notices as they are told, the report's own messages once the run ended
+  std::vector<std::pair<int, std::string>> messages;
   std::string error;
   std::string abandoned;  // why the print was cancelled for want of an answer
 };

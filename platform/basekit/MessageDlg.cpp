@@ -17,6 +17,12 @@ DialogHandler SetDialogHandler(DialogHandler handler) {
   return previous;
 }
 
+bool IsNotice(const DialogRequest& request) { return request.buttons.size() == 1; }
+
+std::string NoticeLine(const DialogRequest& request) {
+  return (request.type == mtError ? "Erro: " : "Aviso: ") + request.text;
+}
+
 int nMessageDlg(const std::string& text, TMsgDlgType type, const std::vector<std::string>& buttons,
                 int highest_index, int default_button, int cancel_button, int help_context) {
   if (!Handler()) throw Exception("Nenhuma resposta disponível para a pergunta: " + text);

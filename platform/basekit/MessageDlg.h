@@ -21,6 +21,14 @@ struct DialogRequest {
 
 using DialogHandler = std::function<int(const DialogRequest&)>;
 
+// True when `request` only tells something and has nothing to ask: a dialog with a single
+// button (a warning, an error, a piece of information). Its answer can only be that button.
+bool IsNotice(const DialogRequest& request);
+
+// The text of a notice as a line for the user: "Erro: <text>" for an error dialog,
+// "Aviso: <text>" for any other.
+std::string NoticeLine(const DialogRequest& request);
+
 // Shows `text` with the given buttons through the installed handler and returns the 0-based
 // index of the button pressed. Raises Exception "Nenhuma resposta disponível para a pergunta:
 // <text>" when no handler is installed, and Exception when the handler answers an index that

@@ -297,6 +297,21 @@ void PgStatement::Reset() {
   Drain();
 }
 
+namespace {
+
+// A numeric text of the server that is no amount ("NaN", "Infinity", "-Infinity").
+bool IsSpecialNumber(std::string_view text) {
+  if (text.empty()) return false;
+  return text[0] == 'N' || text[0] == 'I' || (text[0] == '-' && text.size() > 1 && text[1] == 'I');
+}
+
+[[noreturn]] void ThrowSpecialNumber(const std::string& column, std::string_view text) {
+  throw Exception("Valor danificado na coluna " + column + " da consulta: " + std::string(text) +
+                  " não é um valor");
+}
+
+}  // namespace
+
 Variant PgStatement::ColumnValue(int column) {
   if (!row_ || PQgetisnull(row_.get(), 0, column)) return Variant();
   const char* text = PQgetvalue(row_.get(), 0, column);
@@ -304,6 +319,7 @@ Variant PgStatement::ColumnValue(int column) {
   switch (info.reading) {
     case Reading::Integer: return Variant(static_cast<int64_t>(std::atoll(text)));
     case Reading::Decimal: {
+      if (IsSpecialNumber(text)) ThrowSpecialNumber(info.def.Name, text);
       double value = 0;
       std::from_chars(text, text + std::char_traits<char>::length(text), value);
       return Variant(value);
@@ -353,6 +369,11 @@ void PgStatement::Load(TnClientDataSet& dataset, int max_rows) {
         }
         case Reading::Boolean: dataset.AppendInteger(view == "t" ? 1 : 0); break;
         case Reading::Decimal:  // the exact decimal text: the dataset converts it
+          if (IsSpecialNumber(view)) {
+            ThrowSpecialNumber(columns_[static_cast<size_t>(i)].def.Name, view);
+          }
+          dataset.AppendText(view);
+          break;
         case Reading::Text: dataset.AppendText(view); break;
       }
     }

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "datakit/DateText.h"
 #include "basekit/PipelinedReader.h"
 #include "basekit/SqliteDatabase.h"
+#include "basekit/StoredAmount.h"
 #include "datakit/ClientDataSet.h"
 #include "rtl/Exception.h"
 #include "rtl/StringUtils.h"
@@ -83,11 +85,18 @@ TFieldType FieldTypeFromDeclared(const char* declared, int* size) {
 
 namespace {
 
+// A value of result column `column` that no stored amount of the column can be.
+struct DamagedValue {
+  int column;
+  double value;
+};
+
 // Stores rows kept in a RowBatch in the dataset, column by column: dates from their ISO text.
 class RowAppender {
  public:
-  RowAppender(TnClientDataSet& dataset, std::vector<TFieldDef> defs)
-      : dataset_(dataset), defs_(std::move(defs)) {
+  RowAppender(TnClientDataSet& dataset, std::vector<TFieldDef> defs, std::vector<double> limits,
+              std::vector<uint8_t> computed)
+      : dataset_(dataset), defs_(std::move(defs)), limits_(std::move(limits)), computed_(std::move(computed)) {
     text_is_date_.reserve(defs_.size());
     for (const TFieldDef& def : defs_) text_is_date_.push_back(IsDateFieldType(def.DataType));
   }
@@ -100,8 +109,14 @@ class RowAppender {
         const int64_t number = batch.numbers[value];
         switch (batch.kinds[value]) {
           case SQLITE_NULL: dataset_.AppendNull(); break;
-          case SQLITE_INTEGER: dataset_.AppendInteger(number); break;
-          case SQLITE_FLOAT: dataset_.AppendFloat(std::bit_cast<double>(number)); break;
+          case SQLITE_INTEGER:
+            Check(column, static_cast<double>(number));
+            dataset_.AppendInteger(number);
+            break;
+          case SQLITE_FLOAT:
+            Check(column, std::bit_cast<double>(number));
+            dataset_.AppendFloat(std::bit_cast<double>(number));
+            break;
           default:
             Text(column, std::string_view(batch.bytes).substr(at, static_cast<size_t>(number)));
             at += static_cast<size_t>(number);
@@ -110,7 +125,20 @@ class RowAppender {
     }
   }
 
+  // Large values of computed columns, to be looked for among the stored amounts.
+  const std::vector<DamagedValue>& Suspects() const { return suspects_; }
+
  private:
+  void Check(size_t column, double value) {
+    if (IsStoredAmount(value, limits_[column])) return;
+    if (!computed_[column] || !std::isfinite(value)) throw DamagedValue{static_cast<int>(column), value};
+    if (suspects_.size() >= kMaxSuspects) return;
+    for (const DamagedValue& s : suspects_) {
+      if (s.value == value) return;
+    }
+    suspects_.push_back({static_cast<int>(column), value});
+  }
+
   void Text(size_t column, std::string_view view) {
     if (!text_is_date_[column]) {
       dataset_.AppendText(view);
@@ -128,6 +156,10 @@ class RowAppender {
 
   TnClientDataSet& dataset_;
   std::vector<TFieldDef> defs_;
+  static constexpr size_t kMaxSuspects = 8;
+  std::vector<double> limits_;  // per column: the magnitude its values stay below
+  std::vector<uint8_t> computed_;  // per column: an expression, without a declared type
+  std::vector<DamagedValue> suspects_;
   std::vector<uint8_t> text_is_date_;
 };
 
@@ -141,27 +173,42 @@ void LoadResult(SqliteStatement& statement, TnClientDataSet& dataset, int max_ro
   const int count = sqlite3_column_count(stmt);
   std::vector<std::string> names = ColumnNames(stmt);
   std::vector<TFieldDef> defs(static_cast<size_t>(count));
+  std::vector<double> limits(static_cast<size_t>(count));
+  std::vector<uint8_t> computed(static_cast<size_t>(count));
+  double smallest = -1;  // of the database's amount columns, found when a column is computed
   for (int i = 0; i < count; ++i) {
     TFieldDef& def = defs[static_cast<size_t>(i)];
     def.Name = names[static_cast<size_t>(i)];
     def.DataType = FieldTypeFromDeclared(sqlite3_column_decltype(stmt, i), &def.Size);
+    limits[static_cast<size_t>(i)] = AmountLimit(sqlite3_column_decltype(stmt, i));
+    if (sqlite3_column_decltype(stmt, i) == nullptr) {
+      if (smallest < 0) smallest = SmallestAmountLimit(sqlite3_db_handle(stmt));
+      limits[static_cast<size_t>(i)] = smallest;
+      computed[static_cast<size_t>(i)] = 1;
+    }
   }
   const uint64_t limit = max_rows < 0 ? UINT64_MAX : static_cast<uint64_t>(max_rows);
 
   dataset.BeginBulkLoad(defs, 0);
-  RowAppender out(dataset, std::move(defs));
-  // A small result is read here; a large one goes on with SQLite stepping on a thread of its
-  // own while this one stores the rows.
-  RowBatch first;
-  bool more = true;
-  while (first.rows < kRowsBeforePipeline && (more = first.rows < limit && statement.Step())) {
-    first.Add(stmt, count);
+  RowAppender out(dataset, std::move(defs), std::move(limits), std::move(computed));
+  try {
+    // A small result is read here; a large one goes on with SQLite stepping on a thread of its
+    // own while this one stores the rows.
+    RowBatch first;
+    bool more = true;
+    while (first.rows < kRowsBeforePipeline && (more = first.rows < limit && statement.Step())) {
+      first.Add(stmt, count);
+    }
+    out.Append(first);
+    if (more && first.rows < limit) {
+      PipelinedReader reader(statement, limit - first.rows);
+      while (const RowBatch* batch = reader.Next()) out.Append(*batch);
+    }
+  } catch (const DamagedValue& damaged) {
+    // The reading thread has ended: the connection is free to look up the row.
+    ThrowDamagedAmount(stmt, damaged.column, damaged.value);
   }
-  out.Append(first);
-  if (more && first.rows < limit) {
-    PipelinedReader reader(statement, limit - first.rows);
-    while (const RowBatch* batch = reader.Next()) out.Append(*batch);
-  }
+  for (const DamagedValue& suspect : out.Suspects()) CheckComputedAmount(stmt, suspect.column, suspect.value);
   dataset.EndBulkLoad();
 }
 
@@ -170,7 +217,15 @@ Variant ColumnVariant(SqliteStatement& statement, int column) {
   switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_NULL: return Variant();
     case SQLITE_INTEGER: return Variant(static_cast<int64_t>(sqlite3_column_int64(stmt, column)));
-    case SQLITE_FLOAT: return Variant(sqlite3_column_double(stmt, column));
+    case SQLITE_FLOAT: {
+      const double value = sqlite3_column_double(stmt, column);
+      if (sqlite3_column_decltype(stmt, column) == nullptr) {
+        if (!std::isfinite(value)) ThrowDamagedAmount(stmt, column, value);
+      } else if (!IsStoredAmount(value, AmountLimit(sqlite3_column_decltype(stmt, column)))) {
+        ThrowDamagedAmount(stmt, column, value);
+      }
+      return Variant(value);
+    }
     default: break;
   }
   const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));

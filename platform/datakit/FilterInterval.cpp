@@ -70,6 +70,13 @@ std::string ColumnCondition(const std::string& column, const std::vector<Piece>&
 
 }  // namespace
 
+std::vector<std::pair<int64_t, int64_t>> IntervalPieces(const std::string& text) {
+  std::vector<std::pair<int64_t, int64_t>> out;
+  if (Trim(text).empty()) return out;
+  for (const Piece& p : ParsePieces(text)) out.emplace_back(p.low, p.high);
+  return out;
+}
+
 std::string FilterInterval(const std::vector<std::string>& columns, const std::string& text,
                            const TnTiposInclusao& kinds, bool conjunction, int /*reserved*/) {
   std::vector<std::string> names;

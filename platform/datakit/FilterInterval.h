@@ -3,7 +3,9 @@
 // company codes "1;3;5..9". The text is validated completely before anything is built: it
 // never reaches the SQL as typed.
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What a selection does with the listed codes: tiIncluir keeps them, tiExcluir keeps every
@@ -26,5 +28,10 @@ using TnTiposInclusao = std::vector<TnTipoInclusao>;
 // accepted for compatibility and not used.
 std::string FilterInterval(const std::string& columns, const std::string& text,
                            const TnTiposInclusao& kinds, bool conjunction, int reserved);
+
+// The pieces of a selection text as FilterInterval reads it: (low, high) per piece, low ==
+// high for a single code. Empty for a blank text; raises the same Exception for a bad one.
+std::vector<std::pair<int64_t, int64_t>> IntervalPieces(const std::string& text);
+
 std::string FilterInterval(const std::vector<std::string>& columns, const std::string& text,
                            const TnTiposInclusao& kinds, bool conjunction, int reserved);

@@ -99,6 +99,13 @@ class Modulo : public TObject {
   std::string origem;
 };
 
+TEST(nMessageDlg, OneButtonIsANoticeToldByItsType) {
+  EXPECT_TRUE(IsNotice({"Inativa.", mtWarning, {"Ok"}}));
+  EXPECT_FALSE(IsNotice({"Confirma?", mtConfirmation, {"Sim", "Não"}}));
+  EXPECT_EQ(NoticeLine({"Inativa.", mtWarning, {"Ok"}}), "Aviso: Inativa.");
+  EXPECT_EQ(NoticeLine({"Falhou.", mtError, {"Ok"}}), "Erro: Falhou.");
+}
+
 TEST(CriarDMNovo, RegisteredModulesThenTheResolver) {
   RegisterDataModule("TnInvDPGerarSaldoInv", [] { return std::make_unique<Modulo>("registro"); });
   DataModuleResolver previous = SetDataModuleResolver([](const std::string& name) {

@@ -77,7 +77,8 @@ TEST_F(Cli, ErrorsAndUsageHaveTheirExitCodes) {
       {"", 2, "Informe um comando"},
       {"demo --products abc --db " + dir_ + "/outro.db", 2, "'abc' não é um número inteiro"},
       {"print stockItems --yes --no" + Db() + out, 2, "não podem ser usadas juntas"},
-      {"print stockItems" + Db() + " -p pCodigoEmpresa=99" + out, 3, "Nada foi impresso"},
+      {"print stockItems" + Db() + " -p pCodigoEmpresa=99" + out, 1, "Erro: Empresa 99 não existe"},
+      {"print stockItems" + Db() + " -p pClassifGrupoProduto=ZZ" + out, 3, "Nada foi impresso"},
   };
   for (const Case& c : cases) {
     CommandResult r = RunStockreportsShell(c.args);
@@ -85,6 +86,51 @@ TEST_F(Cli, ErrorsAndUsageHaveTheirExitCodes) {
     EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
   }
   EXPECT_FALSE(fs::exists(dir_ + "/x.pdf"));
+}
+
+TEST_F(Cli, NoticesAreToldAndQuestionsAnsweredInEveryWayOfRunning) {
+  // A copy of the database: an answered confirmation records the printed month.
+  fs::copy_file(dir_ + "/demo.db", dir_ + "/dialogos.db", fs::copy_options::overwrite_existing);
+  const std::string registro = "env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " +
+                               std::string(STOCKREPORTS_EXE) + " print stockRegister --db " + dir_ +
+                               "/dialogos.db -p pCodigoEmpresa=1 -p pCompetInicial=01/09/2026 "
+                               "-p pCompetFinal=30/09/2026 --out " + dir_ + "/dialogos.pdf";
+  const std::string warning = registro + " -p pCodigoEstab=3";  // closed in August: a notice
+  const std::string question = registro + " -p pCodigoEstab=1 -p pAtualizarControleLivro=1";
+  // A terminal is given by script(1); `typed` is what the person types there.
+  auto on_terminal = [](const std::string& command, const std::string& typed) {
+    return "printf '" + typed + "' | script -qec \"" + command + "\" /dev/null";
+  };
+  const std::string notice = "Aviso: Esta empresa está inativa no período informado!";
+  const std::string asked = "Deseja realmente atualizar";
+  struct Case {
+    std::string command;
+    int status;
+    std::vector<std::string> shown, not_shown;
+  };
+  const Case cases[] = {
+      {warning + " < /dev/null", 3, {notice, "Mensagem: Impressão cancelada.", "Nada foi impresso"}, {"Escolha"}},
+      {warning + " --yes < /dev/null", 3, {notice, "Impressão cancelada."}, {}},
+      {warning + " --no < /dev/null", 3, {notice, "Impressão cancelada."}, {}},
+      {on_terminal(warning, ""), 3, {notice, "Impressão cancelada."}, {"Escolha"}},
+      {question + " < /dev/null", 1, {"não há terminal para respondê-la (use --yes ou --no)"}, {"Aviso:"}},
+      {question + " --no < /dev/null", 3, {"A impressão foi cancelada pelo usuário."}, {"Aviso:"}},
+      {on_terminal(question, "2\\n"), 3, {asked, "Escolha [1-2]", "cancelada pelo usuário"}, {}},
+      {on_terminal(question, "1\\n"), 0, {asked, "Escolha [1-2]", "dialogos.pdf: "}, {}},
+      {question + " --yes < /dev/null", 0, {"dialogos.pdf: "}, {asked}},
+  };
+  for (const Case& c : cases) {
+    std::string output;
+    FILE* pipe = popen((c.command + " 2>&1").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.command << "\n" << output;
+    for (const std::string& text : c.shown) EXPECT_NE(output.find(text), std::string::npos) << text << "\n" << output;
+    for (const std::string& text : c.not_shown) EXPECT_EQ(output.find(text), std::string::npos) << text << "\n" << output;
+  }
 }
 
 TEST_F(Cli, OutputInAMissingFolderLeavesNoFile) {

@@ -107,11 +107,12 @@ TEST_F(CountSheet, ClassificationPrefixFiltersTheLines) {
 }
 
 TEST_F(CountSheet, EmptySelectionPrintsNothingAndStopEndsTheWalk) {
-  RunOutcome outcome = Print("stockCountSheet", {{"pCodigoEmpresa", "9"}});
-  EXPECT_EQ(outcome.pages, 0);
+  EXPECT_EQ(PrintError("stockCountSheet", {{"pCodigoEmpresa", "9"}}), "Empresa 9 não existe");
+  EXPECT_EQ(PrintError("stockCountSheet", {{"pCodigoEstab", "9"}}),
+            "Estabelecimento 9 não existe em nenhuma empresa");
   EXPECT_TRUE(Lines("section").empty());
 
-  outcome = Print("stockCountSheet", {}, [](int done, int total) {
+  RunOutcome outcome = Print("stockCountSheet", {}, [](int done, int total) {
     EXPECT_EQ(total, 7);
     return done == 4;
   });

@@ -116,9 +116,9 @@ TEST_F(GroupTree, ErrorDuringTheListingReachesTheHostUnchanged) {
   EXPECT_FALSE(module_->GetReport()->HasHooks());
 }
 
-TEST_F(GroupTree, EmptyDatasetPrintsNothing) {
-  RunOutcome outcome = Print("stockGroupTree", {{"pCodigoEmpresa", "9"}, {"pPularLinha", "1"}});
-  EXPECT_EQ(outcome.pages, 0);
+TEST_F(GroupTree, ACompanyThatDoesNotExistIsToldAndNothingPrints) {
+  EXPECT_EQ(PrintError("stockGroupTree", {{"pCodigoEmpresa", "9"}, {"pPularLinha", "1"}}),
+            "Empresa 9 não existe");
   EXPECT_TRUE(Lines("section").empty());
 }
 

@@ -89,13 +89,11 @@ TEST_F(Items, NonIntegerBreakOptionRaisesTheConversionError) {
   EXPECT_FALSE(module_->GetReport()->HasHooks());
 }
 
-TEST_F(Items, EmptyDatasetPrintsNothing) {
-  int progress = 0;
-  RunOutcome outcome = Print("stockItems", {{"pCodigoEmpresa", "9"}},
-                             [&](int, int) { ++progress; return false; });
-  EXPECT_EQ(outcome.pages, 0);
-  EXPECT_EQ(progress, 0);
+TEST_F(Items, ACompanyThatDoesNotExistIsToldAndNothingPrints) {
+  EXPECT_EQ(PrintError("stockItems", {{"pCodigoEmpresa", "9"}}), "Empresa 9 não existe");
+  EXPECT_EQ(PrintError("stockItems", {{"pCodigoEmpresa", "1;9"}}), "Empresa 9 não existe");
   EXPECT_TRUE(Lines("section").empty());
+  EXPECT_EQ(PrintError("stockItems", {{"pCodigoEmpresa", "5..9"}}), "");  // a range may have gaps
 }
 
 }  // namespace

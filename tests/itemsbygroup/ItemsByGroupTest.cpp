@@ -169,9 +169,9 @@ TEST_F(ItemsByGroup, ErrorsReachTheHostUnchanged) {
   EXPECT_EQ(Products().size(), 6u);
 }
 
-TEST_F(ItemsByGroup, EmptyDatasetPrintsNothing) {
-  RunOutcome outcome = Print("stockItemsByAccount", {{"pCodigoEmpresa", "9"}, {"pQuebra", "1"}});
-  EXPECT_EQ(outcome.pages, 0);
+TEST_F(ItemsByGroup, ACompanyThatDoesNotExistIsToldAndNothingPrints) {
+  EXPECT_EQ(PrintError("stockItemsByAccount", {{"pCodigoEmpresa", "9"}, {"pQuebra", "1"}}),
+            "Empresa 9 não existe");
   EXPECT_TRUE(Lines("section").empty());
 }
 

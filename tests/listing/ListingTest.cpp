@@ -337,13 +337,11 @@ TEST_F(Listing, DatesAndEmptySelections) {
     EXPECT_TRUE(Lines("section").empty());
   }
 
-  int progress = 0;
-  RunOutcome outcome = Print("stockListing", With({{"pCodigoEmpresa", "9"}}), [&](int, int) {
-    ++progress;
-    return false;
-  });
-  EXPECT_EQ(outcome.pages, 0);
-  EXPECT_EQ(progress, 0);
+  // A code that does not exist is told before the dates are looked at.
+  EXPECT_EQ(PrintError("stockListing", With({{"pCodigoEmpresa", "9"}, {"pDataFinal", "fim"}})),
+            "Empresa 9 não existe");
+  EXPECT_EQ(PrintError("stockListing", With({{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "9"}})),
+            "Estabelecimento 9 não existe na empresa 1");
   EXPECT_TRUE(Lines("section").empty());
 
   // One establishment of one company: its header names it.

@@ -216,6 +216,17 @@ TEST_F(Server, ColumnsTakeTheServerTypesAndParametersAreBound) {
   EXPECT_TRUE(none->IsEmpty());
   EXPECT_EQ(none->Fields(0)->GetDataType(), ftInteger);
 
+  // The server's special numbers are no amounts: the run stops naming the column.
+  for (const char* special : {"'NaN' AS NUMERIC", "'Infinity' AS DOUBLE PRECISION"}) {
+    try {
+      SQLDataSetPtr bad(ExecutarSQL(std::string("SELECT CAST(") + special + ") AS PRECO",
+                                    Variant::FromArray({}), true, false, -1, "", nullptr, true));
+      ADD_FAILURE() << special;
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find("Valor danificado na coluna"), std::string::npos) << e.what();
+    }
+  }
+
   // A write in a transaction that is not confirmed leaves nothing.
   {
     TnTransacao transacao(ConexaoPadrao(), true);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <tuple>
 #include <vector>
 
 #include "basekit/ExecutarSQL.h"
@@ -351,11 +352,23 @@ TEST_F(Register, InactiveEstablishmentAndRefusedConfirmationPrintNothing) {
   EXPECT_EQ(Run({{"pCodigoEstab", "3"}, {"pCompetFinal", "31/03/2026"}}).pages, 3);
   EXPECT_TRUE(dialogs_.empty());
 
-  for (const char* estab : {"3", "9"}) {  // inactive in January; an establishment that does not exist
-    const RunOutcome outcome = Run({{"pCodigoEstab", estab}});
-    EXPECT_EQ(outcome.pages, 0);
-    EXPECT_EQ(dialogs_, (Texts{"Esta empresa está inativa no período informado!"}));
-    EXPECT_EQ(outcome.messages, (std::vector<std::pair<int, std::string>>{{0, "Impressão cancelada."}}));
+  // Inactive in January.
+  const RunOutcome outcome = Run({{"pCodigoEstab", "3"}});
+  EXPECT_EQ(outcome.pages, 0);
+  EXPECT_EQ(dialogs_, (Texts{"Esta empresa está inativa no período informado!"}));
+  EXPECT_EQ(outcome.messages, (std::vector<std::pair<int, std::string>>{{0, "Impressão cancelada."}}));
+
+  // Codes that do not exist are told as such before the dates, and nothing is asked.
+  for (const auto& [company, estab, message] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"1", "9", "Estabelecimento 9 não existe na empresa 1"},
+           {"9", "1", "Empresa 9 não existe"}}) {
+    try {
+      Run({{"pCodigoEmpresa", company}, {"pCodigoEstab", estab}, {"pCompetInicial", "x"}});
+      ADD_FAILURE() << message;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), message);
+    }
+    EXPECT_TRUE(dialogs_.empty());
   }
 
   const RunOutcome refused = Run({{"pAtualizarControleLivro", "1"}}, /*answer=*/1);

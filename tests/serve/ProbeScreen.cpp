@@ -2,7 +2,8 @@
 //   DoParamChange  copies pCodigo, upper-cased, into pEco
 //   DoParamExit    refuses pCodigo "0" with "Código zero não é aceito."
 //   ImprimirInterno  with pPerguntar=1 asks "Confirma a impressão?" (Sim/Não) and ends with
-//                  the message "Impressão cancelada." on Não; with pErro set raises
+//                  the message "Impressão cancelada." on Não; with pPerguntar=2 warns "Empresa
+//                  inativa." (one button) and ends with that message; with pErro set raises
 //                  "Data inicial inválida: '<pErro>'." (pErro=sql: queries a table the
 //                  test database lacks); with pLatin1=1 ends with a message
 //                  holding a name in Latin-1 ("José" with byte E9), as a database may; then prints pLinhas lines, one per
@@ -35,6 +36,11 @@ class TProbeScreen : public TnrwBaseDll {
   }
 
   void ImprimirInterno() override {
+    if (RepParam("pPerguntar") == "2") {
+      nMessageDlg("Empresa inativa.", mtWarning, {"Ok"}, 0, 0, 0, 0);
+      Report()->MsgMensagem(0, "Impressão cancelada.");
+      return;
+    }
     if (RepParam("pPerguntar") == "1" &&
         nMessageDlg("Confirma a impressão?", mtConfirmation, {"Sim", "Não"}, 1, 0, 1, 0) != 0) {
       Report()->MsgMensagem(0, "Impressão cancelada.");

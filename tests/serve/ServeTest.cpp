@@ -243,6 +243,19 @@ TEST_F(Serve, AQuestionWaitsForTheBrowsersAnswer) {
   EXPECT_EQ(end.job.messages[0].second, "Impressão cancelada.");
 }
 
+TEST_F(Serve, ANoticeIsListedWithTheMessagesAndAsksNothing) {
+  PlatformThread platform;
+  ScreenSessions sessions(platform);
+  const auto s = sessions.Open("probeScreen");
+  sessions.Event(s.id, s.token, "alterar", "pPerguntar", "2");
+  sessions.Print(s.id, s.token);
+  const PrintView end = WaitEnd(sessions, s);  // never waits in the Asking state
+  EXPECT_EQ(end.job.state, JobState::Empty);
+  EXPECT_FALSE(end.job.dialog.has_value());
+  EXPECT_EQ(end.job.messages, (std::vector<std::pair<int, std::string>>{
+                                  {1, "Empresa inativa."}, {0, "Impressão cancelada."}}));
+}
+
 TEST_F(Serve, StoppingAQuestionAnswersNoAndPublishesNothing) {
   PlatformThread platform;
   ScreenSessions sessions(platform);

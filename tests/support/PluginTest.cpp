@@ -1,5 +1,7 @@
 #include "support/PluginTest.h"
 
+#include "rtl/Exception.h"
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -26,6 +28,16 @@ void PluginTest::TearDown() {
 }
 
 void PluginTest::Exec(const std::string& sql) { ConexaoPadrao().ExecutarScript(sql); }
+
+std::string PluginTest::PrintError(const std::string& name,
+                                   const std::vector<std::pair<std::string, std::string>>& params) {
+  try {
+    Print(name, params);
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "";
+}
 
 RunOutcome PluginTest::Print(const std::string& name,
                              const std::vector<std::pair<std::string, std::string>>& params,

@@ -37,6 +37,10 @@ class PluginTest : public ::testing::Test {
                    const std::vector<std::pair<std::string, std::string>>& params = {},
                    ProgressHandler progress = nullptr);
 
+  // The message of the Exception that Print(name, params) raises, "" when it raises none.
+  std::string PrintError(const std::string& name,
+                         const std::vector<std::pair<std::string, std::string>>& params);
+
   // Opens report `name` and its main query and switches `filter` on over the main dataset,
   // as an earlier run may have left it; a following Print(name, ...) runs over that
   // dataset. Returns the dataset (owned by module_).
