@@ -32,7 +32,7 @@ void CheckTemplate(const std::string& sql) {
     if (token.kind == stock::SqlTokenKind::kParameter) {
       FUZZ_CHECK(std::string(token.text) == ":" + std::string(token.body), std::string(token.text));
       bool seen = false;
-      for (const std::string& n : names) seen = seen || stock::SameText(n, token.body);
+      for (const std::string& n : names) seen = seen || SameText(n, token.body);
       if (!seen) names.emplace_back(token.body);
     } else if (token.kind == stock::SqlTokenKind::kPlaceholder) {
       FUZZ_CHECK(token.text.substr(0, 2) == "{{", std::string(token.text));
