@@ -36,7 +36,8 @@ void CheckTemplate(const std::string& sql) {
       if (!seen) names.emplace_back(token.body);
     } else if (token.kind == stock::SqlTokenKind::kPlaceholder) {
       FUZZ_CHECK(token.text.substr(0, 2) == "{{", std::string(token.text));
-      FUZZ_CHECK(token.text.size() == token.body.size() + (token.closed ? 4 : 2), std::string(token.text));
+      FUZZ_CHECK(token.text.size() == token.body.size() + (token.closed ? 4 : 2),
+                 std::string(token.text));
     } else if (token.kind == stock::SqlTokenKind::kText) {
       FUZZ_CHECK(token.text.find("{{") == std::string_view::npos, std::string(token.text));
     }

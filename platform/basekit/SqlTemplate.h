@@ -13,7 +13,7 @@ enum class SqlTokenKind {
   kText,         // anything else, as written
   kString,       // '...' ('' inside stands for one apostrophe)
   kQuotedName,   // "..." ("" inside stands for one double quote)
-  kComment,      // "-- ..." up to the end of the line (the line break is not part of it), or /* ... */
+  kComment,      // "-- ..." up to the line break (not part of it), or "/* ... */"
   kCast,         // "::"
   kPlaceholder,  // "{{ ... }}"; `body` is what stands between the braces
   kParameter,    // ":name"; `body` is the name

@@ -106,7 +106,8 @@ void CheckQueryTemplate(const Reader& r, const std::string& sql,
                         const std::set<std::string>& param_names) {
   auto declared = [&](std::string_view name) {
     if (!param_names.count(AnsiUpperCase(std::string(name)))) {
-      r.Fail("query", "a consulta usa o parâmetro \"" + std::string(name) + "\", que não foi declarado");
+      r.Fail("query", "a consulta usa o parâmetro \"" + std::string(name) +
+                          "\", que não foi declarado");
     }
   };
   for (const SqlToken& token : TokenizeSqlTemplate(sql)) {
@@ -142,7 +143,8 @@ std::optional<IntervalPlaceholder> ReadIntervalPlaceholder(std::string_view body
   std::istringstream words{std::string(body)};
   std::string kind, extra;
   IntervalPlaceholder interval;
-  if (!(words >> kind >> interval.param >> interval.columns) || kind != "interval" || (words >> extra)) {
+  if (!(words >> kind >> interval.param >> interval.columns) || kind != "interval" ||
+      (words >> extra)) {
     return std::nullopt;
   }
   return interval;

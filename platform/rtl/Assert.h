@@ -16,8 +16,9 @@ namespace stock {
 
 }  // namespace stock
 
-#define STOCK_CHECK(condition, what) \
-  ((condition) ? static_cast<void>(0) : ::stock::AssertionFailed(#condition, what, __FILE__, __LINE__))
+#define STOCK_CHECK(condition, what)   \
+  ((condition) ? static_cast<void>(0) \
+               : ::stock::AssertionFailed(#condition, what, __FILE__, __LINE__))
 
 #ifdef NDEBUG
 #define STOCK_ASSERT(condition, what) static_cast<void>(sizeof(condition))
