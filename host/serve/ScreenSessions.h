@@ -20,6 +20,7 @@
 
 #include "host/serve/ParamScreen.h"
 #include "host/serve/PrintJob.h"
+#include "rtl/Exception.h"
 
 namespace stock::serve {
 
@@ -27,13 +28,13 @@ class PlatformThread;
 
 // Raised for a screen that is not open (closed, expired or never opened) or whose token does
 // not match: the web layer answers 404 or 403.
-class ScreenNotFound : public std::runtime_error {
+class ScreenNotFound : public Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
-class ScreenForbidden : public std::runtime_error {
+class ScreenForbidden : public Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 // What a screen's page is shown.

@@ -49,7 +49,7 @@ PipelinedReader::PipelinedReader(SqliteStatement& statement, uint64_t limit)
 
 PipelinedReader::~PipelinedReader() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     stopping_ = true;
   }
   changed_.notify_all();
@@ -57,12 +57,12 @@ PipelinedReader::~PipelinedReader() {
 }
 
 const RowBatch* PipelinedReader::Next() {
-  std::unique_lock<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   if (current_ != nullptr) {
     free_.push_back(std::move(current_));
     changed_.notify_all();
   }
-  changed_.wait(lock, [&] { return !ready_.empty() || done_; });
+  while (ready_.empty() && !done_) lock.Wait(changed_);
   if (!ready_.empty()) {
     current_ = std::move(ready_.front());
     ready_.pop_front();
@@ -80,8 +80,8 @@ void PipelinedReader::Read() {
     while (more) {
       std::unique_ptr<RowBatch> batch;
       {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return stopping_ || !free_.empty() || made_ < kBatches; });
+        MutexLock lock(mutex_);
+        while (!stopping_ && free_.empty() && made_ >= kBatches) lock.Wait(changed_);
         if (stopping_) break;
         if (!free_.empty()) {
           batch = std::move(free_.back());
@@ -96,15 +96,15 @@ void PipelinedReader::Read() {
         batch->Add(statement_.get(), columns_);
         ++row;
       }
-      std::lock_guard<std::mutex> lock(mutex_);
+      MutexLock lock(mutex_);
       if (batch->rows > 0) ready_.push_back(std::move(batch));
       changed_.notify_all();
     }
   } catch (...) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     error_ = std::current_exception();
   }
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   done_ = true;
   changed_.notify_all();
 }

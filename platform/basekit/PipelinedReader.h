@@ -9,10 +9,11 @@
 #include <deque>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "rtl/Mutex.h"
 
 namespace stock {
 
@@ -51,23 +52,24 @@ class PipelinedReader {
   // The next batch of rows in statement order, or null after the last. The batch is the
   // caller's until the next call. Raises what the reading thread raised (SQL errors), after
   // the batches read before it.
-  const RowBatch* Next();
+  const RowBatch* Next() EXCLUDES(mutex_);
 
  private:
-  void Read();
+  void Read() EXCLUDES(mutex_);
 
   SqliteStatement& statement_;
   const uint64_t limit_;
   const int columns_;
   std::unique_ptr<RowBatch> current_;  // the caller's
 
-  std::mutex mutex_;
+  Mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::unique_ptr<RowBatch>> ready_;  // guarded by mutex_
-  std::vector<std::unique_ptr<RowBatch>> free_;  // guarded by mutex_
-  size_t made_ = 0;                              // guarded by mutex_
-  bool stopping_ = false, done_ = false;         // guarded by mutex_
-  std::exception_ptr error_;                     // guarded by mutex_
+  std::deque<std::unique_ptr<RowBatch>> ready_ GUARDED_BY(mutex_);
+  std::vector<std::unique_ptr<RowBatch>> free_ GUARDED_BY(mutex_);
+  size_t made_ GUARDED_BY(mutex_) = 0;
+  bool stopping_ GUARDED_BY(mutex_) = false;
+  bool done_ GUARDED_BY(mutex_) = false;
+  std::exception_ptr error_ GUARDED_BY(mutex_);
   std::thread thread_;
 };
 

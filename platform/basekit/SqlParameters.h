@@ -15,8 +15,8 @@ struct ParsedSql {
   std::vector<std::string> names;
 };
 
-// Finds the ":name" parameters of `sql`. Text inside quotes ('...' and "...") and comments
-// (-- and /* */) is left alone, and so is a "::" cast. A name starts with a letter or '_' and
+// Finds the ":name" parameters of `sql` (TokenizeSqlTemplate's). Text inside quotes ('...' and
+// "...") and comments (-- and /* */) is left alone, and so are a "::" cast and a "{{...}}". A name starts with a letter or '_' and
 // goes on with letters, digits and '_'. Never fails: a lone ':' is kept as it stands.
 ParsedSql ParseNamedParameters(const std::string& sql, char marker = '?');
 

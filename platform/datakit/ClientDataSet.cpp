@@ -11,6 +11,7 @@
 #include "datakit/Column.h"
 #include "datakit/DateText.h"
 #include "datakit/FilterExpression.h"
+#include "rtl/Assert.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/StrConv.h"
@@ -214,7 +215,7 @@ int64_t ParseBulkInteger(const Column& column, std::string_view text) {
 }  // namespace
 
 void TnClientDataSet::AppendInteger(int64_t value) {
-  if (!bulk_loading_) throw Exception("AppendInteger fora de uma carga (BeginBulkLoad)");
+  STOCK_CHECK(bulk_loading_, "AppendInteger fora de uma carga (BeginBulkLoad)");
   Column& column = *columns_[bulk_column_];
   if (column.type == ftUnknown) {
     column.PushPendingInteger(value);
@@ -235,7 +236,7 @@ void TnClientDataSet::AppendInteger(int64_t value) {
 }
 
 void TnClientDataSet::AppendFloat(double value) {
-  if (!bulk_loading_) throw Exception("AppendFloat fora de uma carga (BeginBulkLoad)");
+  STOCK_CHECK(bulk_loading_, "AppendFloat fora de uma carga (BeginBulkLoad)");
   Column& column = *columns_[bulk_column_];
   if (column.type == ftUnknown) {
     column.PushPendingReal(value);
@@ -259,7 +260,7 @@ void TnClientDataSet::AppendFloat(double value) {
 }
 
 void TnClientDataSet::AppendText(std::string_view value) {
-  if (!bulk_loading_) throw Exception("AppendText fora de uma carga (BeginBulkLoad)");
+  STOCK_CHECK(bulk_loading_, "AppendText fora de uma carga (BeginBulkLoad)");
   Column& column = *columns_[bulk_column_];
   if (column.storage == Storage::Text) {
     column.PushText(value);
@@ -285,7 +286,7 @@ void TnClientDataSet::AppendText(std::string_view value) {
 }
 
 void TnClientDataSet::AppendDateTime(TDateTime value) {
-  if (!bulk_loading_) throw Exception("AppendDateTime fora de uma carga (BeginBulkLoad)");
+  STOCK_CHECK(bulk_loading_, "AppendDateTime fora de uma carga (BeginBulkLoad)");
   Column& column = *columns_[bulk_column_];
   if (column.type == ftUnknown) {  // settled as a date when every value is one
     column.PushText(stock::FormatIsoDateTime(value, stock::HasTimeOfDay(value)));
@@ -301,7 +302,7 @@ void TnClientDataSet::AppendDateTime(TDateTime value) {
 }
 
 void TnClientDataSet::AppendNull() {
-  if (!bulk_loading_) throw Exception("AppendNull fora de uma carga (BeginBulkLoad)");
+  STOCK_CHECK(bulk_loading_, "AppendNull fora de uma carga (BeginBulkLoad)");
   columns_[bulk_column_]->PushNull();
   bulk_column_ = (bulk_column_ + 1) % columns_.size();
 }

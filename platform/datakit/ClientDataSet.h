@@ -75,7 +75,8 @@ class TnClientDataSet : public TDataSet {
   // value is null, the type of the field it had in the previous load of the same columns, else
   // a text column. Numbers among texts become texts as in a text column. EndBulkLoad raises
   // Exception when the last row is incomplete; it applies the index and filter and stands on
-  // the first row.
+  // the first row. An Append... call with no load in progress is a programmer's error: the
+  // program aborts (STOCK_CHECK).
   void BeginBulkLoad(const std::vector<TFieldDef>& columns, size_t expected_rows = 0);
   void AppendInteger(int64_t value);
   void AppendFloat(double value);

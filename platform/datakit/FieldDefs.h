@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "datakit/FieldType.h"
+#include "rtl/Assert.h"
 
 struct TFieldDef {
   std::string Name;
@@ -23,7 +24,10 @@ class TFieldDefs {
 
   int Count() const { return static_cast<int>(defs_.size()); }
   // REQUIRES: 0 <= index < Count().
-  const TFieldDef& operator[](int index) const { return defs_[static_cast<size_t>(index)]; }
+  const TFieldDef& operator[](int index) const {
+    STOCK_ASSERT(index >= 0 && static_cast<size_t>(index) < defs_.size(), "índice de TFieldDefs");
+    return defs_[static_cast<size_t>(index)];
+  }
   const std::vector<TFieldDef>& Items() const { return defs_; }
 
  private:

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 #include "basekit/DataModules.h"
 #include "rtl/Exception.h"
+#include "rtl/Mutex.h"
 
 TnDMReport::TnDMReport(std::shared_ptr<const stock::ReportDefinition> definition)
     : report_(std::make_unique<TnrwReport>(std::move(definition))) {}
@@ -17,9 +17,9 @@ namespace stock {
 namespace {
 
 struct Directories {
-  std::mutex mutex;
-  std::string definitions;
-  std::string plugins;
+  Mutex mutex;
+  std::string definitions GUARDED_BY(mutex);
+  std::string plugins GUARDED_BY(mutex);
 };
 
 Directories& Dirs() {
@@ -27,8 +27,11 @@ Directories& Dirs() {
     auto* d = new Directories;
     const char* def = std::getenv("STOCK_DEFINITION_DIR");
     const char* plug = std::getenv("STOCK_PLUGIN_DIR");
-    d->definitions = def && *def ? def : "definitions";
-    d->plugins = plug && *plug ? plug : "plugins";
+    {
+      MutexLock lock(d->mutex);  // not shared yet; the lock satisfies the analysis
+      d->definitions = def && *def ? def : "definitions";
+      d->plugins = plug && *plug ? plug : "plugins";
+    }
     return d;
   }();
   return *dirs;
@@ -55,23 +58,27 @@ const bool kResolverInstalled = [] {
 }  // namespace
 
 void SetDefinitionDirectory(const std::string& dir) {
-  std::lock_guard lock(Dirs().mutex);
-  Dirs().definitions = dir;
+  Directories& dirs = Dirs();
+  MutexLock lock(dirs.mutex);
+  dirs.definitions = dir;
 }
 
 std::string DefinitionDirectory() {
-  std::lock_guard lock(Dirs().mutex);
-  return Dirs().definitions;
+  Directories& dirs = Dirs();
+  MutexLock lock(dirs.mutex);
+  return dirs.definitions;
 }
 
 void SetPluginDirectory(const std::string& dir) {
-  std::lock_guard lock(Dirs().mutex);
-  Dirs().plugins = dir;
+  Directories& dirs = Dirs();
+  MutexLock lock(dirs.mutex);
+  dirs.plugins = dir;
 }
 
 std::string PluginDirectory() {
-  std::lock_guard lock(Dirs().mutex);
-  return Dirs().plugins;
+  Directories& dirs = Dirs();
+  MutexLock lock(dirs.mutex);
+  return dirs.plugins;
 }
 
 std::string DefinitionPath(const std::string& name) {

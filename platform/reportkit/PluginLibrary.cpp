@@ -5,18 +5,18 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 
 #include "reportkit/DMReport.h"
 #include "rtl/Exception.h"
+#include "rtl/Mutex.h"
 
 namespace stock {
 
 namespace {
 
 struct Loaded {
-  std::mutex mutex;
-  std::map<std::string, std::unique_ptr<PluginLibrary>> by_path;
+  Mutex mutex;
+  std::map<std::string, std::unique_ptr<PluginLibrary>> by_path GUARDED_BY(mutex);
 };
 
 Loaded& TheLoaded() {
@@ -37,7 +37,7 @@ PluginLibrary::PluginLibrary(std::string path, void* handle)
 
 const PluginLibrary& PluginLibrary::LoadFile(const std::string& path) {
   Loaded& loaded = TheLoaded();
-  std::lock_guard lock(loaded.mutex);
+  MutexLock lock(loaded.mutex);
   auto it = loaded.by_path.find(path);
   if (it != loaded.by_path.end()) return *it->second;
   if (!std::filesystem::exists(path)) {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <sstream>
 
 #include "basekit/ExecutarSQL.h"
+#include "basekit/SqlTemplate.h"
 #include "datakit/ClientDataSet.h"
 #include "datakit/FilterInterval.h"
 #include "reportkit/DMReport.h"
@@ -13,6 +15,7 @@
 #include "reportkit/PluginRun.h"
 #include "reportkit/output/TextDevice.h"
 #include "reportkit/output/WordWrap.h"
+#include "rtl/Assert.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
@@ -134,62 +137,50 @@ TnLabel* TnrwReport::LabelByName(std::string_view name) const {
 void TnrwReport::OpenMainQuery() {
   if (definition_->sql.empty()) return;
   // Expand interval placeholders and collect the bound parameters in order of appearance.
-  const std::string& sql = definition_->sql;
   std::string text;
   std::vector<std::string> names;
   std::vector<Variant> values;
-  bool in_string = false;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    const char c = sql[i];
-    if (c == '\'') in_string = !in_string;
-    if (!in_string && c == '{' && sql.compare(i, 11, "{{interval ") == 0) {
-      const size_t end = sql.find("}}", i);
-      std::istringstream words(sql.substr(i + 11, end - i - 11));
-      std::string param, columns;
-      words >> param >> columns;
-      const std::string& value = GetParams()->GetValues(param);
+  for (const stock::SqlToken& token : stock::TokenizeSqlTemplate(definition_->sql)) {
+    if (token.kind == stock::SqlTokenKind::kPlaceholder) {
+      const std::optional<stock::IntervalPlaceholder> interval =
+          stock::ReadIntervalPlaceholder(token.body);
+      if (!interval) {  // a loaded definition has none such; one built in code may
+        throw Exception("Definição de relatório '" + definition_->file + "': marcador \"" +
+                        std::string(token.text) + "\" inválido");
+      }
+      const std::string& value = GetParams()->GetValues(interval->param);
       try {
-        text += FilterInterval(columns, value, TnTiposInclusao{tiIncluir}, true, 0);
+        text += FilterInterval(interval->columns, value, TnTiposInclusao{tiIncluir}, true, 0);
       } catch (const Exception& e) {
-        throw Exception("Parâmetro " + param + ": " + e.what());
+        throw Exception("Parâmetro " + interval->param + ": " + e.what());
       }
-      i = end + 1;
       continue;
     }
-    if (!in_string && c == ':' && i + 1 < sql.size() &&
-        (std::isalpha(static_cast<unsigned char>(sql[i + 1])) || sql[i + 1] == '_') &&
-        (i == 0 || sql[i - 1] != ':')) {
-      size_t j = i + 1;
-      while (j < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[j])) || sql[j] == '_')) ++j;
-      const std::string name = sql.substr(i + 1, j - i - 1);
-      if (std::find_if(names.begin(), names.end(),
-                       [&](const std::string& n) { return SameText(n, name); }) == names.end()) {
-        const TnpqParamItem* item = GetParams()->Param(name);
-        const std::string v = Trim(item->GetValue());
-        Variant value;
-        try {
-          switch (item->GetDataType()) {
-            case TnParamType::Integer:
-            case TnParamType::Flag:
-              value = v.empty() ? Variant() : Variant(StrToInt64(v));
-              break;
-            case TnParamType::Float: value = v.empty() ? Variant() : Variant(StrToFloat(v)); break;
-            case TnParamType::Date:
-              value = v.empty() ? Variant() : Variant::FromDate(StrToDate(v));
-              break;
-            default: value = Variant(item->GetValue()); break;
-          }
-        } catch (const EConvertError& e) {
-          throw EConvertError("Parâmetro " + name + ": " + e.what());
-        }
-        names.push_back(name);
-        values.push_back(value);
-      }
-      text += sql.substr(i, j - i);
-      i = j - 1;
+    text += token.text;
+    if (token.kind != stock::SqlTokenKind::kParameter) continue;
+    const std::string name(token.body);
+    if (std::find_if(names.begin(), names.end(),
+                     [&](const std::string& n) { return SameText(n, name); }) != names.end()) {
       continue;
     }
-    text += c;
+    const TnpqParamItem* item = GetParams()->Param(name);
+    const std::string v = Trim(item->GetValue());
+    Variant value;
+    try {
+      switch (item->GetDataType()) {
+        case TnParamType::Integer:
+        case TnParamType::Flag:
+          value = v.empty() ? Variant() : Variant(StrToInt64(v));
+          break;
+        case TnParamType::Float: value = v.empty() ? Variant() : Variant(StrToFloat(v)); break;
+        case TnParamType::Date: value = v.empty() ? Variant() : Variant::FromDate(StrToDate(v)); break;
+        default: value = Variant(item->GetValue()); break;
+      }
+    } catch (const EConvertError& e) {
+      throw EConvertError("Parâmetro " + name + ": " + e.what());
+    }
+    names.push_back(name);
+    values.push_back(value);
   }
   TDataSet* raw = ExecutarSQL(text, VarArrayOf(values), true, false, -1, "", nullptr, true);
   std::unique_ptr<TnClientDataSet> result(dynamic_cast<TnClientDataSet*>(raw));
@@ -241,7 +232,10 @@ void TnrwReport::ClearHooks() {
 
 void TnrwReport::FireBeforeReport() {
   TNotifyEvent hook = on_before_report_;  // a hook may replace itself while it runs
-  if (hook) hook(this);
+  if (hook) {
+    hook(this);
+    CheckPageState("o evento antes do relatório");
+  }
 }
 
 bool TnrwReport::NeedsPageCount() const {
@@ -252,11 +246,11 @@ bool TnrwReport::NeedsPageCount() const {
 }
 
 void TnrwReport::BeginPass(stock::ReportDocument* document) {
+  STOCK_ASSERT(document != nullptr && document->device != nullptr, "BeginPass sem documento");
   document_ = document;
   row_left_ = 0;
-  page_open_ = false;
-  page_end_ = false;
-  page_has_body_ = false;
+  page_ = PageState::kNone;
+  device_pages_open_ = 0;
   page_no_ = 0;
   y_ = 0;
   messages_.clear();
@@ -265,24 +259,28 @@ void TnrwReport::BeginPass(stock::ReportDocument* document) {
 void TnrwReport::EndPass() {
   // The run is over: its last page is closed without the page-end state or the after-page hook,
   // which belong to page ends the report asked for.
-  if (document_ != nullptr && page_open_) {
+  if (document_ != nullptr && GetPageOpen()) {
     if (definition_->footer != 0 && definition_->footer != 1) {
       PrintNow(Section(definition_->footer));
     }
-    if (page_open_) document_->device->EndPage();
-    page_open_ = false;
+    if (GetPageOpen()) {
+      document_->device->EndPage();
+      --device_pages_open_;
+      page_ = PageState::kNone;
+    }
   }
   document_ = nullptr;
 }
 
 void TnrwReport::AbortPass() noexcept {
-  if (document_ != nullptr && page_open_) {
+  if (document_ != nullptr && GetPageOpen()) {
     try {
       document_->device->EndPage();
     } catch (...) {  // the device already failed, or the run is failing: nothing to add
     }
   }
-  page_open_ = false;
+  if (GetPageOpen()) page_ = PageState::kNone;
+  device_pages_open_ = 0;
   document_ = nullptr;
 }
 
@@ -319,7 +317,7 @@ void TnrwReport::RepPrintSection(int section) {
     throw Exception("O relatório '" + definition_->name + "' não está imprimindo");
   }
   const BoundSection& s = Section(section);
-  if (section == 1 && !page_open_) {
+  if (section == 1 && !GetPageOpen()) {
     OpenPage();  // the page header is the opening of a page
     return;
   }
@@ -327,21 +325,24 @@ void TnrwReport::RepPrintSection(int section) {
   const Cell cell = in_row ? CellOf(row_cells_, row_columns_, row_next_) : Cell{};
   const bool arranged = in_row || s.stretches;
   const int height = arranged ? Arrange(s, in_row ? &cell : nullptr) : s.def->height;
-  const bool continues_row = in_row && row_next_ > 0 && page_open_;
+  const bool continues_row = in_row && row_next_ > 0 && GetPageOpen();
   const int room = in_row ? std::max(height, row_room_) : height;
   if (!continues_row) EnsureRoom(room);
   {
     TnSectionEvent hook = on_before_section_;
-    if (hook) hook(this, section);
+    if (hook) {
+      hook(this, section);
+      CheckPageState("o evento antes da seção");
+    }
   }
   // The hook may have changed what the section shows, printed or ended the page.
   const int final_height = arranged ? Arrange(s, in_row ? &cell : nullptr) : height;
-  if (!continues_row || !page_open_) {
+  if (!continues_row || !GetPageOpen()) {
     EnsureRoom(in_row ? std::max(final_height, row_room_) : final_height);
     if (in_row) row_top_ = y_;
   }
   Draw(s, in_row ? row_top_ : y_, arranged);
-  page_has_body_ = true;
+  page_ = PageState::kBody;
   if (in_row) {
     row_height_ = std::max(row_height_, final_height);
     ++row_next_;
@@ -350,7 +351,10 @@ void TnrwReport::RepPrintSection(int section) {
     y_ += final_height;
   }
   TnSectionEvent hook = on_after_section_;
-  if (hook) hook(this, section);
+  if (hook) {
+    hook(this, section);
+    CheckPageState("o evento depois da seção");
+  }
 }
 
 int TnrwReport::Arrange(const BoundSection& section, const Cell* cell) {
@@ -483,21 +487,21 @@ void TnrwReport::EnsureRoom(int height) {
       throw Exception("O relatório '" + definition_->name +
                       "' encerra cada página que abre: impressão interrompida");
     }
-    if (!page_open_) OpenPage();
-    if (!page_open_) continue;        // a hook ended the page it opened: open another
-    if (y_ + height <= body || !page_has_body_) return;  // an empty page takes what comes
+    if (!GetPageOpen()) OpenPage();
+    if (!GetPageOpen()) continue;     // a hook ended the page it opened: open another
+    if (y_ + height <= body || page_ == PageState::kOpen) return;  // an empty page takes what comes
     SetCSLIsPageEnd(true);
   }
 }
 
 void TnrwReport::OpenPage() {
+  STOCK_ASSERT(!GetPageOpen() && document_ != nullptr, "OpenPage com uma página aberta");
   ++page_no_;
-  page_open_ = true;
-  page_end_ = false;
-  page_has_body_ = false;
+  page_ = PageState::kOpen;
   y_ = 0;
   ++document_->pages;
   document_->device->BeginPage(page_no_, PageFormatOf());
+  ++device_pages_open_;
   PrintNow(Section(1));
 }
 
@@ -507,9 +511,12 @@ void TnrwReport::PrintNow(const BoundSection& section) {
   const int number = section.def->number;
   {
     TnSectionEvent hook = on_before_section_;
-    if (hook) hook(this, number);
+    if (hook) {
+      hook(this, number);
+      CheckPageState("o evento antes da seção");
+    }
   }
-  if (!page_open_) return;  // the hook ended the page
+  if (!GetPageOpen()) return;  // the hook ended the page
   const bool footer = number == definition_->footer && number != 1;
   if (footer) {
     const stock::PageDef& page = definition_->page;
@@ -519,27 +526,42 @@ void TnrwReport::PrintNow(const BoundSection& section) {
     y_ += section.def->height;
   }
   TnSectionEvent hook = on_after_section_;
-  if (hook) hook(this, number);
+  if (hook) {
+    hook(this, number);
+    CheckPageState("o evento depois da seção");
+  }
 }
 
 void TnrwReport::SetCSLIsPageEnd(bool page_end) {
   if (!page_end) {
-    page_end_ = false;
+    if (page_ == PageState::kEnded) page_ = PageState::kNone;
     return;
   }
-  if (!page_open_ || document_ == nullptr) {
-    page_end_ = true;  // nothing on a page yet: no page to end, no after-page call
+  if (!GetPageOpen()) {
+    page_ = PageState::kEnded;  // nothing on a page yet: no page to end, no after-page call
     return;
   }
   if (definition_->footer != 0 && definition_->footer != 1) {
     PrintNow(Section(definition_->footer));
-    if (!page_open_) return;
+    if (!GetPageOpen()) return;
   }
   document_->device->EndPage();
-  page_open_ = false;
-  page_end_ = true;
+  --device_pages_open_;
+  page_ = PageState::kEnded;
   TNotifyEvent hook = on_after_page_;
-  if (hook) hook(this);
+  if (hook) {
+    hook(this);
+    CheckPageState("o evento depois da página");
+  }
+}
+
+void TnrwReport::CheckPageState([[maybe_unused]] const char* where) const {
+  STOCK_ASSERT(device_pages_open_ == (GetPageOpen() ? 1 : 0),
+               std::string("depois de ") + where +
+                   ": o estado da página e as páginas abertas no dispositivo divergem");
+  STOCK_ASSERT(!GetPageOpen() || document_ != nullptr,
+               std::string("depois de ") + where + ": página aberta sem documento");
+  STOCK_ASSERT(y_ >= 0, std::string("depois de ") + where + ": posição negativa na página");
 }
 
 bool TnrwReport::CSLShowProgress(int done, int total) {
@@ -651,7 +673,7 @@ void TnrwReport::PrintInternal(TnDMReport* dm) {
     throw Exception("O relatório '" + definition_->name + "' não está imprimindo");
   }
   if (dm == nullptr) throw Exception("RepInterno: relatório interno não informado");
-  if (page_open_) SetCSLIsPageEnd(true);  // it starts on a new page
+  if (GetPageOpen()) SetCSLIsPageEnd(true);  // it starts on a new page
   TnrwReport* inner = dm->GetReport();
   inner->OpenMainQuery();
   stock::RunNestedReport(*inner, *document_);

@@ -10,6 +10,31 @@
 // current row of the main dataset, and calls the after-section hook (n). Hooks may print
 // sections themselves. SetCSLIsPageEnd(true) ends the open page at once (footer, page end,
 // after-page hook); with no page open it only sets the page-end state.
+//
+// The page's life is one state (PageState), changed only by the transitions below:
+//
+//   kNone  --OpenPage-->  kOpen  --a section below the header-->  kBody
+//     ^                     |                                       |
+//     |                     +------ SetCSLIsPageEnd(true) ----------+--> kEnded
+//     |                                                                    |
+//     +-------- BeginPass, SetCSLIsPageEnd(false), EndPass, AbortPass -----+
+//
+//   kNone   no page open, page-end state clear: a pass begins here.
+//   kOpen   a page open with only its header (and hook output) so far; the device has begun it.
+//           An empty page takes any section, even one taller than the room left.
+//   kBody   a page open with at least one section printed below its header.
+//   kEnded  no page open, page-end state set: the last page ended (footer, device's EndPage,
+//           after-page hook), or the report asked for a page end with no page open.
+//
+// From kNone or kEnded, OpenPage (any section, or section 1 itself) moves to kOpen and prints
+// the header. EndPass and AbortPass close an open page without setting the page-end state
+// (kNone); SetCSLIsPageEnd(true) with no page open moves to kEnded without touching the device.
+// Hooks run inside transitions and may cause others: a before-section hook of the header may
+// end the page it opens, an after-page hook may open the next. So a section's room is ensured
+// twice, before its before-section hook and after it, and EnsureRoom gives up (Exception) when
+// 1,000 pages in a row are ended by their own hooks. Debug builds check the state's invariants
+// after every hook: a page is open exactly while the device has one begun, and only with a
+// document attached.
 
 #include <functional>
 #include <memory>
@@ -81,10 +106,10 @@ class TnrwReport : public TnpqPowerQuery {
   bool CSLShowProgress(int done, int total);
 
   void SetCSLIsPageEnd(bool page_end);
-  bool GetCSLIsPageEnd() const { return page_end_; }
+  bool GetCSLIsPageEnd() const { return page_ == PageState::kEnded; }
 
   // True while a page is open.
-  bool GetPageOpen() const { return page_open_; }
+  bool GetPageOpen() const { return page_ == PageState::kOpen || page_ == PageState::kBody; }
 
   // Messages of the run, shown by the host after it.
   void MsgConfigurar(const std::vector<std::string>& captions, int last_index);
@@ -130,6 +155,7 @@ class TnrwReport : public TnpqPowerQuery {
   void PrintInternal(TnDMReport* dm);
 
  private:
+  enum class PageState { kNone, kOpen, kBody, kEnded };  // see the top of this file
   struct BoundLabel;
   struct BoundSection;
 
@@ -156,6 +182,8 @@ class TnrwReport : public TnpqPowerQuery {
   // The text `bound` shows on the current row, into `text` (its capacity is reused).
   void TextOf(const BoundLabel& bound, std::string& text) const;
   void BindColumns();
+  // Debug builds: aborts when the page state's invariants do not hold (after `where` ran).
+  void CheckPageState(const char* where) const;
 
   std::shared_ptr<const stock::ReportDefinition> definition_;
   std::vector<std::unique_ptr<TnLabel>> labels_;
@@ -165,9 +193,8 @@ class TnrwReport : public TnpqPowerQuery {
   TnReportFunctions functions_;
 
   stock::ReportDocument* document_ = nullptr;
-  bool page_open_ = false;
-  bool page_end_ = false;
-  bool page_has_body_ = false;
+  PageState page_ = PageState::kNone;
+  int device_pages_open_ = 0;  // BeginPage calls on the device minus EndPage calls, this pass
   int y_ = 0;  // next free position in the page body, from the top margin
   std::string label_text_;  // Draw's buffer for the text of each label
   std::vector<Box> placed_;  // Arrange's label boxes, in the section's label order

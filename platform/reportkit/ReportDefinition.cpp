@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "basekit/SqlTemplate.h"
 #include "reportkit/ParamDefault.h"
 #include "rtl/Exception.h"
 #include "rtl/StringUtils.h"
@@ -101,36 +102,55 @@ class Reader {
 };
 
 // Names of the ":name" parameters and "{{interval pName ...}}" placeholders of a query.
-std::vector<std::string> QueryParameterNames(const std::string& sql) {
-  std::vector<std::string> names;
-  bool in_string = false;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    char c = sql[i];
-    if (c == '\'') in_string = !in_string;
-    if (in_string) continue;
-    if (c == ':' && i + 1 < sql.size() && (std::isalpha(static_cast<unsigned char>(sql[i + 1])) || sql[i + 1] == '_') &&
-        (i == 0 || sql[i - 1] != ':')) {
-      size_t j = i + 1;
-      while (j < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[j])) || sql[j] == '_')) ++j;
-      names.push_back(sql.substr(i + 1, j - i - 1));
-      i = j - 1;
-    } else if (c == '{' && sql.compare(i, 11, "{{interval ") == 0) {
-      size_t end = sql.find("}}", i);
-      if (end == std::string::npos) {
-        names.push_back("");
+// Checks the main query's template: every quote, comment and placeholder closed, every
+// placeholder an interval over a declared parameter, every ":name" a declared parameter.
+void CheckQueryTemplate(const Reader& r, const std::string& sql,
+                        const std::set<std::string>& param_names) {
+  auto declared = [&](std::string_view name) {
+    if (!param_names.count(AnsiUpperCase(std::string(name)))) {
+      r.Fail("query", "a consulta usa o parâmetro \"" + std::string(name) +
+                          "\", que não foi declarado");
+    }
+  };
+  for (const SqlToken& token : TokenizeSqlTemplate(sql)) {
+    switch (token.kind) {
+      case SqlTokenKind::kString:
+        if (!token.closed) r.Fail("query", "texto entre apóstrofos sem fechamento");
+        break;
+      case SqlTokenKind::kQuotedName:
+        if (!token.closed) r.Fail("query", "nome entre aspas sem fechamento");
+        break;
+      case SqlTokenKind::kComment:
+        if (!token.closed) r.Fail("query", "comentário /* sem fechamento");
+        break;
+      case SqlTokenKind::kPlaceholder: {
+        if (!token.closed) r.Fail("query", "marcador {{...}} sem fechamento");
+        const std::optional<IntervalPlaceholder> interval = ReadIntervalPlaceholder(token.body);
+        if (!interval) {
+          r.Fail("query", "marcador \"" + std::string(token.text) +
+                              "\" inválido (use {{interval parâmetro COLUNA1,COLUNA2}})");
+        }
+        declared(interval->param);
         break;
       }
-      std::istringstream words(sql.substr(i + 11, end - i - 11));
-      std::string param;
-      words >> param;
-      names.push_back(param);
-      i = end + 1;
+      case SqlTokenKind::kParameter: declared(token.body); break;
+      default: break;
     }
   }
-  return names;
 }
 
 }  // namespace
+
+std::optional<IntervalPlaceholder> ReadIntervalPlaceholder(std::string_view body) {
+  std::istringstream words{std::string(body)};
+  std::string kind, extra;
+  IntervalPlaceholder interval;
+  if (!(words >> kind >> interval.param >> interval.columns) || kind != "interval" ||
+      (words >> extra)) {
+    return std::nullopt;
+  }
+  return interval;
+}
 
 const SectionDef* ReportDefinition::FindSection(int number) const {
   auto it = std::lower_bound(sections.begin(), sections.end(), number,
@@ -347,12 +367,7 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
     }
   }
 
-  for (const std::string& name : QueryParameterNames(def->sql)) {
-    if (name.empty()) r.Fail("query", "marcador {{interval ...}} sem fechamento");
-    if (!param_names.count(AnsiUpperCase(name))) {
-      r.Fail("query", "a consulta usa o parâmetro \"" + name + "\", que não foi declarado");
-    }
-  }
+  CheckQueryTemplate(r, def->sql, param_names);
 
   def->text = DefaultTextGrid(def->page.width - def->page.margin_left - def->page.margin_right,
                               def->page.height - def->page.margin_top - def->page.margin_bottom);

@@ -5,10 +5,12 @@
 // Main query placeholders: ":name" binds the report parameter `name` (typed by its declared
 // type); "{{interval pName COL1,COL2}}" expands to the interval condition of pName's text over
 // those columns (" and (...) ", nothing when the text is blank). Values never reach the SQL
-// text any other way.
+// text any other way. Both are looked for outside quotes and comments only (TokenizeSqlTemplate).
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reportkit/Label.h"
@@ -102,10 +104,21 @@ struct ReportDefinition {
   const SectionDef* FindSection(int number) const;
 };
 
+// The inside of an interval placeholder: "interval pName COL1,COL2".
+struct IntervalPlaceholder {
+  std::string param;
+  std::string columns;
+};
+
+// Reads the inside of a "{{...}}" placeholder: the word "interval", a parameter and a column
+// list, separated by blanks. Nothing for any other text.
+std::optional<IntervalPlaceholder> ReadIntervalPlaceholder(std::string_view body);
+
 // Reads and checks a definition file. Raises Exception naming the file and what is wrong
 // (unreadable file, bad JSON with its position, missing or mistyped member, a text grid
 // outside 20 to 1000 columns or 10 to 1000 lines, duplicate section,
-// label bound to an undeclared parameter, query placeholder naming an undeclared parameter).
+// label bound to an undeclared parameter, a query with an unclosed quote, comment or
+// placeholder, a placeholder other than an interval, or naming an undeclared parameter).
 std::shared_ptr<const ReportDefinition> LoadReportDefinition(const std::string& path);
 
 // Same, for a definition held in memory; `file` names it in messages.

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "rtl/Assert.h"
 #include "rtl/Exception.h"
 
 namespace {
@@ -68,6 +69,8 @@ TDateTime EncodeDate(int year, int month, int day) {
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond) {
+  STOCK_ASSERT(hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60,
+               "EncodeTime fora de um horário do dia");
   return (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond) / 86400000.0;
 }
 

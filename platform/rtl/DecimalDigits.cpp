@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "rtl/Assert.h"
+
 namespace stock {
 
 namespace {
@@ -60,6 +62,7 @@ bool ShortDecimal(double magnitude, DecimalDigits& d) {
 }  // namespace
 
 DecimalDigits ToDecimalDigits(double value) {
+  STOCK_ASSERT(std::isfinite(value), "ToDecimalDigits de um valor não finito");
   DecimalDigits d;
   d.negative = value < 0;
   if (value == 0) {

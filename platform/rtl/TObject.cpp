@@ -4,15 +4,16 @@
 
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <typeinfo>
 #include <unordered_set>
+
+#include "rtl/Mutex.h"
 
 namespace {
 
 struct Registry {
-  std::mutex mutex;
-  std::unordered_set<const void*> live;
+  stock::Mutex mutex;
+  std::unordered_set<const void*> live GUARDED_BY(mutex);
 };
 
 Registry& TheRegistry() {
@@ -22,7 +23,7 @@ Registry& TheRegistry() {
 
 void Register(const void* p) {
   Registry& r = TheRegistry();
-  std::lock_guard lock(r.mutex);
+  stock::MutexLock lock(r.mutex);
   r.live.insert(p);
 }
 
@@ -34,14 +35,14 @@ TObject::TObject(const TObject&) { Register(this); }
 
 TObject::~TObject() {
   Registry& r = TheRegistry();
-  std::lock_guard lock(r.mutex);
+  stock::MutexLock lock(r.mutex);
   r.live.erase(this);
 }
 
 bool TObject::IsLiveObject(const void* address) {
   if (address == nullptr) return false;
   Registry& r = TheRegistry();
-  std::lock_guard lock(r.mutex);
+  stock::MutexLock lock(r.mutex);
   return r.live.count(address) != 0;
 }
 

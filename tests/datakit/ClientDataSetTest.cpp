@@ -230,7 +230,7 @@ TEST(ClientDataSet, BulkLoadRejectsBadValuesAndIncompleteRows) {
   ds.AppendText("2026-02-28");
   ds.AppendFloat(2.0);
   EXPECT_THROW(ds.EndBulkLoad(), Exception);
-  EXPECT_THROW(ds.AppendInteger(1), Exception);  // no load in progress
+  EXPECT_DEATH(ds.AppendInteger(1), "fora de uma carga");  // a programmer's error: no load
 
   ds.BeginBulkLoad({{"CODIGO", ftInteger, 0}, {"codigo", ftString, 0}, {"", ftDate, 0}});
   ds.EndBulkLoad();

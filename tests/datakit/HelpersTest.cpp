@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "datakit/FieldDefs.h"
 #include "datakit/FilterExpression.h"
 #include "datakit/FilterInterval.h"
 #include "datakit/HostEnv.h"
@@ -205,3 +206,14 @@ TEST(HostEnv, TodayHasNoTimeAndCloudModeIsAHostSetting) {
 }
 
 }  // namespace
+
+// A broken contract stops a debug build where it happens, naming it; release builds skip it.
+TEST(Contracts, BrokenRequirementAbortsInDebugBuilds) {
+#ifdef NDEBUG
+  GTEST_SKIP() << "contracts are checked in debug builds";
+#else
+  TFieldDefs defs;
+  defs.Add("CODIGO", ftInteger);
+  EXPECT_DEATH(static_cast<void>(defs[1]), "contrato violado");
+#endif
+}

@@ -143,6 +143,29 @@ TEST_F(Engine, MainQueryBindsParametersAndFeedsColumnLabels) {
   EXPECT_THROW(r.OpenMainQuery(), Exception);
 }
 
+TEST_F(Engine, QuotesAndCommentsNeverHideOrFakeParametersAndPlaceholders) {
+  OpenDatabase("create table T (A integer, \"it's\" varchar(10));"
+               "insert into T values (1, 'um'), (2, 'dois'), (3, 'três');");
+  // An apostrophe in a comment, a quoted column name with one, and ':x' and '{{...}}' inside
+  // strings and comments, all around a real placeholder and a real parameter.
+  TnrwReport& r = StartReport(R"({"name": "q", "query": [
+      "-- the company's groups: :nada, {{interval nada X}}",
+      "select A, \"it's\" as N, ':pNao {{x}}' as L from T /* it's */",
+      "where A <> :pFora {{interval pCodigos A}} order by A"],
+    "parameters": [{"name": "pFora", "type": "integer", "default": "2"},
+                   {"name": "pCodigos", "type": "interval", "default": "1..3"}],
+    "sections": [{"number": 1, "height": 10},
+      {"number": 8, "height": 10, "labels": [{"name": "A", "column": "A"},
+        {"name": "N", "column": "N"}, {"name": "L", "column": "L"}]}]})");
+  r.OpenMainQuery();
+  TnClientDataSet* ds = r.GetDataSet();
+  ASSERT_NE(ds, nullptr);
+  for (ds->First(); !ds->GetEof(); ds->Next()) r.RepPrintSection(8);
+  EXPECT_EQ(Lines("section 8"),
+            (std::vector<std::string>{"section 8: A=1 | N=um | L=:pNao {{x}}",
+                                      "section 8: A=3 | N=três | L=:pNao {{x}}"}));
+}
+
 TEST_F(Engine, LabelBoundToAMissingColumnIsReportedWhenTheQueryOpens) {
   OpenDatabase("create table T (A integer);");
   TnrwReport& r = StartReport(R"({"name": "q", "query": "select A from T",

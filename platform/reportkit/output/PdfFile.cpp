@@ -106,12 +106,12 @@ void PdfFile::WriteStream(uint32_t number, const char* data, size_t size,
 }
 
 void PdfFile::Flush() {
-  std::unique_lock lock(mutex_);
+  MutexLock lock(mutex_);
   if (error_) {
     filling_.clear();
     std::rethrow_exception(error_);
   }
-  changed_.wait(lock, [&] { return queue_.size() < kMaxQueued || error_; });
+  while (queue_.size() >= kMaxQueued && !error_) lock.Wait(changed_);
   if (error_) std::rethrow_exception(error_);
   if (!filling_.empty()) {
     queue_.push_back(std::move(filling_));
@@ -125,7 +125,7 @@ void PdfFile::Flush() {
 void PdfFile::Stop(bool drop) noexcept {
   if (!writer_.joinable()) return;
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     stopping_ = true;
     dropping_ = dropping_ || drop;
     changed_.notify_all();
@@ -142,8 +142,8 @@ void PdfFile::Run() {
   for (;;) {
     Batch batch;
     {
-      std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return !queue_.empty() || stopping_; });
+      MutexLock lock(mutex_);
+      while (queue_.empty() && !stopping_) lock.Wait(changed_);
       if (dropping_ || error_ || queue_.empty()) return;
       batch = std::move(queue_.front());
       queue_.pop_front();
@@ -152,7 +152,7 @@ void PdfFile::Run() {
     try {
       for (const Op& op : batch) Execute(op);
     } catch (...) {
-      std::lock_guard lock(mutex_);
+      MutexLock lock(mutex_);
       error_ = std::current_exception();
       queue_.clear();
       changed_.notify_all();
@@ -214,7 +214,7 @@ void PdfFile::Finish(uint32_t root, uint32_t info) {
   Flush();
   Stop(false);
   {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     if (error_) std::rethrow_exception(error_);
   }
   const uint64_t xref = file_.Position();

@@ -14,13 +14,13 @@
 #include <deque>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 #include "reportkit/output/TempFile.h"
+#include "rtl/Mutex.h"
 
 typedef struct z_stream_s z_stream;
 
@@ -95,12 +95,12 @@ class PdfFile {
   void Queue(Op op);
   // Hands the batch being filled to the writer; waits while it is far behind. Raises the
   // writer's error.
-  void Flush();
+  void Flush() EXCLUDES(mutex_);
   // Stops the writer after what is queued (or at once, `drop`) and waits for it.
-  void Stop(bool drop) noexcept;
+  void Stop(bool drop) noexcept EXCLUDES(mutex_);
 
   // The writer's thread: runs the batches in order until stopped.
-  void Run();
+  void Run() EXCLUDES(mutex_);
   void Execute(const Op& op);
   void Compress(const Op& op);
 
@@ -113,12 +113,12 @@ class PdfFile {
   size_t filling_bytes_ = 0;
   size_t filling_streams_ = 0;
 
-  std::mutex mutex_;
+  Mutex mutex_;
   std::condition_variable changed_;
-  std::deque<Batch> queue_;         // guarded by mutex_
-  bool stopping_ = false;           // guarded by mutex_
-  bool dropping_ = false;           // guarded by mutex_
-  std::exception_ptr error_;        // guarded by mutex_; the writer's first error
+  std::deque<Batch> queue_ GUARDED_BY(mutex_);
+  bool stopping_ GUARDED_BY(mutex_) = false;
+  bool dropping_ GUARDED_BY(mutex_) = false;
+  std::exception_ptr error_ GUARDED_BY(mutex_);  // the writer's first error
   std::thread writer_;
 };
 

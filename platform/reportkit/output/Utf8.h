@@ -5,12 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "rtl/Assert.h"
+
 namespace stock {
 
 // Decodes the code point that starts at text[i] and advances i past it. A malformed or
 // truncated sequence yields '?' and advances one byte, so bad input never stops a document.
 // REQUIRES: i < text.size().
 inline char32_t NextCodePoint(std::string_view text, size_t& i) {
+  STOCK_ASSERT(i < text.size(), "NextCodePoint além do fim do texto");
   const unsigned char c = static_cast<unsigned char>(text[i]);
   if (c < 0x80) {
     ++i;
