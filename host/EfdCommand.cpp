@@ -26,15 +26,15 @@ ReportDefinition MakeDefinition() {
   d.name = "efd";
   d.title = "Bloco H da EFD ICMS/IPI (inventário), para importar no PVA";
   d.params = {
-      {"pCodigoEmpresa", TnParamType::Integer, "Empresa", "1"},
-      {"pCodigoEstab", TnParamType::Integer, "Estabelecimento", "1"},
-      {"pDataInventario", TnParamType::Date, "Data do inventário (dd/mm/aaaa)", "", true, true},
+      {"pCodigoEmpresa", TnParamType::Integer, "Empresa", "1", true, false, {}, "empresas"},
+      {"pCodigoEstab", TnParamType::Integer, "Estabelecimento", "1", true, false, {}, "estabelecimentos"},
+      {"pDataInventario", TnParamType::Date, "Data do inventário (dd/mm/aaaa)", "", true, true, {}, ""},
       {"pMotivoInventario", TnParamType::Integer,
        "Motivo do inventário (1 = final do período, 2 = mudança de tributação, 3 = baixa, "
-       "4 = mudança de regime, 5 = determinação do fisco)", "1"},
+       "4 = mudança de regime, 5 = determinação do fisco)", "1", true, false, {}, ""},
       {"pPeriodo", TnParamType::Text,
        "Mês da EFD que leva o inventário (mm/aaaa; vazio = motivo 1: o segundo mês depois da data, "
-       "outros: o mês da data)", ""},
+       "outros: o mês da data)", "", true, false, {}, ""},
   };
   return d;
 }

@@ -133,7 +133,12 @@ void TstockRegister::CloseBook(bool lastOfRun) {
   }
   // The book's last day: the period being printed when it fills up in the middle of one,
   // else the last period that printed pages; never after the establishment closed.
+  // A book begun by an earlier run states its recorded span with this run's; closed before
+  // this run printed a page of it, it ends where its last recorded period ended.
+  TDateTime recordedStart = 0, recordedEnd = 0;
+  const bool continued = FInicioLivro <= 0 && FDMControleLivro->LivroRegistrado(recordedStart, recordedEnd);
   TDateTime lastDay = FNoCorpo ? FPeriodoFinal : FFimCorpo;
+  if (lastDay <= 0) lastDay = continued ? recordedEnd : FInicioPeriodo - 1;
   if (FDataEncerAtiv > 0 && DateOf(FDataEncerAtiv) < DateOf(lastDay)) lastDay = FDataEncerAtiv;
   const TnFolhaLivro folha = FDMControleLivro->PegarFolha(TnPaginaLivro::TermoEncerramento);
   FLivroAtual = folha.livro;
@@ -147,8 +152,7 @@ void TstockRegister::CloseBook(bool lastOfRun) {
     cdsConfigLivro->FieldByName("QtdeFolhas")->SetAsInteger(folha.folha);
     cdsConfigLivro->Post();
   }
-  // A book continued from an earlier run began before this run: its span here starts with it.
-  FTermoInicio = FInicioLivro > 0 ? FInicioLivro : FDataInicial;
+  FTermoInicio = FInicioLivro > 0 ? FInicioLivro : continued ? recordedStart : FDataInicial;
   FTermoFim = lastDay;
   PrintTerm(2, folha.livro, folha.folha);
   FInicioLivro = 0;

@@ -29,6 +29,9 @@ struct TnDMControleLivro::Origem {
   int folha = 0;
   bool encerrado = false;    // the period's last page is its book's closing term
   TDateTime data = 0;        // the period's end, or the starting point's date
+  // When the origin is a period of a book left open: the first day of that book's first
+  // recorded period (after any starting point), so its closing term states the whole span.
+  TDateTime inicio_livro = 0;
 
   // The same numbering for the pages to come (the day matters only once a page was used:
   // no numbering and book 1 implanted at page 0 number alike).
@@ -87,6 +90,19 @@ void TnDMControleLivro::LerOrigem(TnConexao& conexao, int empresa, int estab, in
   o->folha = std::max<int>(0, static_cast<int>(origem->Fields(2)->AsInteger()));
   o->encerrado = !o->implantada && !origem->Fields(3)->IsNull() &&
                  origem->Fields(3)->AsInteger() == 1;
+  if (o->implantada || o->encerrado) return;
+  // The book's recorded periods, from the last starting point on (one dated on a period's
+  // first day applies to that period).
+  const TDateTime desde = implantacao->IsEmpty() ? 0 : DateOf(implantacao->Fields(0)->AsDateTime());
+  SQLDataSetPtr primeiro(ExecutarSQL(
+      std::string("select min(DATAINICIAL) from LIVROPERIODO") + kCondicaoLivro +
+          " and NUMLIVRO = :livro and DATAFINAL < :inicio and DATAINICIAL >= :desde",
+      VarArrayOf({Variant(empresa), Variant(estab), Variant(tipo), Variant(o->livro),
+                  Variant::FromDate(inicio), Variant::FromDate(desde)}),
+      true, false, 1, "", &conexao, true));
+  if (!primeiro->IsEmpty() && !primeiro->Fields(0)->IsNull()) {
+    o->inicio_livro = DateOf(primeiro->Fields(0)->AsDateTime());
+  }
 }
 
 TnDMControleLivro::TnDMControleLivro(TnConexao* conexao) : conexao_(conexao) {}
@@ -262,6 +278,18 @@ bool TnDMControleLivro::DeveTrocarLivro() {
 bool TnDMControleLivro::GetLivroAberto() {
   Iniciar();
   return aberto_ && !encerrado_;
+}
+
+bool TnDMControleLivro::LivroRegistrado(TDateTime& inicio, TDateTime& fim) {
+  Iniciar();
+  const Origem& o = LerNumeracao();
+  if (!aberto_ || encerrado_ || !o.existe || o.implantada || o.encerrado || livro_ != o.livro ||
+      o.inicio_livro <= 0) {
+    return false;
+  }
+  inicio = o.inicio_livro;
+  fim = o.data;
+  return true;
 }
 
 bool TnDMControleLivro::ProximaEhVerso() {

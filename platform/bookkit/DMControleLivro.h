@@ -121,6 +121,11 @@ class TnDMControleLivro : public TObject {
   // closing term before a new book begins.
   bool GetLivroAberto();
 
+  // True when the current book is open and was begun by an earlier run (its pages continue a
+  // recorded period): gives the first day of its first recorded period and the last day of its
+  // last, the span its closing term states with this run's. False when the book began here.
+  bool LivroRegistrado(TDateTime& inicio, TDateTime& fim);
+
   // True when the book is printed front and back and the next page is the back of a sheet.
   bool ProximaEhVerso();
 

@@ -376,8 +376,12 @@ TEST_F(BookRules, RandomSettingsAndRunsKeepTheBookRules) {
       SCOPED_TRACE("run " + IntToStr(r) + " from period " + IntToStr(from) + ", " + IntToStr(count) +
                    (terms ? " with terms" : "") + (repeat ? " again" : "") + (stop ? " stopped" : ""));
       const std::string before = Dump();
-      const RunOutcome outcome =
-          Run(start_of(from), EndOfTheMonth(IncMonth(start_of(from + count), -1)), terms, stop);
+      RunOutcome outcome;
+      try {
+        outcome = Run(start_of(from), EndOfTheMonth(IncMonth(start_of(from + count), -1)), terms, stop);
+      } catch (const std::exception& e) {
+        FAIL() << e.what();
+      }
       if (outcome.stopped) {
         EXPECT_TRUE(stop);
         EXPECT_EQ(Dump(), before);  // nothing recorded

@@ -464,12 +464,12 @@ TEST_F(Terms, StopAfterTheCurrentRow) {
 TEST_F(Terms, NothingPrintedSaysWhy) {
   const std::pair<Params, const char*> cases[] = {
       {{{"pCodigoEmpresa", "7..9"}},
-       "Nenhuma empresa da seleção '7..9' (Empresa(s) (ex.: 1;3;5..9, vazio = todas) (pCodigoEmpresa)) "
+       "Nenhuma empresa da seleção '7..9' (Empresa(s) (vazio = todas) (pCodigoEmpresa)) "
        "está cadastrada"},
       {{{"pCodigoEmpresa", "1;2"}, {"pCodigoEstab", "3"}},
        "Nenhuma empresa da seleção '1;2' tem o estabelecimento 3"},
       {{{"pCodigoEstab", "7"}}, "Nenhuma empresa tem o estabelecimento 7"},
-      {{{"pTermo", "5"}}, "Termos: 1 abertura, 2 encerramento, 3 ambos (pTermo) = 5 não escolhe nenhum termo"},
+      {{{"pTermo", "5"}}, "Termos (pTermo) = 5 não escolhe nenhum termo"},
       {{{"pTermo", "0"}}, "(pTermo) = 0 não escolhe nenhum termo"},
   };
   for (const auto& [params, reason] : cases) {
