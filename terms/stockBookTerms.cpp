@@ -17,6 +17,7 @@
 #include "rtl/StringUtils.h"
 #include "utilkit/InscrFederal.h"
 #include "utilkit/InscricaoEstadual.h"
+#include "utilkit/SelecaoEmpresa.h"
 #include "utilkit/VarToIntDef.h"
 
 namespace {
@@ -116,6 +117,12 @@ void TstockBookTerms::ImprimirInterno() {
   FImprimeTermo = 0;
   FAssinaSocio = false;
   FAssinaContador = false;
+  // A company or establishment code that does not exist is told as such before anything else.
+  // A list or range of establishments only selects the head offices: it is not looked up.
+  const std::string estabDigitado = Trim(params->GetValues("pCodigoEstab"));
+  const bool umEstab = !estabDigitado.empty() && estabDigitado.size() < 10 &&
+                       estabDigitado.find_first_not_of("0123456789") == std::string::npos;
+  VerificarSelecaoEmpresa(params->GetValues("pCodigoEmpresa"), umEstab ? estabDigitado : std::string());
   if (!ValidarParametros()) return;
   const int32_t assinaSocio = Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio");
   FAssinaSocio = assinaSocio == 1 || assinaSocio == 2;

@@ -235,8 +235,6 @@ TEST_F(Terms, EstablishmentSelection) {
   // Without a company selection, the establishment code applies to every company that has it.
   Run({{"pCodigoEstab", "2"}, {"pTermo", "1"}});
   EXPECT_EQ(Shown(8, "Empresa"), Strings{"Alfa Ltda"});
-  Run({{"pCodigoEstab", "3"}});
-  EXPECT_TRUE(Lines("page").empty());
 }
 
 TEST_F(Terms, StockOnTheFinalDateReplacesThePeriod) {
@@ -466,9 +464,6 @@ TEST_F(Terms, NothingPrintedSaysWhy) {
       {{{"pCodigoEmpresa", "7..9"}},
        "Nenhuma empresa da seleção '7..9' (Empresa(s) (vazio = todas) (pCodigoEmpresa)) "
        "está cadastrada"},
-      {{{"pCodigoEmpresa", "1;2"}, {"pCodigoEstab", "3"}},
-       "Nenhuma empresa da seleção '1;2' tem o estabelecimento 3"},
-      {{{"pCodigoEstab", "7"}}, "Nenhuma empresa tem o estabelecimento 7"},
       {{{"pTermo", "5"}}, "Termos (pTermo) = 5 não escolhe nenhum termo"},
       {{{"pTermo", "0"}}, "(pTermo) = 0 não escolhe nenhum termo"},
   };
@@ -479,6 +474,25 @@ TEST_F(Terms, NothingPrintedSaysWhy) {
     const Strings messages = Messages();
     ASSERT_EQ(messages.size(), 1u) << reason;
     EXPECT_NE(messages[0].find(reason), std::string::npos) << messages[0];
+  }
+}
+
+// A code that names no company or establishment stops the run, named, before the other checks.
+TEST_F(Terms, CodesThatDoNotExistAreNamed) {
+  const std::pair<Params, const char*> cases[] = {
+      {{{"pCodigoEmpresa", "9"}, {"pTermo", "5"}}, "Empresa 9 não existe"},
+      {{{"pCodigoEmpresa", "1;2"}, {"pCodigoEstab", "3"}}, "Estabelecimento 3 não existe nas empresas selecionadas"},
+      {{{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "7"}}, "Estabelecimento 7 não existe na empresa 1"},
+      {{{"pCodigoEstab", "7"}}, "Estabelecimento 7 não existe em nenhuma empresa"},
+  };
+  for (const auto& [params, reason] : cases) {
+    try {
+      Run(params);
+      ADD_FAILURE() << reason << ": no error";
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(Lines("section").empty()) << reason;
   }
 }
 
