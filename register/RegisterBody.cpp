@@ -153,7 +153,6 @@ void TstockRegister::UseSummaryColumns() {
 }
 
 void TstockRegister::PrintSummary(double value, double icms, double pis, double cofins) {
-  TnrwReport* rep = Report();
   TnpqParamItem* const* R = FParams->R;
   ClearR();
   UseSummaryColumns();
@@ -164,7 +163,7 @@ void TstockRegister::PrintSummary(double value, double icms, double pis, double 
   auto line = [&](const char* caption, double amount) {
     R[0]->SetValue(caption);
     R[1]->SetValue(Amount(amount));
-    rep->RepPrintSection(10);
+    PrintSection(Section::Totals);
   };
   if (dedIcms != 0 || dedPis != 0 || dedCofins != 0) line("Total Geral: ", value);
   if (dedIcms != 0) line("(-) ICMS Recuperável: ", dedIcms);
@@ -228,7 +227,7 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
   ApplyColumnLayout();
   ClearR();
   p.pTituloBloco->SetValue(kTituloBloco[block]);
-  rep->RepPrintSection(19);
+  PrintSection(Section::BlockTitle);
 
   Totals group;
   std::string groupKey, groupCaption, ncmKey;
@@ -251,8 +250,8 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
     ClearR();
     const std::string_view classif = f.ClassifGrupoProduto->AsStringView(scratch);
     if (classif != groupKey) {
-      if (!groupKey.empty()) rep->RepPrintSection(15);
-      rep->RepPrintSection(8);
+      if (!groupKey.empty()) PrintSection(Section::Spacer);
+      PrintSection(Section::Group);
       groupKey.assign(classif);
       groupCaption = f.DescrGrupoProduto->AsString();
       ncmRun = 0;
@@ -288,8 +287,8 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
     } else {
       p.pCodigoNCM->SetValue(std::string());
     }
-    rep->RepPrintSection(9);
-    if (FUsaCodigoNCM && !f.ObsLctoInv->AsStringView(scratch).empty()) rep->RepPrintSection(18);
+    PrintSection(Section::Item);
+    if (FUsaCodigoNCM && !f.ObsLctoInv->AsStringView(scratch).empty()) PrintSection(Section::Observation);
     if (block > 0) {
       int64_t terceiro = portion != nullptr ? portion->terceiro : 0;
       if (portion == nullptr && f.CodigoTerceiro != nullptr && !f.CodigoTerceiro->IsNull()) {
@@ -298,7 +297,7 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
       const std::string& nome = FPropriedade->Name(terceiro);
       if (!nome.empty()) {
         p.pTerceiro->SetValue(kTerceiro[block] + nome);
-        rep->RepPrintSection(20);
+        PrintSection(Section::ThirdParty);
       }
     }
     group.value += linha;
@@ -310,18 +309,18 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
     if (groupEnds) {
       PrintGroupTotal(group.value, group.icms, group.pis, group.cofins, blockTotals.value,
                       blockTotals.icms, blockTotals.pis, blockTotals.cofins, groupCaption);
-      rep->RepPrintSection(15);
-      rep->RepPrintSection(10);
+      PrintSection(Section::Spacer);
+      PrintSection(Section::Totals);
     }
   }
-  rep->RepPrintSection(15);
+  PrintSection(Section::Spacer);
   // The block's total: one caption and one amount in the rightmost column, as the summary's.
   TnpqParamItem* const* R = p.R;
   ClearR();
   UseSummaryColumns();
   R[0]->SetValue(kTotalBloco[block]);
   R[1]->SetValue(Amount(blockTotals.value));
-  rep->RepPrintSection(10);
-  rep->RepPrintSection(15);
+  PrintSection(Section::Totals);
+  PrintSection(Section::Spacer);
   return true;
 }

@@ -68,7 +68,7 @@ void TstockRegister::PrepareHeader() {
 }
 
 void TstockRegister::DoBeforeSection(TObject*, int section) {
-  if (section != 1) return;
+  if (section != static_cast<int>(Section::Header)) return;
   RepParam("pTituloArtigo", FUsaCodigoNCM ? "Class.Fiscal  Descrição Produto" : "Descrição Produto");
   const TnFolhaLivro folha =
       FDMControleLivro->PegarFolha(FForaDoLivro ? TnPaginaLivro::ForaDoLivro : TnPaginaLivro::Corpo);
@@ -115,7 +115,7 @@ void TstockRegister::OpenBook() {
   if (FSegundaPassagem) FindClosedBook(folha.livro, pages, lastDay);
   FTermoInicio = FInicioLivro;
   FTermoFim = lastDay;
-  PrintTerm(1, folha.livro, pages);
+  PrintTerm(Term::Opening, folha.livro, pages);
   // The terms report prints the blank back itself in a front-and-back book.
   if (FDMControleLivro->GetFrenteVerso()) FDMControleLivro->PegarFolha(TnPaginaLivro::VersoAbertura);
 }
@@ -154,9 +154,13 @@ void TstockRegister::CloseBook(bool lastOfRun) {
   }
   FTermoInicio = FInicioLivro > 0 ? FInicioLivro : continued ? recordedStart : FDataInicial;
   FTermoFim = lastDay;
-  PrintTerm(2, folha.livro, folha.folha);
+  PrintTerm(Term::Closing, folha.livro, folha.folha);
   FInicioLivro = 0;
   if (!lastOfRun && FDMControleLivro->GetFrenteVerso()) PrintPageOutsideBook();
+}
+
+void TstockRegister::PrintSection(Section section) {
+  Report()->RepPrintSection(static_cast<int>(section));
 }
 
 void TstockRegister::PrintPageOutsideBook() {
@@ -176,7 +180,7 @@ void TstockRegister::FindClosedBook(int book, int& pages, TDateTime& lastDay) {
   }
 }
 
-void TstockRegister::PrintTerm(int kind, int book, int pages) {
+void TstockRegister::PrintTerm(Term kind, int book, int pages) {
   if (!FImpTermo || !FDMRepAE) return;
   const bool wasTerm = FEhTermo;
   FEhTermo = true;
@@ -186,9 +190,9 @@ void TstockRegister::PrintTerm(int kind, int book, int pages) {
   RepInterno(FDMRepAE.get());
 }
 
-void TstockRegister::SetTermParameters(int kind, int book, int pages) {
+void TstockRegister::SetTermParameters(Term kind, int book, int pages) {
   TnpqPowerParam* terms = FDMRepAE->GetReport()->GetParams();
-  terms->SetValues("pTermo", IntToStr(kind));
+  terms->SetValues("pTermo", IntToStr(static_cast<int>(kind)));
   terms->SetValues("pTipoLivro", "11");
   terms->SetValues("pNumeroLivro", IntToStr(book));
   terms->SetValues("pNumeroFolha", IntToStr(pages));
@@ -236,7 +240,7 @@ void TstockRegister::PrintEmptyPage(bool filler) {
   r1->SetValue(std::string());
   for (int i = 1; i <= n; ++i) {
     if (i >= n - 10) r1->SetValue(stars(i));
-    rep->RepPrintSection(12);
+    PrintSection(Section::EmptyLine);
   }
   TnLabel* mensagem = rep->LabelByName("Etiqueta9");
   if (filler) {
@@ -251,10 +255,10 @@ void TstockRegister::PrintEmptyPage(bool filler) {
       mensagem->Font().SetStyle({});
       mensagem->Font().SetSize(8);
     });
-    rep->RepPrintSection(13);
+    PrintSection(Section::EmptyMessage);
   }
   for (int i = 1; i <= 20; ++i) {
     r1->SetValue(i <= 10 ? stars(i) : std::string());
-    rep->RepPrintSection(14);
+    PrintSection(Section::EmptyTail);
   }
 }

@@ -196,8 +196,12 @@ void TstockBookTerms::ImprimirInterno() {
     const std::string numeroLivro = Trim(params->GetValues("pNumeroLivro"));
     const std::string numeroFolha = Trim(params->GetValues("pNumeroFolha"));
 
-    const int32_t termoAbertura = StrToIntDef(params->GetValues("pTermo"), 1);
-    if (termoAbertura == 1 || termoAbertura == 3) {
+    // pTermo as typed; a blank one prints both terms.
+    auto termo = [params](TipoTermo vazio) {
+      return static_cast<TipoTermo>(StrToIntDef(params->GetValues("pTermo"), static_cast<int>(vazio)));
+    };
+    const TipoTermo termoAbertura = termo(TipoTermo::Abertura);
+    if (termoAbertura == TipoTermo::Abertura || termoAbertura == TipoTermo::Ambos) {
       params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, dataInicial, dataFinal,
                                                         numeroLivro, numeroFolha, "1"));
       ConfigurarCabecalhoTermo(true, FolhaAbertura(), true);
@@ -208,19 +212,19 @@ void TstockBookTerms::ImprimirInterno() {
       const std::string dataTermo =
           !inicioAtiv->IsNull() && inicioAtiv->AsDateTime() > inicio ? DateToStr(inicioAtiv->AsDateTime())
                                                                      : dataInicial;
-      ImprimirCorpoTermo(dataTermo, 1);
+      ImprimirCorpoTermo(dataTermo, TipoTermo::Abertura);
       VerificarFrenteVerso();
     }
-    if (StrToIntDef(params->GetValues("pTermo"), 3) == 3 && !Report()->GetCSLIsPageEnd()) {
+    if (termo(TipoTermo::Ambos) == TipoTermo::Ambos && !Report()->GetCSLIsPageEnd()) {
       Report()->SetCSLIsPageEnd(true);
     }
-    const int32_t termoEncerramento = StrToIntDef(params->GetValues("pTermo"), 2);
-    if (termoEncerramento == 2 || termoEncerramento == 3) {
+    const TipoTermo termoEncerramento = termo(TipoTermo::Encerramento);
+    if (termoEncerramento == TipoTermo::Encerramento || termoEncerramento == TipoTermo::Ambos) {
       params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, dataInicial, dataFinal,
                                                         numeroLivro, numeroFolha, "2"));
       ConfigurarCabecalhoTermo(false, 1, true);
       TermPieces = StrToStrArray(BuscarDadosTermo(dataFinal, codigoEmpresa, codigoEstab), FMarcador);
-      ImprimirCorpoTermo(dataFinal, 2);
+      ImprimirCorpoTermo(dataFinal, TipoTermo::Encerramento);
     }
 
     const int64_t empresaAnterior = campo(ixCodigoEmpresa)->AsInteger();
@@ -412,12 +416,14 @@ std::string TstockBookTerms::BuscarDadosTermo(const std::string& dataTermo,
                                {empresa, estab, dataTermo, FDataFinal});
 }
 
-void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, int tipo) {
+void TstockBookTerms::Imprimir(Secao secao) { Report()->RepPrintSection(static_cast<int>(secao)); }
+
+void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, TipoTermo tipo) {
   TnpqPowerParam* params = Report()->GetParams();
-  Report()->RepPrintSection(8);
+  Imprimir(Secao::Termo);
   const int pagina = Report()->GetPageNo();
 
-  const int ultima = static_cast<int>(TermPieces.size()) - (tipo == 1 ? 2 : 3);
+  const int ultima = static_cast<int>(TermPieces.size()) - (tipo == TipoTermo::Abertura ? 2 : 3);
   bool legenda = true;
   for (int i = 0; i <= ultima; ++i) {
     const std::string& peca = TermPieces[static_cast<size_t>(i)];
@@ -432,25 +438,25 @@ void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, int tipo)
       }
     } else {
       params->SetValues("pTexto", peca);
-      Report()->RepPrintSection(9);
+      Imprimir(Secao::Registro);
     }
     legenda = !legenda;
   }
 
   params->SetValues("pTexto", MontarLocal(TermPieces) +
                                   FormatDateTime(" d \"de\" mmmm \"de\" yyyy", StrToDate(dataTermo)));
-  Report()->RepPrintSection(10);
+  Imprimir(Secao::LocalData);
 
   int assinaturas = 0;
   if (FAssinaSocio || FAssinaContador) {
-    FAviso = ImprimeAssinaturas(Report(), 11, 12, Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio"),
+    FAviso = ImprimeAssinaturas(Report(), static_cast<int>(Secao::Socio), static_cast<int>(Secao::Contador), Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio"),
                                 static_cast<int>(curEmpresas->Fields(ixCodigoEmpresa)->AsInteger()),
                                 FAssinaContador, FDataFinal, FTerceiraAssinatura, FCodigoCont, true,
                                 false, &assinaturas);
   }
   // A term is one page: one that runs onto a second would repeat its page number in the book.
   if (Report()->GetPageNo() != pagina) {
-    throw Exception(std::string("O termo de ") + (tipo == 1 ? "abertura" : "encerramento") +
+    throw Exception(std::string("O termo de ") + (tipo == TipoTermo::Abertura ? "abertura" : "encerramento") +
                     " da empresa " + FormatFloat("0000", FCodigoEmpresa) + ", estabelecimento " + FEstab +
                     ", não cabe em uma página com as suas " + std::to_string(assinaturas) +
                     " assinaturas (sócios ou diretores e contador): reduza os assinantes que "
@@ -471,19 +477,19 @@ void TstockBookTerms::ImprimirFolhaEmBranco() {
   params->SetValues("R1", "");
   for (int i = 1; i <= 25; ++i) {
     if (i >= 15) params->SetValues("R1", std::string(static_cast<size_t>(i) * 3, ' ') + "**");
-    Report()->RepPrintSection(13);
+    Imprimir(Secao::BrancoInicio);
   }
   TnLabel* etiqueta = Report()->LabelByName("Etiqueta8");
   etiqueta->Font().SetStyle({.bold = true});
   etiqueta->Font().SetSize(12);
   params->SetValues("R1", "            E M     B R A N C O            ");
   FImprimeTermo = 1;
-  Report()->RepPrintSection(14);
+  Imprimir(Secao::BrancoAviso);
   etiqueta->Font().SetStyle({});
   etiqueta->Font().SetSize(8);
   for (int i = 1; i <= 20; ++i) {
     params->SetValues("R1", i <= 10 ? std::string(static_cast<size_t>(i) * 3, ' ') + "**" : "");
-    Report()->RepPrintSection(15);
+    Imprimir(Secao::BrancoFim);
   }
 }
 

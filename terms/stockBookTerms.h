@@ -7,8 +7,7 @@
 // front and back is followed by a blank verso page. The register book prints these terms inside
 // itself by filling the same parameters on the definition.
 //
-// Sections: 8 the term (title, book line, company, registrations, text), 9 one registration
-// line, 10 the place and date, 11 and 12 the signatures, 13 to 15 the blank page.
+// Sections: see TstockBookTerms::Secao.
 
 #include <cstdint>
 #include <string>
@@ -36,6 +35,20 @@ class TstockBookTerms : public TnrwBaseDll {
   static std::string MontarLocal(const TnStringArray& pecas);
 
  private:
+  // The definition's sections, by their numbers there.
+  enum class Secao : int {
+    Termo = 8,          // the term: title, book line, company, registrations, text
+    Registro = 9,       // one registration line
+    LocalData = 10,     // the place and date
+    Socio = 11,         // a partner's or director's signature
+    Contador = 12,      // the accountant's signature
+    BrancoInicio = 13,  // the lines of the blank page above its message
+    BrancoAviso = 14,   // "E M     B R A N C O"
+    BrancoFim = 15,     // the lines below it
+  };
+  // pTermo: which terms print.
+  enum class TipoTermo : int { Abertura = 1, Encerramento = 2, Ambos = 3 };
+  void Imprimir(Secao secao);
   // The page word of company `empresa` (CFGEMPRESAGEM.DESCRFOLHALIVRO; "Folha" when null).
   std::string PalavraFolha(int64_t empresa) const;
   // Checks the parameters before anything is read or printed and keeps the dates written
@@ -73,7 +86,7 @@ class TstockBookTerms : public TnrwBaseDll {
                                const std::string& estab);
   // Prints sections 8, 9 (each registration), 10 and the signatures of one term.
   // `tipo` 1 opening, 2 closing.
-  void ImprimirCorpoTermo(const std::string& dataTermo, int tipo);
+  void ImprimirCorpoTermo(const std::string& dataTermo, TipoTermo tipo);
   // The blank verso page (sections 13, 14, 15), once until FImprimeTermo is cleared.
   void ImprimirFolhaEmBranco();
 
