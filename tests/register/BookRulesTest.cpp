@@ -92,8 +92,10 @@ std::vector<Page> ReadPages(const std::vector<std::string>& lines) {
 std::string Describe(const std::vector<Page>& pages) {
   std::string out;
   for (const Page& p : pages) {
-    out += std::string(1, p.blank ? 'b' : p.kind) + IntToStr(p.book) + "/" + IntToStr(p.number) +
-           (p.period.empty() ? "" : "(" + p.period.substr(0, 5) + ")") + " ";
+    out += p.blank ? 'b' : p.kind;
+    out += IntToStr(p.book) + "/" + IntToStr(p.number);
+    if (!p.period.empty()) out.append("(").append(p.period, 0, 5).append(")");
+    out += ' ';
   }
   return out;
 }
@@ -250,6 +252,11 @@ void CheckBook(const Settings& s, const std::vector<Page>& book) {
       for (size_t j = i + 1; j < book.size() && period.empty(); ++j) period = book[j].period;
     }
     const bool period_starts = !period.empty() && period != last_period && p.kind != 'E';
+    // A closing term is dated the last day of its book's last period, printed in this run or
+    // in an earlier one.
+    if (p.kind == 'E' && !last_period.empty()) {
+      EXPECT_EQ(p.dated, last_period.substr(13, 10)) << "closing term of " << p.book;
+    }
     if (!period.empty() && p.kind != 'E') last_period = period;
     if (p.number == 0) continue;
 
