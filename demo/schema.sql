@@ -256,10 +256,11 @@ CREATE TABLE PRODUTO (
   TIPOITEM            INTEGER      DEFAULT 0 NOT NULL,
   PRIMARY KEY (CODIGOEMPRESA, CODIGOPRODUTO)
 );
--- The products of a group in the order of the inventory book (NCM code, description, then
--- code): the register walks groups, their products and each product's lines without sorting.
-CREATE UNIQUE INDEX IX_PRODUTO_GRUPO ON PRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, CODIGONCM,
-                                                 DESCRPRODUTO, CODIGOPRODUTO);
+-- The products of a group by description, then code: the register walks groups, their
+-- products and each product's lines without sorting (it puts each group's items in NCM order
+-- itself: a nullable column in this index would make the database sort every line again).
+CREATE UNIQUE INDEX IX_PRODUTO_GRUPO ON PRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, DESCRPRODUTO,
+                                                 CODIGOPRODUTO);
 
 -- TERCEIRO: third parties that hold the company's goods or whose goods the company holds.
 --   TIPOINSCR 1 = CNPJ, 2 = CPF (kind of INSCRFEDERAL). For the EFD ICMS/IPI file (0150):

@@ -5,6 +5,7 @@
 // blocks, and the third block's total as a memo line; the column layout by the tax columns in
 // use.
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -181,25 +182,45 @@ void TstockRegister::PrintPeriodBody() {
   // The period's items by block, in the book's order: a line with ownership portions gives one
   // item per portion, in the block of its indicator; a line without them is one item in the
   // block of its own indicator (none, or one the book does not know: the establishment's own).
-  std::array<std::vector<BlockItem>, 3> blocks;
+  std::vector<BlockItem>(&blocks)[3] = FBlocos;
+  for (auto& items : blocks) items.clear();
   auto block_of = [](int64_t indicador) { return indicador == 1 || indicador == 2 ? indicador : 0; };
   const bool keyed = f.CodigoProduto != nullptr && f.DataInventario != nullptr &&
                      f.MotivoInventario != nullptr && !FPropriedade->Empty();
+  std::string scratch, classif;
+  int group = 0;
   for (ds->First(); !ds->GetEof(); ds->Next()) {
+    const std::string_view lineGroup = f.ClassifGrupoProduto->AsStringView(scratch);
+    if (lineGroup != classif) {
+      classif.assign(lineGroup);
+      ++group;
+    }
+    const std::string_view ncm = f.CodigoNCM->AsStringView(scratch);
     const std::vector<TRegisterPortion>* portions =
         keyed ? FPropriedade->Find(f.CodigoProduto->AsInteger(), f.DataInventario->AsDateTime(),
                                    f.MotivoInventario->AsInteger())
               : nullptr;
     if (portions != nullptr) {
       for (size_t i = 0; i < portions->size(); ++i) {
-        blocks[block_of((*portions)[i].indicador)].push_back({ds->GetRecNo(), portions, i});
+        blocks[block_of((*portions)[i].indicador)].push_back(
+            {ds->GetRecNo(), portions, i, group, std::string(ncm)});
       }
     } else {
       int64_t indicador = 0;
       if (f.IndicadorPropriedade != nullptr && !f.IndicadorPropriedade->IsNull()) {
         indicador = f.IndicadorPropriedade->AsInteger();
       }
-      blocks[block_of(indicador)].push_back({ds->GetRecNo(), nullptr, 0});
+      blocks[block_of(indicador)].push_back({ds->GetRecNo(), nullptr, 0, group, std::string(ncm)});
+    }
+  }
+  // The query gives each group's items by description, code and date; the book lists them in
+  // NCM order (items without a code first), keeping that order among items of one code.
+  auto inBookOrder = [](const BlockItem& a, const BlockItem& b) {
+    return a.group != b.group ? a.group < b.group : a.ncm < b.ncm;
+  };
+  for (auto& items : blocks) {
+    if (!std::is_sorted(items.begin(), items.end(), inBookOrder)) {
+      std::stable_sort(items.begin(), items.end(), inBookOrder);
     }
   }
   BodyProgress progress{0, static_cast<int>(blocks[0].size() + blocks[1].size() + blocks[2].size())};
@@ -230,22 +251,17 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
   PrintSection(Section::BlockTitle);
 
   Totals group;
-  std::string groupKey, groupCaption, ncmKey;
-  std::string scratch, nextGroup, nextNcm;  // scratch for AsStringView of values that are not texts
+  std::string groupKey, groupCaption;
+  std::string scratch;  // for AsStringView of values that are not texts
   double ncmRun = 0;
   for (size_t i = 0; i < items.size(); ++i) {
     if (rep->CSLShowProgress(++progress.done, progress.total)) {
       FParado = true;
       return false;
     }
-    // The next item of the block, to know where a run of one NCM code and a group end.
-    const bool last = i + 1 == items.size();
-    if (!last) {
-      ds->SetRecNo(items[i + 1].row);
-      nextGroup.assign(f.ClassifGrupoProduto->AsStringView(scratch));
-      nextNcm.assign(f.CodigoNCM->AsStringView(scratch));
-    }
     const BlockItem& item = items[i];
+    // The next item of the block tells where a run of one NCM code and a group end.
+    const bool last = i + 1 == items.size();
     ds->SetRecNo(item.row);
     ClearR();
     const std::string_view classif = f.ClassifGrupoProduto->AsStringView(scratch);
@@ -256,7 +272,7 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
       groupCaption = f.DescrGrupoProduto->AsString();
       ncmRun = 0;
     }
-    ncmKey.assign(f.CodigoNCM->AsStringView(scratch));
+    const std::string& ncmKey = item.ncm;
     // A portion shows its quantity and is worth its stored value (the portions of a line add
     // up to the line's value to the cent), and the line's taxes go with its first portion; a
     // whole line is worth its quantity times its price, to the cent.
@@ -277,8 +293,8 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
     const double linha = portion != nullptr ? RoundValor(portion->valor, 2) : RoundValor(qtde * preco, 2);
     p.R[0]->SetValue(Amount(linha));
     ncmRun = RoundValor(ncmRun + linha, 2);
-    const bool groupEnds = last || nextGroup != groupKey;
-    const bool runEnds = groupEnds || nextNcm != ncmKey;
+    const bool groupEnds = last || items[i + 1].group != item.group;
+    const bool runEnds = groupEnds || items[i + 1].ncm != ncmKey;
     p.pTotalNCM->SetValue(runEnds ? Amount(ncmRun) : std::string());
     if (runEnds) ncmRun = 0;
     if (FUsaCodigoNCM) {

@@ -2,6 +2,7 @@
 // Internal to the register plug-in: what the run locates once per pass and the period body
 // reads for every item.
 
+#include <string>
 #include <vector>
 
 #include "register/RegisterOwnership.h"
@@ -48,6 +49,8 @@ struct TstockRegister::BlockItem {
   int row;
   const std::vector<TRegisterPortion>* portions;  // nullptr: the whole line
   size_t index;
+  int group;        // the line's product group, numbered in the query's order
+  std::string ncm;  // the product's NCM code as stored (empty: none)
 };
 
 // Items walked in the period, for the progress display.

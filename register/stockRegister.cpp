@@ -262,6 +262,7 @@ void TstockRegister::ReleasePass() {
   FDMControleLivro.reset();
   FCampos.reset();
   FParams.reset();
+  for (auto& items : FBlocos) std::vector<BlockItem>().swap(items);
   Report()->SetOnAfterPage(nullptr);
   Report()->SetOnBeforeSection(nullptr);
   Report()->SetOnAfterSection(nullptr);

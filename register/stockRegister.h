@@ -213,4 +213,6 @@ class TstockRegister : public TnrwBaseDll {
   // pass and kept for the second.
   std::unique_ptr<TRegisterOwnership> FPropriedade;
   std::unique_ptr<BodyParams> FParams;
+  // A period's items by ownership block, kept between periods so that their memory is reused.
+  std::vector<BlockItem> FBlocos[3];
 };
