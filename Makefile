@@ -7,7 +7,7 @@ PACKAGES := build-essential cmake ninja-build ccache pkg-config libsqlite3-dev s
 PRESET ?= release
 BUILD := build/$(PRESET)
 
-.PHONY: deps build test test-asan demo install uninstall deb bench fuzz clean
+.PHONY: deps build test test-asan demo install uninstall deb bench fuzz format format-check clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
@@ -107,6 +107,19 @@ fuzz:
 	    || { tail -n 60 build/fuzz/$$t.log; exit 1; }; \
 	  grep -E '^stat::(number_of_executed_units|new_units_added)' build/fuzz/$$t.log; \
 	done
+
+# The C++ sources follow .clang-format: `make format` rewrites them, `make format-check` lists
+# the files that differ and fails.
+FORMAT_PACKAGES := clang-format-14
+FORMAT_FILES = $$(git ls-files '*.cpp' '*.h')
+
+format:
+	$(MAKE) deps PACKAGES="$(FORMAT_PACKAGES)"
+	clang-format-14 -i $(FORMAT_FILES)
+
+format-check:
+	$(MAKE) deps PACKAGES="$(FORMAT_PACKAGES)"
+	clang-format-14 --dry-run --Werror $(FORMAT_FILES)
 
 clean:
 	rm -rf build out
