@@ -18,7 +18,6 @@
 
 namespace {
 
-
 constexpr const char* kModuloSaldo = "TnInvDPGerarSaldoInv";
 constexpr const char* kDataSetGrupos = "nClientDataSetGrupoProduto";
 
@@ -50,9 +49,8 @@ void TstockBalances::ImprimirInterno() {
 
   // The title; a date that does not convert stops the run before anything prints.
   const std::string dataSaldo = params->GetValues("pDataSaldo");
-  const TDateTime dataTitulo = Trim(dataSaldo).empty()
-                                   ? StrToDate(params->GetValues("pDataInicial"))
-                                   : StrToDate(dataSaldo);
+  const TDateTime dataTitulo =
+      Trim(dataSaldo).empty() ? StrToDate(params->GetValues("pDataInicial")) : StrToDate(dataSaldo);
   params->SetValues("R4", "Saldos em " + FormatDateTime(" d \"de\" mmmm \"de\" yyyy", dataTitulo));
 
   std::unique_ptr<TObject> modulo;
@@ -140,8 +138,8 @@ void TstockBalances::ImprimirInterno() {
     }
     params->SetValues("R2", grupos->Fields(ixClassif)->AsString() + "     " +
                                 grupos->Fields(ixDescr)->AsString());
-    params->SetValues("R3",
-                      FormatFloat(mascara, RoundValor(grupos->Fields(ixValor)->AsFloat(), decimais)));
+    params->SetValues(
+        "R3", FormatFloat(mascara, RoundValor(grupos->Fields(ixValor)->AsFloat(), decimais)));
     Report()->RepPrintSection(8);
     ++contador;
     // A stop ends the report here: the pending totals would be incomplete.

@@ -19,7 +19,6 @@
 
 namespace {
 
-
 // "##,###,##0." followed by the company's number of price decimals.
 std::string MascaraPreco(const TField* casas) {
   return MascaraCasasDecimais(CasasDecimais(casas->AsString()));
@@ -50,7 +49,8 @@ void TstockCountSheet::ImprimirInterno() {
   dados->SetFilter("");
   const std::string prefixo = Trim(params->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
+    dados->SetFilter("ClassifGrupoProduto like " +
+                     ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
   dados->First();
@@ -77,9 +77,9 @@ void TstockCountSheet::ImprimirInterno() {
   });
 
   const std::string estabelecimentos = Trim(params->GetValues("pCodigoEstab"));
-  FCabecalho = std::make_unique<TnCabecalhoRelatorio>(
-      Report(), false, false, true, false, true, VarArrayOf({12, 12}), -1, 0, 0,
-      estabelecimentos, "", false);
+  FCabecalho = std::make_unique<TnCabecalhoRelatorio>(Report(), false, false, true, false, true,
+                                                      VarArrayOf({12, 12}), -1, 0, 0,
+                                                      estabelecimentos, "", false);
   Report()->SetOnBeforeSection([this](TObject*, int section) {
     if (section == 1 && FCabecalho) FCabecalho->ImpressaoCabecalho();
   });
@@ -120,9 +120,9 @@ void TstockCountSheet::ImprimirInterno() {
     }
     if (cdsPreco != nullptr) {
       // The price dataset is ordered by company, establishment and product: its key.
-      const bool achou = cdsPreco->FindKey(
-          {Variant(empresa), Variant(dados->Fields(ixCodigoEstab)->AsInteger()),
-           Variant(dados->Fields(ixCodigoProduto)->AsFloat())});
+      const bool achou =
+          cdsPreco->FindKey({Variant(empresa), Variant(dados->Fields(ixCodigoEstab)->AsInteger()),
+                             Variant(dados->Fields(ixCodigoProduto)->AsFloat())});
       params->SetValues("pPrecoUnit",
                         FormatFloat(mascara, achou ? cdsPreco->Fields(3)->AsFloat() : 0.0));
     }

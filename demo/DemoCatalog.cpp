@@ -62,23 +62,56 @@ void WriteCompanies(SqlDb& db) {
                 "CIDADE, UF, CEP, TELEFONE, EMAIL, NOMEJUNTA, NIRE, DATAREGJUNTA, NOMECARTORIO, "
                 "NUMREGCARTORIO, DATAREGCARTORIO, DATAINICIOATIV, ATIVA) VALUES "
                 "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-  ins.Int(1, 1).Text(2, "Metalúrgica Horizonte Indústria e Comércio Ltda").Text(3, "Horizonte Metais")
-      .Int(4, 1).Text(5, MakeCnpj("23456781", 1))
-      .Text(6, MakeInscricaoEstadualSP("24407831", "11")).Text(7, "3104587")
-      .Text(8, "Rodovia Dom Pedro I, km 127").Text(9, "s/n").Text(10, "Galpão 3")
-      .Text(11, "Jardim Santa Mônica").Text(12, "Campinas").Text(13, "SP").Text(14, "13087500")
-      .Text(15, "(19) 3251-7700").Text(16, "fiscal@horizontemetais.com.br")
-      .Text(17, "Junta Comercial do Estado de São Paulo").Text(18, "35223456789")
-      .Text(19, "2009-02-17").Null(20).Null(21).Null(22).Text(23, "2009-03-02").Int(24, 1).Run();
-  ins.Int(1, 2).Text(2, "Distribuidora Araucária de Materiais de Construção S.A.")
-      .Text(3, "Araucária Materiais").Int(4, 1).Text(5, MakeCnpj("45678912", 1))
-      .Text(6, MakeInscricaoEstadualPR("90412375")).Text(7, "0140023651")
-      .Text(8, "Avenida Senador Salgado Filho").Text(9, "4180").Null(10).Text(11, "Uberaba")
-      .Text(12, "Curitiba").Text(13, "PR").Text(14, "81570001").Text(15, "(41) 3378-2200")
+  ins.Int(1, 1)
+      .Text(2, "Metalúrgica Horizonte Indústria e Comércio Ltda")
+      .Text(3, "Horizonte Metais")
+      .Int(4, 1)
+      .Text(5, MakeCnpj("23456781", 1))
+      .Text(6, MakeInscricaoEstadualSP("24407831", "11"))
+      .Text(7, "3104587")
+      .Text(8, "Rodovia Dom Pedro I, km 127")
+      .Text(9, "s/n")
+      .Text(10, "Galpão 3")
+      .Text(11, "Jardim Santa Mônica")
+      .Text(12, "Campinas")
+      .Text(13, "SP")
+      .Text(14, "13087500")
+      .Text(15, "(19) 3251-7700")
+      .Text(16, "fiscal@horizontemetais.com.br")
+      .Text(17, "Junta Comercial do Estado de São Paulo")
+      .Text(18, "35223456789")
+      .Text(19, "2009-02-17")
+      .Null(20)
+      .Null(21)
+      .Null(22)
+      .Text(23, "2009-03-02")
+      .Int(24, 1)
+      .Run();
+  ins.Int(1, 2)
+      .Text(2, "Distribuidora Araucária de Materiais de Construção S.A.")
+      .Text(3, "Araucária Materiais")
+      .Int(4, 1)
+      .Text(5, MakeCnpj("45678912", 1))
+      .Text(6, MakeInscricaoEstadualPR("90412375"))
+      .Text(7, "0140023651")
+      .Text(8, "Avenida Senador Salgado Filho")
+      .Text(9, "4180")
+      .Null(10)
+      .Text(11, "Uberaba")
+      .Text(12, "Curitiba")
+      .Text(13, "PR")
+      .Text(14, "81570001")
+      .Text(15, "(41) 3378-2200")
       .Text(16, "contabil@araucariamateriais.com.br")
-      .Text(17, "Junta Comercial do Paraná").Text(18, "41300098765").Text(19, "2012-04-30")
+      .Text(17, "Junta Comercial do Paraná")
+      .Text(18, "41300098765")
+      .Text(19, "2012-04-30")
       .Text(20, "2º Ofício de Registro de Títulos e Documentos de Curitiba")
-      .Text(21, "118.342").Text(22, "2012-05-08").Text(23, "2012-05-14").Int(24, 1).Run();
+      .Text(21, "118.342")
+      .Text(22, "2012-05-08")
+      .Text(23, "2012-05-14")
+      .Int(24, 1)
+      .Run();
 }
 
 struct EstabDef {
@@ -87,37 +120,69 @@ struct EstabDef {
   const char* name;
   const char* nick;
   Address address;
-  const char* ieBase;   // state inscription digits fed to the check-digit makers
+  const char* ieBase;  // state inscription digits fed to the check-digit makers
   const char* municipal;
-  const char* start;    // empty: computed from the options
+  const char* start;  // empty: computed from the options
   double stockShare;
 };
 
 const EstabDef kEstabs[] = {
-    {1, 1, "Metalúrgica Horizonte Indústria e Comércio Ltda", "Matriz Campinas",
+    {1,
+     1,
+     "Metalúrgica Horizonte Indústria e Comércio Ltda",
+     "Matriz Campinas",
      {"Rodovia Dom Pedro I, km 127", "s/n", "Jardim Santa Mônica", "Campinas", "SP", "13087500"},
-     "24407831", "3104587", "2009-03-02", 0.75},
-    {1, 2, "Metalúrgica Horizonte - Filial Sorocaba", "Filial Sorocaba",
+     "24407831",
+     "3104587",
+     "2009-03-02",
+     0.75},
+    {1,
+     2,
+     "Metalúrgica Horizonte - Filial Sorocaba",
+     "Filial Sorocaba",
      {"Avenida Itavuvu", "2870", "Jardim Santa Cecília", "Sorocaba", "SP", "18078005"},
-     "66912044", "88123", "2016-07-01", 0.3},
-    {1, 3, "Metalúrgica Horizonte - Filial Ribeirão Preto", "Filial Ribeirão Preto",
+     "66912044",
+     "88123",
+     "2016-07-01",
+     0.3},
+    {1,
+     3,
+     "Metalúrgica Horizonte - Filial Ribeirão Preto",
+     "Filial Ribeirão Preto",
      {"Avenida Presidente Kennedy", "1500", "Ribeirânia", "Ribeirão Preto", "SP", "14096350"},
-     "79713390", "412907", "2019-02-01", 0.3},
-    {2, 1, "Distribuidora Araucária de Materiais de Construção S.A.", "Matriz Curitiba",
+     "79713390",
+     "412907",
+     "2019-02-01",
+     0.3},
+    {2,
+     1,
+     "Distribuidora Araucária de Materiais de Construção S.A.",
+     "Matriz Curitiba",
      {"Avenida Senador Salgado Filho", "4180", "Uberaba", "Curitiba", "PR", "81570001"},
-     "90412375", "0140023651", "2012-05-14", 0.75},
-    {2, 2, "Distribuidora Araucária - Filial Londrina", "Filial Londrina",
+     "90412375",
+     "0140023651",
+     "2012-05-14",
+     0.75},
+    {2,
+     2,
+     "Distribuidora Araucária - Filial Londrina",
+     "Filial Londrina",
      {"Avenida Tiradentes", "6275", "Jardim Rosicler", "Londrina", "PR", "86072000"},
-     "90877153", "1029384", "", 0.35},
+     "90877153",
+     "1029384",
+     "",
+     0.35},
 };
 
 // The 7-digit IBGE code of a municipality of the demo's addresses.
 std::string IbgeCode(std::string_view city) {
   static const std::pair<std::string_view, const char*> kCodes[] = {
-      {"Campinas", "3509502"},     {"Sorocaba", "3552205"},       {"Ribeirão Preto", "3543402"},
-      {"Curitiba", "4106902"},     {"Londrina", "4113700"},       {"Jundiaí", "3525904"},
-      {"Barueri", "3505708"},      {"Indaiatuba", "3520509"},     {"Ponta Grossa", "4119905"},
-      {"São José dos Pinhais", "4125506"}, {"Apucarana", "4101408"}};
+      {"Campinas", "3509502"},       {"Sorocaba", "3552205"},
+      {"Ribeirão Preto", "3543402"}, {"Curitiba", "4106902"},
+      {"Londrina", "4113700"},       {"Jundiaí", "3525904"},
+      {"Barueri", "3505708"},        {"Indaiatuba", "3520509"},
+      {"Ponta Grossa", "4119905"},   {"São José dos Pinhais", "4125506"},
+      {"Apucarana", "4101408"}};
   for (const auto& [name, code] : kCodes)
     if (name == city) return code;
   return {};
@@ -162,11 +227,26 @@ void WriteEstabs(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
     std::string ie = StateInscription(e);
     const char* activity = e.company == 1 ? "2599-3/99" : "4744-0/99";
     std::string street = e.address.street;
-    estab.Int(1, e.company).Int(2, e.code).Text(3, e.name).Text(4, e.nick).Int(5, 1)
-        .Text(6, cnpj).Text(7, ie).Text(8, e.municipal).Text(9, activity).Text(10, street)
-        .Text(11, e.address.number).Text(12, e.address.district).Text(13, e.address.city)
-        .Text(14, e.address.uf).Text(15, e.address.cep).Text(16, start);
-    if (closes) estab.Text(17, closeDate); else estab.Null(17);
+    estab.Int(1, e.company)
+        .Int(2, e.code)
+        .Text(3, e.name)
+        .Text(4, e.nick)
+        .Int(5, 1)
+        .Text(6, cnpj)
+        .Text(7, ie)
+        .Text(8, e.municipal)
+        .Text(9, activity)
+        .Text(10, street)
+        .Text(11, e.address.number)
+        .Text(12, e.address.district)
+        .Text(13, e.address.city)
+        .Text(14, e.address.uf)
+        .Text(15, e.address.cep)
+        .Text(16, start);
+    if (closes)
+      estab.Text(17, closeDate);
+    else
+      estab.Null(17);
     // The first company makes what it sells (industrial, for the EFD file); the second
     // distributes.
     estab.Text(18, IbgeCode(e.address.city)).Int(19, e.company == 1 ? 0 : 1);
@@ -176,18 +256,47 @@ void WriteEstabs(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
     // current); the establishment opened during the span has no history yet.
     if (e.company == 2 && e.code == 2) continue;
     if (e.company == 1 && e.code == 1) {
-      history.Int(1, 1).Int(2, 1).Text(3, start).Text(4, "Metalúrgica Horizonte Ltda")
-          .Int(5, 1).Text(6, cnpj).Text(7, ie).Text(8, e.municipal).Text(9, activity)
-          .Text(10, "Rua Barão de Jaguara, 1120").Text(11, "Campinas").Text(12, "SP").Run();
-      history.Int(1, 1).Int(2, 1).Text(3, "2021-06-01").Text(4, e.name).Int(5, 1).Text(6, cnpj)
-          .Text(7, ie).Text(8, e.municipal).Text(9, activity).Text(10, street + ", " + e.address.number)
-          .Text(11, e.address.city).Text(12, e.address.uf).Run();
+      history.Int(1, 1)
+          .Int(2, 1)
+          .Text(3, start)
+          .Text(4, "Metalúrgica Horizonte Ltda")
+          .Int(5, 1)
+          .Text(6, cnpj)
+          .Text(7, ie)
+          .Text(8, e.municipal)
+          .Text(9, activity)
+          .Text(10, "Rua Barão de Jaguara, 1120")
+          .Text(11, "Campinas")
+          .Text(12, "SP")
+          .Run();
+      history.Int(1, 1)
+          .Int(2, 1)
+          .Text(3, "2021-06-01")
+          .Text(4, e.name)
+          .Int(5, 1)
+          .Text(6, cnpj)
+          .Text(7, ie)
+          .Text(8, e.municipal)
+          .Text(9, activity)
+          .Text(10, street + ", " + e.address.number)
+          .Text(11, e.address.city)
+          .Text(12, e.address.uf)
+          .Run();
       continue;
     }
-    history.Int(1, e.company).Int(2, e.code).Text(3, start).Text(4, e.name).Int(5, 1)
-        .Text(6, cnpj).Text(7, ie).Text(8, e.municipal).Text(9, activity)
-        .Text(10, street + ", " + e.address.number).Text(11, e.address.city)
-        .Text(12, e.address.uf).Run();
+    history.Int(1, e.company)
+        .Int(2, e.code)
+        .Text(3, start)
+        .Text(4, e.name)
+        .Int(5, 1)
+        .Text(6, cnpj)
+        .Text(7, ie)
+        .Text(8, e.municipal)
+        .Text(9, activity)
+        .Text(10, street + ", " + e.address.number)
+        .Text(11, e.address.city)
+        .Text(12, e.address.uf)
+        .Run();
   }
   for (const EstabDef& e : kEstabs) {
     EstabPlan p;
@@ -207,23 +316,37 @@ void WriteConfiguration(SqlDb& db, const DemoOptions& o) {
       "PERIODOINVENTARIO) VALUES (1, 2, 3, 1, '9999.99.99', 1, 0, 1), "
       "(2, 4, 2, 0, '9999.99.99', 0, 1, 1);"
       "INSERT INTO CONTADOR (CODIGOCONTADOR, NOMECONTADOR, CPF, CRC, UFCRC, EMAIL) VALUES "
-      "(1, 'Marta Regina Albuquerque', '" + MakeCpf("284915736") + "', '1SP234567/O-8', 'SP', "
+      "(1, 'Marta Regina Albuquerque', '" +
+      MakeCpf("284915736") +
+      "', '1SP234567/O-8', 'SP', "
       "'marta@albuquerquecontabil.com.br'), "
-      "(2, 'João Batista Kowalski', '" + MakeCpf("057318224") + "', '1PR045678/O-3', 'PR', "
+      "(2, 'João Batista Kowalski', '" +
+      MakeCpf("057318224") +
+      "', '1PR045678/O-3', 'PR', "
       "'joao.kowalski@pinhaiscontabil.com.br');"
       "INSERT INTO CFGEMPRESAGEM (CODIGOEMPRESA, DESCRFOLHALIVRO, CODIGOCONTADOR, "
       "LOCALASSINATURA) VALUES (1, 'FOLHAS', 1, 'Campinas'), (2, 'Páginas', 2, 'Curitiba');"
       "INSERT INTO SOCIO (CODIGOEMPRESA, CODIGOSOCIO, NOMESOCIO, CPF, QUALIFICACAO, "
       "TIPOASSINANTE, ASSINALIVROS, DATAENTRADA, DATASAIDA) VALUES "
-      "(1, 1, 'Henrique Tavares Moura', '" + MakeCpf("136479258") + "', 'Sócio-Administrador', "
+      "(1, 1, 'Henrique Tavares Moura', '" +
+      MakeCpf("136479258") +
+      "', 'Sócio-Administrador', "
       "1, 1, '2009-02-17', NULL), "
-      "(1, 2, 'Luíza Camargo Moura', '" + MakeCpf("249351867") + "', 'Sócia', 1, 0, "
+      "(1, 2, 'Luíza Camargo Moura', '" +
+      MakeCpf("249351867") +
+      "', 'Sócia', 1, 0, "
       "'2009-02-17', NULL), "
-      "(2, 1, 'Célia Brandão Ferreira', '" + MakeCpf("318264975") + "', 'Diretora-Presidente', "
+      "(2, 1, 'Célia Brandão Ferreira', '" +
+      MakeCpf("318264975") +
+      "', 'Diretora-Presidente', "
       "2, 1, '2012-04-30', NULL), "
-      "(2, 2, 'Otávio Nunes Wiśniewski', '" + MakeCpf("427153689") + "', 'Diretor Financeiro', "
+      "(2, 2, 'Otávio Nunes Wiśniewski', '" +
+      MakeCpf("427153689") +
+      "', 'Diretor Financeiro', "
       "2, 1, '2015-03-02', NULL), "
-      "(2, 3, 'Raul Gonçalves Prado', '" + MakeCpf("093745126") + "', 'Diretor Comercial', "
+      "(2, 3, 'Raul Gonçalves Prado', '" +
+      MakeCpf("093745126") +
+      "', 'Diretor Comercial', "
       "2, 1, '2012-04-30', '2020-11-30');");
 
   // Book control of the inventory register (book type 11). The last establishment has no
@@ -240,8 +363,12 @@ void WriteConfiguration(SqlDb& db, const DemoOptions& o) {
   std::string before = IsoDate(o.year - 1, 12, 31);
   db.Exec(
       "INSERT INTO LIVRONUMERACAO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, DATAIMPLANTACAO, "
-      "NUMLIVRO, ULTIMAFOLHA) VALUES (1, 1, 11, '" + before + "', 3, 120), "
-      "(2, 1, 11, '" + IsoDate(o.year, 1, 1) + "', 1, 0);"
+      "NUMLIVRO, ULTIMAFOLHA) VALUES (1, 1, 11, '" +
+      before +
+      "', 3, 120), "
+      "(2, 1, 11, '" +
+      IsoDate(o.year, 1, 1) +
+      "', 1, 0);"
       "INSERT INTO LIVROPERIODO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, DATAINICIAL, DATAFINAL, "
       "NUMLIVRO, ULTIMAFOLHA, COMTERMOS, DATAIMPRESSAO) VALUES (1, 2, 11, '" +
       IsoDate(o.year - 1, 1, 1) + "', '" + before + "', 2, 180, 1, '" + IsoDate(o.year, 1, 20) +
@@ -257,47 +384,90 @@ void WriteTermsShowcase(SqlDb& db) {
                     "INSERT INTO EMPRESA (CODIGOEMPRESA, NOMEEMPRESA, NOMEFANTASIA, TIPOINSCR, "
                     "INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, ENDERECO, NUMERO, COMPLEMENTO, BAIRRO, "
                     "CIDADE, UF, CEP, NOMEJUNTA, NIRE, DATAREGJUNTA, NOMECARTORIO, NUMREGCARTORIO, "
-                    "DATAREGCARTORIO, DATAINICIOATIV, ATIVA) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+                    "DATAREGCARTORIO, DATAINICIOATIV, ATIVA) VALUES "
+                    "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
   const char* nome =
-      "Cia. Sul-Mato-Grossense de Comércio Atacadista de Materiais de Construção, Ferragens e Tintas S.A.";
-  const char* endereco = "Avenida Marechal Deodoro da Fonseca Filho, esquina com a Rua Desembargador Leão Neto do Carmo";
+      "Cia. Sul-Mato-Grossense de Comércio Atacadista de Materiais de Construção, Ferragens e "
+      "Tintas S.A.";
+  const char* endereco =
+      "Avenida Marechal Deodoro da Fonseca Filho, esquina com a Rua Desembargador Leão Neto do "
+      "Carmo";
   const char* complemento = "Bloco B, Galpões 14 a 19, Portaria Norte";
   const char* bairro = "Distrito Industrial Indubrasil - Setor de Armazéns Gerais";
-  empresa.Int(1, 3).Text(2, nome).Text(3, "Sul-Mato-Grossense Materiais de Construção").Int(4, 1)
-      .Text(5, MakeCnpj("61234570", 1)).Text(6, "283456781").Text(7, "00987654321234567890")
-      .Text(8, endereco).Text(9, "12345-A").Text(10, complemento).Text(11, bairro)
-      .Text(12, "Campo Grande").Text(13, "MS").Text(14, "79108550")
+  empresa.Int(1, 3)
+      .Text(2, nome)
+      .Text(3, "Sul-Mato-Grossense Materiais de Construção")
+      .Int(4, 1)
+      .Text(5, MakeCnpj("61234570", 1))
+      .Text(6, "283456781")
+      .Text(7, "00987654321234567890")
+      .Text(8, endereco)
+      .Text(9, "12345-A")
+      .Text(10, complemento)
+      .Text(11, bairro)
+      .Text(12, "Campo Grande")
+      .Text(13, "MS")
+      .Text(14, "79108550")
       .Text(15, "Junta Comercial do Estado de Mato Grosso do Sul - Escritório de Campo Grande")
-      .Text(16, "54300012345678901234").Text(17, "2011-08-22")
+      .Text(16, "54300012345678901234")
+      .Text(17, "2011-08-22")
       .Text(18, "1º Serviço de Registro Civil das Pessoas Jurídicas e de Títulos e Documentos")
-      .Text(19, "RCPJ 118.342/2012").Text(20, "2012-05-08").Text(21, "2011-09-01").Int(22, 1).Run();
-  SqlInsert estab(db,
-                  "INSERT INTO ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, TIPOINSCR, "
-                  "INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, CODIGOATIVMUNIC, ENDERECO, NUMERO, COMPLEMENTO, "
-                  "BAIRRO, CIDADE, UF, CEP, DATAINICIOATIV) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-  estab.Int(1, 3).Int(2, 1).Text(3, nome).Text(4, "Matriz Campo Grande").Int(5, 1)
-      .Text(6, MakeCnpj("61234570", 1)).Text(7, "283456781").Text(8, "00987654321234567890")
-      .Text(9, "4744-0/99").Text(10, endereco).Text(11, "12345-A").Text(12, complemento)
-      .Text(13, bairro).Text(14, "Campo Grande").Text(15, "MS").Text(16, "79108550")
-      .Text(17, "2011-09-01").Run();
+      .Text(19, "RCPJ 118.342/2012")
+      .Text(20, "2012-05-08")
+      .Text(21, "2011-09-01")
+      .Int(22, 1)
+      .Run();
+  SqlInsert estab(
+      db,
+      "INSERT INTO ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, TIPOINSCR, "
+      "INSCRFEDERAL, INSCRESTAD, INSCRMUNIC, CODIGOATIVMUNIC, ENDERECO, NUMERO, COMPLEMENTO, "
+      "BAIRRO, CIDADE, UF, CEP, DATAINICIOATIV) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+  estab.Int(1, 3)
+      .Int(2, 1)
+      .Text(3, nome)
+      .Text(4, "Matriz Campo Grande")
+      .Int(5, 1)
+      .Text(6, MakeCnpj("61234570", 1))
+      .Text(7, "283456781")
+      .Text(8, "00987654321234567890")
+      .Text(9, "4744-0/99")
+      .Text(10, endereco)
+      .Text(11, "12345-A")
+      .Text(12, complemento)
+      .Text(13, bairro)
+      .Text(14, "Campo Grande")
+      .Text(15, "MS")
+      .Text(16, "79108550")
+      .Text(17, "2011-09-01")
+      .Run();
   db.Exec(
       "INSERT INTO CONTADOR (CODIGOCONTADOR, NOMECONTADOR, CPF, CRC, UFCRC, EMAIL) VALUES "
       "(3, 'Maria Aparecida de Albuquerque Cavalcanti Wanderley de Vasconcellos Bittencourt', '" +
-      MakeCpf("518273649") + "', '1MS009876/O-5', 'MS', NULL);"
+      MakeCpf("518273649") +
+      "', '1MS009876/O-5', 'MS', NULL);"
       "INSERT INTO CFGEMPRESAGEM (CODIGOEMPRESA, DESCRFOLHALIVRO, CODIGOCONTADOR, LOCALASSINATURA) "
       "VALUES (3, 'Folhas', 3, NULL);"
       "INSERT INTO SOCIO (CODIGOEMPRESA, CODIGOSOCIO, NOMESOCIO, CPF, QUALIFICACAO, TIPOASSINANTE, "
       "ASSINALIVROS, DATAENTRADA, DATASAIDA) VALUES "
       "(3, 1, 'Francisco de Assis Bezerra de Menezes Cavalcanti de Albuquerque Neto', '" +
-      MakeCpf("123948576") + "', 'Diretor-Presidente e Diretor de Relações com Investidores', 2, 1, "
+      MakeCpf("123948576") +
+      "', 'Diretor-Presidente e Diretor de Relações com Investidores', 2, 1, "
       "'2011-08-22', NULL), "
-      "(3, 2, 'Ana Beatriz Guimarães', '" + MakeCpf("234859607") + "', 'Diretora Financeira', 2, 1, "
+      "(3, 2, 'Ana Beatriz Guimarães', '" +
+      MakeCpf("234859607") +
+      "', 'Diretora Financeira', 2, 1, "
       "'2011-08-22', NULL), "
-      "(3, 3, 'José Roberto Nogueira Sampaio', '" + MakeCpf("345960718") + "', "
+      "(3, 3, 'José Roberto Nogueira Sampaio', '" +
+      MakeCpf("345960718") +
+      "', "
       "'Diretor Comercial', 2, 1, '2014-02-03', NULL), "
-      "(3, 4, 'Luciana Yamamoto Ferreira da Silva', '" + MakeCpf("456071829") + "', "
+      "(3, 4, 'Luciana Yamamoto Ferreira da Silva', '" +
+      MakeCpf("456071829") +
+      "', "
       "'Diretora de Operações e Logística', 2, 1, '2016-09-12', NULL), "
-      "(3, 5, 'Eduardo Kazuo Tanaka', '" + MakeCpf("567182930") + "', 'Diretor Jurídico', 2, 1, "
+      "(3, 5, 'Eduardo Kazuo Tanaka', '" +
+      MakeCpf("567182930") +
+      "', 'Diretor Jurídico', 2, 1, "
       "'2019-04-01', NULL);");
 }
 
@@ -321,8 +491,9 @@ void WriteAccounts(SqlDb& db) {
       {81, "8.1", "BENS DE TERCEIROS", 1},
       {kContaDeTerceiros, "8.1.01", "Mercadorias de terceiros em nosso poder", 2},
   };
-  SqlInsert ins(db, "INSERT INTO PLANOESPEC (CODIGOEMPRESA, CONTACTB, CLASSIFCONTA, DESCRCONTA, "
-                    "TIPOCONTA) VALUES (?,?,?,?,?)");
+  SqlInsert ins(db,
+                "INSERT INTO PLANOESPEC (CODIGOEMPRESA, CONTACTB, CLASSIFCONTA, DESCRCONTA, "
+                "TIPOCONTA) VALUES (?,?,?,?,?)");
   for (int company = 1; company <= 2; ++company)
     for (const Account& a : kAccounts)
       ins.Int(1, company).Int(2, a.code).Text(3, a.classif).Text(4, a.descr).Int(5, a.type).Run();
@@ -346,14 +517,23 @@ void WriteThirdParties(SqlDb& db, DemoPlan& plan) {
        {"Transportes e Armazéns Iguaçu Ltda", "28504613", "São José dos Pinhais", "PR",
         "Avenida Rui Barbosa, 6200"},
        {"Cerâmica Vale do Ivaí Ltda", "39641758", "Apucarana", "PR", "Rodovia BR-376, km 246"}}};
-  SqlInsert ins(db, "INSERT INTO TERCEIRO (CODIGOEMPRESA, CODIGOTERCEIRO, NOMETERCEIRO, "
-                    "TIPOINSCR, INSCRFEDERAL, CIDADE, UF, ENDERECO, CODIGOMUNIBGE) "
-                    "VALUES (?,?,?,?,?,?,?,?,?)");
+  SqlInsert ins(db,
+                "INSERT INTO TERCEIRO (CODIGOEMPRESA, CODIGOTERCEIRO, NOMETERCEIRO, "
+                "TIPOINSCR, INSCRFEDERAL, CIDADE, UF, ENDERECO, CODIGOMUNIBGE) "
+                "VALUES (?,?,?,?,?,?,?,?,?)");
   for (int c = 0; c < 2; ++c) {
     for (int i = 0; i < 3; ++i) {
       const Party& p = kParties[c][i];
-      ins.Int(1, c + 1).Int(2, i + 1).Text(3, p.name).Int(4, 1).Text(5, MakeCnpj(p.root, 1))
-          .Text(6, p.city).Text(7, p.uf).Text(8, p.street).Text(9, IbgeCode(p.city)).Run();
+      ins.Int(1, c + 1)
+          .Int(2, i + 1)
+          .Text(3, p.name)
+          .Int(4, 1)
+          .Text(5, MakeCnpj(p.root, 1))
+          .Text(6, p.city)
+          .Text(7, p.uf)
+          .Text(8, p.street)
+          .Text(9, IbgeCode(p.city))
+          .Run();
       plan.companies[c].thirdParties.push_back(i + 1);
       plan.companies[c].thirdPartyNames.push_back(p.name);
     }

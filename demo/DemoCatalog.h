@@ -29,12 +29,12 @@ inline constexpr int kContaDeTerceiros = 811;
 
 struct ProductPlan {
   int code = 0;
-  bool fractional = false;  // quantity with decimals (kg, m, l...) rather than whole units
-  double basePrice = 0;     // unit price in January of the first year
-  double baseQuantity = 0;  // typical stock in the head office
-  int account = 0;          // stock account of its group
-  double icmsRate = 0;      // recoverable ICMS, fraction of the line value
-  double pisCofinsRate = 0; // 1 when PIS (1,65%) and COFINS (7,6%) are recoverable, else 0
+  bool fractional = false;   // quantity with decimals (kg, m, l...) rather than whole units
+  double basePrice = 0;      // unit price in January of the first year
+  double baseQuantity = 0;   // typical stock in the head office
+  int account = 0;           // stock account of its group
+  double icmsRate = 0;       // recoverable ICMS, fraction of the line value
+  double pisCofinsRate = 0;  // 1 when PIS (1,65%) and COFINS (7,6%) are recoverable, else 0
 };
 
 struct CompanyPlan {
@@ -50,10 +50,10 @@ struct CompanyPlan {
 };
 
 struct EstabPlan {
-  int company = 0;     // index into DemoPlan::companies
+  int company = 0;  // index into DemoPlan::companies
   int code = 0;
-  std::string start;   // first day of activity, ISO
-  std::string close;   // last day of activity, ISO; empty while active
+  std::string start;      // first day of activity, ISO
+  std::string close;      // last day of activity, ISO; empty while active
   double stockShare = 0;  // share of the company's products this establishment stocks
 };
 

@@ -21,8 +21,8 @@ namespace {
 void CheckRange(const char* what, long long value, long long low, long long high) {
   if (value < low || value > high) {
     throw Exception(std::string("Opção inválida para o banco de demonstração: ") + what + " = " +
-                    std::to_string(value) + " (deve estar entre " + std::to_string(low) +
-                    " e " + std::to_string(high) + ").");
+                    std::to_string(value) + " (deve estar entre " + std::to_string(low) + " e " +
+                    std::to_string(high) + ").");
   }
 }
 
@@ -37,8 +37,8 @@ std::string CreateTemporaryFile(const std::string& path) {
   std::string name = path + ".tmp-XXXXXX";
   int fd = ::mkstemp(name.data());
   if (fd < 0) {
-    throw Exception("Não foi possível criar o arquivo temporário '" + name + "': " +
-                    std::strerror(errno));
+    throw Exception("Não foi possível criar o arquivo temporário '" + name +
+                    "': " + std::strerror(errno));
   }
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -107,17 +107,20 @@ void Fill(stock::demo::SqlDb& db, const DemoOptions& options, DemoSummary& summa
   } else {
     // The file is private until renamed: a crash leaves only the temporary file, so the writes
     // need neither a journal nor synchronous flushes.
-    db.Exec("PRAGMA page_size = 8192; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
-            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -131072;"
-            "PRAGMA temp_store = MEMORY;");
+    db.Exec(
+        "PRAGMA page_size = 8192; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
+        "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -131072;"
+        "PRAGMA temp_store = MEMORY;");
     db.Exec("BEGIN");
   }
   // Secondary indexes are built once the rows are in: sorting them at the end is much faster
   // than growing them row by row.
   std::vector<std::string> indexes;
   for (const std::string& statement : stock::SuiteSchemaStatements()) {
-    if (stock::IsCreateIndex(statement)) indexes.push_back(statement);
-    else db.Exec(statement);
+    if (stock::IsCreateIndex(statement))
+      indexes.push_back(statement);
+    else
+      db.Exec(statement);
   }
   stock::demo::DemoPlan plan = stock::demo::WriteMasterData(db, options);
   summary.companies = static_cast<int>(plan.companies.size());

@@ -9,10 +9,10 @@
 // Size and seed of a demo database. The defaults give a small database for trying the reports;
 // larger values serve benchmarks.
 struct DemoOptions {
-  int products = 300;   // products of both companies together (3/5 to the first), 1..2,000,000
-  int months = 12;      // monthly inventories from January of `year` on, 1..240
-  int year = 2026;      // first year of the inventories, 1990..2100
-  uint32_t seed = 1;    // same seed and options: the same rows
+  int products = 300;      // products of both companies together (3/5 to the first), 1..2,000,000
+  int months = 12;         // monthly inventories from January of `year` on, 1..240
+  int year = 2026;         // first year of the inventories, 1990..2100
+  uint32_t seed = 1;       // same seed and options: the same rows
   bool overwrite = false;  // replace an existing file at the path
 };
 

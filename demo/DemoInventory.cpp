@@ -72,10 +72,11 @@ class InventoryWriter {
     uint64_t h = Hash(o_.seed, 210, estabKey, p.code, d.monthIndex);
     if (Unit(h) < 0.04) return;  // out of stock at this date
     double quantity = p.baseQuantity * share * (0.6 + 0.8 * Unit(Hash(o_.seed, h, 1)));
-    quantity = p.fractional ? RoundTo(quantity, c.quantityDecimals)
-                            : std::max(1.0, std::round(quantity));
+    quantity =
+        p.fractional ? RoundTo(quantity, c.quantityDecimals) : std::max(1.0, std::round(quantity));
     double minPrice = std::pow(10.0, -c.priceDecimals);
-    double price = p.basePrice * std::pow(1.004, d.monthIndex) * (0.97 + 0.06 * Unit(Hash(o_.seed, h, 2)));
+    double price =
+        p.basePrice * std::pow(1.004, d.monthIndex) * (0.97 + 0.06 * Unit(Hash(o_.seed, h, 2)));
     price = std::max(minPrice, RoundTo(price, c.priceDecimals));
     double total = RoundTo(quantity * price, 2);
 
@@ -90,8 +91,8 @@ class InventoryWriter {
     } else if (roll >= 0.88) {
       portions[0].indicator = 1;
     } else if (roll >= 0.80) {
-      double away = p.fractional ? RoundTo(quantity * 0.3, c.quantityDecimals)
-                                 : std::floor(quantity * 0.3);
+      double away =
+          p.fractional ? RoundTo(quantity * 0.3, c.quantityDecimals) : std::floor(quantity * 0.3);
       if (away > 0 && away < quantity) {
         portions[0].quantity = RoundTo(quantity - away, c.quantityDecimals);
         portions[1] = {1, away};
@@ -108,22 +109,34 @@ class InventoryWriter {
     const char* observation = nullptr;
     std::string text;
     if (c.model7 && indicator == 1) {
-      text = "Em poder de " + c.thirdPartyNames[partyIndex] + " para industrialização por encomenda";
+      text =
+          "Em poder de " + c.thirdPartyNames[partyIndex] + " para industrialização por encomenda";
       observation = text.c_str();
     } else if (c.model7 && indicator == 2) {
       text = "Mercadoria de " + c.thirdPartyNames[partyIndex] + " recebida em consignação";
       observation = text.c_str();
     }
 
-    line_.Int(1, c.code).Int(2, e.code).Text(3, d.date).Int(4, p.code).Int(5, d.motive)
-        .Real(6, quantity).Real(7, price).Real(8, total).Int(9, indicator)
+    line_.Int(1, c.code)
+        .Int(2, e.code)
+        .Text(3, d.date)
+        .Int(4, p.code)
+        .Int(5, d.motive)
+        .Real(6, quantity)
+        .Real(7, price)
+        .Real(8, total)
+        .Int(9, indicator)
         .OptInt(10, indicator == 0 ? std::nullopt : std::optional<int64_t>(party))
-        .Int(11, AccountOf(indicator, p)).Real(12, icms)
+        .Int(11, AccountOf(indicator, p))
+        .Real(12, icms)
         .Real(13, pisCofins ? RoundTo(total * 0.0165, 2) : 0)
-        .Real(14, pisCofins ? RoundTo(total * 0.076, 2) : 0).OptText(15, observation)
+        .Real(14, pisCofins ? RoundTo(total * 0.076, 2) : 0)
+        .OptText(15, observation)
         // Goods with recoverable ICMS are fully taxed (CST 000, the line's value as base);
         // the others are recorded as "other" (090) without a base.
-        .Text(16, icms > 0 ? "000" : "090").Real(17, icms > 0 ? total : 0).Run();
+        .Text(16, icms > 0 ? "000" : "090")
+        .Real(17, icms > 0 ? total : 0)
+        .Run();
     ++summary_.inventoryLines;
 
     // Each portion is valued at its quantity times the price, except the last, which takes
@@ -131,15 +144,21 @@ class InventoryWriter {
     int64_t cents = std::llround(total * 100);
     for (int i = 0; i < count; ++i) {
       const Portion& portion = portions[i];
-      int64_t portionCents = i + 1 < count ? std::llround(RoundTo(portion.quantity * price, 2) * 100)
-                                           : cents;
+      int64_t portionCents =
+          i + 1 < count ? std::llround(RoundTo(portion.quantity * price, 2) * 100) : cents;
       cents -= portionCents;
       // About one portion in a hundred was recorded without its account.
       bool withoutAccount = Unit(Hash(o_.seed, h, 3, i)) < 0.01;
-      portion_.Int(1, c.code).Int(2, e.code).Text(3, d.date).Int(4, p.code).Int(5, d.motive)
-          .Int(6, i + 1).Int(7, portion.indicator)
+      portion_.Int(1, c.code)
+          .Int(2, e.code)
+          .Text(3, d.date)
+          .Int(4, p.code)
+          .Int(5, d.motive)
+          .Int(6, i + 1)
+          .Int(7, portion.indicator)
           .OptInt(8, portion.indicator == 0 ? std::nullopt : std::optional<int64_t>(party))
-          .Real(9, portion.quantity).Real(10, price)
+          .Real(9, portion.quantity)
+          .Real(10, price)
           .Real(11, static_cast<double>(portionCents) / 100)
           .OptInt(12, withoutAccount ? std::nullopt
                                      : std::optional<int64_t>(AccountOf(portion.indicator, p)))

@@ -17,9 +17,9 @@ namespace {
 struct GroupDef {
   const char* classif;
   const char* descr;
-  int account;        // stock account of the products below
-  double icmsRate;    // recoverable ICMS of its products
-  bool distributor;   // the second company (a distributor) sells products of this branch
+  int account;       // stock account of the products below
+  double icmsRate;   // recoverable ICMS of its products
+  bool distributor;  // the second company (a distributor) sells products of this branch
 };
 
 const GroupDef kGroups[] = {
@@ -91,7 +91,8 @@ const ItemDef kItems[] = {
      "cinza 3,6 L|óxido de ferro 3,6 L"},
     {"01.003.002", "Óleo lubrificante 20W50", "L", "2710.19.31", 21.0, 29.0,
      "lata 1 L|balde 20 L|tambor 200 L"},
-    {"01.003.002", "Óleo hidráulico ISO 68", "L", "2710.19.32", 17.0, 24.0, "balde 20 L|tambor 200 L"},
+    {"01.003.002", "Óleo hidráulico ISO 68", "L", "2710.19.32", 17.0, 24.0,
+     "balde 20 L|tambor 200 L"},
     {"01.003.002", "Graxa à base de lítio", "KG", "2710.19.91", 24.0, 39.0, "NLGI 2|NLGI 3"},
     {"02.001.001", "Parafuso sextavado aço inox", "UN", "7318.15.00", 0.45, 4.9,
      "1/4\"|5/16\"|3/8\"|1/2\"|M6 x 20|M8 x 30|M10 x 40|M12 x 50"},
@@ -124,7 +125,8 @@ const ItemDef kItems[] = {
      "1,5 mm²|2,5 mm²|4,0 mm²|6,0 mm²"},
     {"03.001.003", "Disjuntor termomagnético monopolar", "UN", "8536.20.00", 11.0, 27.0,
      "10 A|16 A|20 A|32 A"},
-    {"03.001.003", "Tomada 2P+T", "UN", "8536.69.90", 7.9, 16.5, "10 A branca|20 A branca|10 A preta"},
+    {"03.001.003", "Tomada 2P+T", "UN", "8536.69.90", 7.9, 16.5,
+     "10 A branca|20 A branca|10 A preta"},
     {"03.002.001", "Martelo de aço forjado", "UN", "8205.20.00", 29.0, 64.0,
      "unha 23 mm|unha 27 mm|bola 300 g"},
     {"03.002.001", "Chave de fenda haste cromo-vanádio", "UN", "8205.40.00", 8.5, 19.0,
@@ -196,15 +198,22 @@ struct Combo {
 };
 
 void WriteGroups(SqlDb& db, DemoPlan& plan) {
-  SqlInsert ins(db, "INSERT INTO GRUPOPRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, "
-                    "CLASSIFGRUPOPRODUTO, DESCRGRUPOPRODUTO, TIPOGRUPOPRODUTO, CONTACTB) "
-                    "VALUES (?,?,?,?,?,?)");
+  SqlInsert ins(db,
+                "INSERT INTO GRUPOPRODUTO (CODIGOEMPRESA, CODIGOGRUPOPRODUTO, "
+                "CLASSIFGRUPOPRODUTO, DESCRGRUPOPRODUTO, TIPOGRUPOPRODUTO, CONTACTB) "
+                "VALUES (?,?,?,?,?,?)");
   for (int company = 1; company <= 2; ++company) {
     for (int g = 0; g < kGroupCount; ++g) {
       bool analytic = IsAnalytic(g);
-      ins.Int(1, company).Int(2, g + 1).Text(3, kGroups[g].classif).Text(4, kGroups[g].descr)
+      ins.Int(1, company)
+          .Int(2, g + 1)
+          .Text(3, kGroups[g].classif)
+          .Text(4, kGroups[g].descr)
           .Int(5, analytic ? 2 : 1);
-      if (analytic) ins.Int(6, kGroups[g].account); else ins.Null(6);
+      if (analytic)
+        ins.Int(6, kGroups[g].account);
+      else
+        ins.Null(6);
       ins.Run();
     }
   }
@@ -218,9 +227,10 @@ void WriteProducts(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
     for (std::string_view v : Split(kItems[i].variants))
       combos.push_back({i, std::string(kItems[i].descr) + " " + std::string(v)});
 
-  SqlInsert ins(db, "INSERT INTO PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, "
-                    "UNIDADEMEDIDA, CODIGONCM, CODIGOGRUPOPRODUTO, ATIVO, DATACADASTRO, "
-                    "TIPOITEM) VALUES (?,?,?,?,?,?,?,?,?)");
+  SqlInsert ins(db,
+                "INSERT INTO PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, "
+                "UNIDADEMEDIDA, CODIGONCM, CODIGOGRUPOPRODUTO, ATIVO, DATACADASTRO, "
+                "TIPOITEM) VALUES (?,?,?,?,?,?,?,?,?)");
   int second = o.products * 2 / 5;
   int counts[2] = {o.products - second, second};
   for (int c = 0; c < 2; ++c) {
@@ -254,12 +264,20 @@ void WriteProducts(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
       int regYear = o.year - 1 - static_cast<int>(h % 12);
       int regMonth = 1 + static_cast<int>((h >> 8) % 12);
       int regDay = 1 + static_cast<int>((h >> 16) % 28);
-      ins.Int(1, c + 1).Int(2, code).Text(3, descr).Text(4, item.unit)
-          .OptText(5, withoutNcm ? nullptr : item.ncm).Int(6, group + 1).Int(7, inactive ? 0 : 1)
+      ins.Int(1, c + 1)
+          .Int(2, code)
+          .Text(3, descr)
+          .Text(4, item.unit)
+          .OptText(5, withoutNcm ? nullptr : item.ncm)
+          .Int(6, group + 1)
+          .Int(7, inactive ? 0 : 1)
           .Text(8, IsoDate(regYear, regMonth, regDay))
           // The industry's goods are its finished products, the distributor's are for resale;
           // the few registered without NCM are materials for use and consumption.
-          .Int(9, withoutNcm ? 7 : c == 0 ? 4 : 0).Run();
+          .Int(9, withoutNcm ? 7
+                  : c == 0   ? 4
+                             : 0)
+          .Run();
 
       ProductPlan p;
       p.code = code;
@@ -279,10 +297,11 @@ void WriteProducts(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
 
 // The units the products are sold in, with their descriptions.
 void WriteUnits(SqlDb& db) {
-  db.Exec("INSERT INTO UNIDADE (UNIDADEMEDIDA, DESCRUNIDADE) VALUES ('CX', 'CAIXA'), "
-          "('GL', 'GALAO'), ('KG', 'QUILOGRAMA'), ('L', 'LITRO'), ('M', 'METRO'), "
-          "('M2', 'METRO QUADRADO'), ('PCT', 'PACOTE'), ('PR', 'PAR'), ('RL', 'ROLO'), "
-          "('SC', 'SACO'), ('UN', 'UNIDADE')");
+  db.Exec(
+      "INSERT INTO UNIDADE (UNIDADEMEDIDA, DESCRUNIDADE) VALUES ('CX', 'CAIXA'), "
+      "('GL', 'GALAO'), ('KG', 'QUILOGRAMA'), ('L', 'LITRO'), ('M', 'METRO'), "
+      "('M2', 'METRO QUADRADO'), ('PCT', 'PACOTE'), ('PR', 'PAR'), ('RL', 'ROLO'), "
+      "('SC', 'SACO'), ('UN', 'UNIDADE')");
 }
 
 void WriteGroupsAndProducts(SqlDb& db, const DemoOptions& options, DemoPlan& plan) {

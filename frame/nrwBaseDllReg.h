@@ -24,11 +24,11 @@ extern TnrwBaseDllClassRef FClassDll;
 
 // The library's start-up statement: sets FClassDll to the metaclass of `Class` when the
 // library is loaded. The remaining arguments are the class's published methods.
-#define STOCK_REPORT_LIBRARY(Class, ...)                                            \
-  namespace {                                                                       \
-  const TnrwBaseDllClass& Class##Metaclass() {                                      \
-    static const TnrwReportClass<Class> metaclass(#Class, {__VA_ARGS__});           \
-    return metaclass;                                                               \
-  }                                                                                 \
+#define STOCK_REPORT_LIBRARY(Class, ...)                                                  \
+  namespace {                                                                             \
+  const TnrwBaseDllClass& Class##Metaclass() {                                            \
+    static const TnrwReportClass<Class> metaclass(#Class, {__VA_ARGS__});                 \
+    return metaclass;                                                                     \
+  }                                                                                       \
   __attribute__((constructor)) void Class##StartUp() { FClassDll = &Class##Metaclass(); } \
   }

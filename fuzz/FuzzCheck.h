@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <string>
 
-#define FUZZ_CHECK(condition, detail)                                                   \
-  do {                                                                                  \
-    if (!(condition)) {                                                                 \
-      std::fprintf(stderr, "%s:%d: %s\n  %s\n", __FILE__, __LINE__, #condition,         \
-                   std::string(detail).c_str());                                        \
-      std::abort();                                                                     \
-    }                                                                                   \
+#define FUZZ_CHECK(condition, detail)                                           \
+  do {                                                                          \
+    if (!(condition)) {                                                         \
+      std::fprintf(stderr, "%s:%d: %s\n  %s\n", __FILE__, __LINE__, #condition, \
+                   std::string(detail).c_str());                                \
+      std::abort();                                                             \
+    }                                                                           \
   } while (0)

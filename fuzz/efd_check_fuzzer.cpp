@@ -15,7 +15,10 @@ bool ValidUtf8(const std::string& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) continue;
-    const size_t extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
+    const size_t extra = (c & 0xE0) == 0xC0   ? 1
+                         : (c & 0xF0) == 0xE0 ? 2
+                         : (c & 0xF8) == 0xF0 ? 3
+                                              : 0;
     if (extra == 0 || i + extra >= text.size()) return false;
     for (size_t k = 1; k <= extra; ++k)
       if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;

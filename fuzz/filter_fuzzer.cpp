@@ -21,18 +21,40 @@ namespace {
 
 std::unique_ptr<TnClientDataSet> MakeDataSet() {
   auto ds = std::make_unique<TnClientDataSet>();
-  ds->BeginBulkLoad({{"Codigo", ftInteger, 0}, {"Classif", ftString, 20}, {"Data", ftDate, 0},
-                     {"Valor", ftFloat, 0}, {"Ativo", ftBoolean, 0}, {"Nome Longo", ftString, 20}});
+  ds->BeginBulkLoad({{"Codigo", ftInteger, 0},
+                     {"Classif", ftString, 20},
+                     {"Data", ftDate, 0},
+                     {"Valor", ftFloat, 0},
+                     {"Ativo", ftBoolean, 0},
+                     {"Nome Longo", ftString, 20}});
   std::mt19937 rng(7);
   const char* texts[] = {"01", "01.02", "01.02.003", "02", "a'b", "%_", "", "Ação", "z"};
   const TDateTime base = EncodeDate(2026, 1, 30);
   for (int i = 0; i < 48; ++i) {
-    if (rng() % 7 == 0) ds->AppendNull(); else ds->AppendInteger(static_cast<int64_t>(rng() % 9) - 3);
-    if (rng() % 7 == 0) ds->AppendNull(); else ds->AppendText(texts[rng() % 9]);
-    if (rng() % 7 == 0) ds->AppendNull(); else ds->AppendDateTime(base + static_cast<double>(rng() % 5));
-    if (rng() % 7 == 0) ds->AppendNull(); else ds->AppendFloat(static_cast<double>(rng() % 11) / 4.0 - 1);
-    if (rng() % 7 == 0) ds->AppendNull(); else ds->AppendInteger(rng() % 2);
-    if (rng() % 7 == 0) ds->AppendNull(); else ds->AppendText(texts[rng() % 9]);
+    if (rng() % 7 == 0)
+      ds->AppendNull();
+    else
+      ds->AppendInteger(static_cast<int64_t>(rng() % 9) - 3);
+    if (rng() % 7 == 0)
+      ds->AppendNull();
+    else
+      ds->AppendText(texts[rng() % 9]);
+    if (rng() % 7 == 0)
+      ds->AppendNull();
+    else
+      ds->AppendDateTime(base + static_cast<double>(rng() % 5));
+    if (rng() % 7 == 0)
+      ds->AppendNull();
+    else
+      ds->AppendFloat(static_cast<double>(rng() % 11) / 4.0 - 1);
+    if (rng() % 7 == 0)
+      ds->AppendNull();
+    else
+      ds->AppendInteger(rng() % 2);
+    if (rng() % 7 == 0)
+      ds->AppendNull();
+    else
+      ds->AppendText(texts[rng() % 9]);
   }
   ds->EndBulkLoad();
   return ds;
@@ -42,7 +64,8 @@ std::unique_ptr<TnClientDataSet> MakeDataSet() {
 std::vector<int64_t> Kept(TnClientDataSet& ds) {
   std::vector<int64_t> rows;
   for (ds.First(); !ds.GetEof(); ds.Next()) rows.push_back(ds.GetBookmark());
-  FUZZ_CHECK(rows.size() == static_cast<size_t>(ds.RecordCount()), "RecordCount differs from the walk");
+  FUZZ_CHECK(rows.size() == static_cast<size_t>(ds.RecordCount()),
+             "RecordCount differs from the walk");
   std::sort(rows.begin(), rows.end());
   return rows;
 }
@@ -70,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<int64_t> scanned = Kept(*ds);
   for (const char* index : {"Classif;Valor", "Data;Codigo", "Ativo;Nome Longo"}) {
     ds->SetIndexFieldNames(index);
-    FUZZ_CHECK(Kept(*ds) == scanned, std::string("index ") + index + " changes the rows of: " + text);
+    FUZZ_CHECK(Kept(*ds) == scanned,
+               std::string("index ") + index + " changes the rows of: " + text);
   }
   ds->SetIndexFieldNames("");
   if (Trim(text).empty()) {  // a blank filter keeps every row

@@ -29,7 +29,8 @@ double ReadDouble(const uint8_t* data) {
 // Removes the thousands separators FormatFloat puts in ("1.234,5" -> "1234,5").
 std::string WithoutGrouping(const std::string& text) {
   std::string out;
-  for (char c : text) if (c != '.') out += c;
+  for (char c : text)
+    if (c != '.') out += c;
   return out;
 }
 
@@ -38,13 +39,15 @@ void CheckNumbers(const std::string& mask, double value, const std::string& text
   // An empty quoted text at the end prints nothing, and sends a mask of digits, grouping and
   // one point through the general path instead of the short one.
   if (!mask.empty() && mask.find_first_of("\"';") == std::string::npos) {
-    FUZZ_CHECK(FormatFloat(mask + "''", value) == formatted, "paths disagree: " + mask + " " + formatted);
+    FUZZ_CHECK(FormatFloat(mask + "''", value) == formatted,
+               "paths disagree: " + mask + " " + formatted);
   }
   // Rounding an amount and printing it to the same places decide alike, while the places lie
   // within the 15 digits both work on (beyond them RoundValor keeps the shortest digits).
   if (std::isfinite(value)) {
     for (int places = 0; places <= 4 && std::fabs(value) < std::pow(10.0, 14 - places); ++places) {
-      const std::string printed = FormatFloat(places == 0 ? "0" : "0." + std::string(places, '0'), value);
+      const std::string printed =
+          FormatFloat(places == 0 ? "0" : "0." + std::string(places, '0'), value);
       const double rounded = RoundValor(value, places);
       FUZZ_CHECK(StrToFloat(printed) == rounded || (rounded == 0 && StrToFloat(printed) == 0),
                  "RoundValor and FormatFloat disagree: " + printed);
@@ -56,7 +59,8 @@ void CheckNumbers(const std::string& mask, double value, const std::string& text
     // Masks work on the value's 15 significant digits, as the run-time's formatting does.
     FUZZ_CHECK(std::fabs(back - value) <= 5.000001e-7 + 5e-15 * std::fabs(value), fixed);
     const std::string grouped = FormatFloat("#,##0.00", value);
-    FUZZ_CHECK(std::fabs(StrToFloat(WithoutGrouping(grouped)) - value) <= 5.000001e-3 + 5e-15 * std::fabs(value),
+    FUZZ_CHECK(std::fabs(StrToFloat(WithoutGrouping(grouped)) - value) <=
+                   5.000001e-3 + 5e-15 * std::fabs(value),
                grouped);
     const std::string shortest = FloatToStr(value);
     FUZZ_CHECK(std::fabs(StrToFloat(shortest) - value) <= 1e-14 * std::fabs(value), shortest);
@@ -70,7 +74,8 @@ void CheckNumbers(const std::string& mask, double value, const std::string& text
   }
   double g = 0;
   FUZZ_CHECK(TryStrToFloat(text, g) == converted, "TryStrToFloat disagrees: " + text);
-  FUZZ_CHECK(!converted || (g == f || (std::isnan(g) && std::isnan(f))), "TryStrToFloat value: " + text);
+  FUZZ_CHECK(!converted || (g == f || (std::isnan(g) && std::isnan(f))),
+             "TryStrToFloat value: " + text);
   int32_t i = 0;
   converted = true;
   try {
@@ -79,7 +84,8 @@ void CheckNumbers(const std::string& mask, double value, const std::string& text
     converted = false;
   }
   int32_t j = 0;
-  FUZZ_CHECK(TryStrToInt(text, j) == converted && (!converted || i == j), "TryStrToInt disagrees: " + text);
+  FUZZ_CHECK(TryStrToInt(text, j) == converted && (!converted || i == j),
+             "TryStrToInt disagrees: " + text);
   if (converted) FUZZ_CHECK(StrToInt(IntToStr(i)) == i, "integer does not read back: " + text);
 }
 
@@ -93,10 +99,12 @@ void CheckDates(const std::string& format, TDateTime raw, const std::string& tex
     converted = false;
   }
   TDateTime e = 0;
-  FUZZ_CHECK(TryStrToDate(text, e) == converted && (!converted || d == e), "TryStrToDate disagrees: " + text);
+  FUZZ_CHECK(TryStrToDate(text, e) == converted && (!converted || d == e),
+             "TryStrToDate disagrees: " + text);
   if (converted) {
     FUZZ_CHECK(DateOf(d) == d, "StrToDate keeps a time of day: " + text);
-    FUZZ_CHECK(StrToDate(DateToStr(d)) == d, "date does not read back: " + text + " -> " + DateToStr(d));
+    FUZZ_CHECK(StrToDate(DateToStr(d)) == d,
+               "date does not read back: " + text + " -> " + DateToStr(d));
     (void)FormatDateTime(format, d);
   }
   converted = true;

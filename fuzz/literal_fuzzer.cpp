@@ -66,12 +66,14 @@ void CheckInterval(uint8_t mode, const std::string& text) {
     return;
   }
   // Only the condition's own words: no text of the input other than its digits.
-  static const std::set<std::string> words = {"or", "and", "between", "not", "=",
-                                              "L.CODIGOEMPRESA", "L.CODIGOESTAB"};
+  static const std::set<std::string> words = {
+      "or", "and", "between", "not", "=", "L.CODIGOEMPRESA", "L.CODIGOESTAB"};
   std::string spaced;
   for (char c : condition) {
-    if (c == '(' || c == ')') spaced += ' ';
-    else spaced += c;
+    if (c == '(' || c == ')')
+      spaced += ' ';
+    else
+      spaced += c;
   }
   size_t start = 0;
   while (start < spaced.size()) {
@@ -95,10 +97,12 @@ void CheckInterval(uint8_t mode, const std::string& text) {
 // date-time, its time to the second), and finds the literal already in its canonical form.
 void CheckDateReadsBack(TFieldType type, const std::string& text, const std::string& literal) {
   TDateTime expected = 0;
-  FUZZ_CHECK(stock::TryParseAnyDate(text, expected), "a date literal from a text that is no date: " + literal);
+  FUZZ_CHECK(stock::TryParseAnyDate(text, expected),
+             "a date literal from a text that is no date: " + literal);
   const char* canonical = type == ftDate ? "date" : "datetime";
   std::string error;
-  sqlite3_stmt* stmt = Prepare("select julianday(" + literal + "), " + canonical + "(" + literal + ") = " + literal, error);
+  sqlite3_stmt* stmt = Prepare(
+      "select julianday(" + literal + "), " + canonical + "(" + literal + ") = " + literal, error);
   FUZZ_CHECK(stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW, literal + ": " + error);
   FUZZ_CHECK(sqlite3_column_type(stmt, 0) != SQLITE_NULL, "SQLite reads no date in " + literal);
   // Julian day 2415018.5 is 30/12/1899 at midnight, day 0 of TDateTime.
@@ -107,7 +111,8 @@ void CheckDateReadsBack(TFieldType type, const std::string& text, const std::str
   sqlite3_finalize(stmt);
   FUZZ_CHECK(same_form, "not in SQLite's canonical form: " + literal);
   if (type == ftDate) {
-    FUZZ_CHECK(std::fabs(got - DateOf(expected)) < 1e-6, "date does not read back: " + literal + " for '" + text + "'");
+    FUZZ_CHECK(std::fabs(got - DateOf(expected)) < 1e-6,
+               "date does not read back: " + literal + " for '" + text + "'");
   } else {
     FUZZ_CHECK(std::fabs(got - expected) < 1.0 / 86400 + 1e-6,
                "date-time does not read back to the second: " + literal + " for '" + text + "'");
@@ -147,7 +152,8 @@ void CheckSqlLiteral(TFieldType type, const std::string& text) {
   } else if (type == ftBoolean) {
     // "True"/"False" in any case, else a number that is true when not zero.
     const std::string word = Trim(text);
-    const bool expected = SameText(word, "true") || (!SameText(word, "false") && StrToFloat(text) != 0);
+    const bool expected =
+        SameText(word, "true") || (!SameText(word, "false") && StrToFloat(text) != 0);
     FUZZ_CHECK(kind == SQLITE_INTEGER && sqlite3_column_int64(stmt, 0) == (expected ? 1 : 0),
                "boolean does not read back: " + literal + " for '" + text + "'");
   }
@@ -191,8 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const uint8_t mode = data[0];
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-  static const TFieldType types[] = {ftInteger, ftLargeint, ftFloat, ftCurrency, ftString,
-                                     ftDate, ftDateTime, ftBoolean};
+  static const TFieldType types[] = {ftInteger, ftLargeint, ftFloat,    ftCurrency,
+                                     ftString,  ftDate,     ftDateTime, ftBoolean};
   switch (mode % 3) {
     case 0: CheckInterval(mode / 3, text); break;
     case 1: CheckSqlLiteral(types[(mode / 3) % 8], text); break;

@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ifstream in(path, std::ios::binary);
   const std::string pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   FUZZ_CHECK(pdf.rfind("%PDF-", 0) == 0, "no PDF header");
-  FUZZ_CHECK(pdf.size() > 8 && pdf.find("%%EOF", pdf.size() - 8) != std::string::npos, "no trailer");
+  FUZZ_CHECK(pdf.size() > 8 && pdf.find("%%EOF", pdf.size() - 8) != std::string::npos,
+             "no trailer");
   return 0;
 }

@@ -29,7 +29,8 @@ void TstockGroupTree::ImprimirInterno() {
   // filters for that quote instead of breaking the expression.
   const std::string prefixo = Trim(params->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
+    dados->SetFilter("ClassifGrupoProduto like " +
+                     ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
 

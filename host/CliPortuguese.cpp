@@ -27,10 +27,18 @@ std::string After(const std::string& text, std::string_view marker) {
 void UsePortuguese(CLI::App& app) {
   auto formatter = std::make_shared<CLI::Formatter>();
   const std::pair<const char*, const char*> labels[] = {
-      {"Usage", "Uso"},         {"OPTIONS", "OPÇÕES"},       {"SUBCOMMAND", "COMANDO"},
-      {"SUBCOMMANDS", "COMANDOS"}, {"Positionals", "Argumentos"}, {"REQUIRED", "(obrigatório)"},
-      {"TEXT", "TEXTO"},        {"INT", "INTEIRO"},          {"UINT", "INTEIRO"},
-      {"Excludes", "Exclui"},   {"Needs", "Requer"},         {"Env", "Variável"},
+      {"Usage", "Uso"},
+      {"OPTIONS", "OPÇÕES"},
+      {"SUBCOMMAND", "COMANDO"},
+      {"SUBCOMMANDS", "COMANDOS"},
+      {"Positionals", "Argumentos"},
+      {"REQUIRED", "(obrigatório)"},
+      {"TEXT", "TEXTO"},
+      {"INT", "INTEIRO"},
+      {"UINT", "INTEIRO"},
+      {"Excludes", "Exclui"},
+      {"Needs", "Requer"},
+      {"Env", "Variável"},
   };
   for (const auto& [key, text] : labels) formatter->label(key, text);
   app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
@@ -58,7 +66,8 @@ std::string ParseErrorMessage(const CLI::App& app, const CLI::Error& error) {
                                 "' (os comandos são demo, list e print).";
     }
     if (EndsWith(what, " is required")) {
-      const std::string name = what.substr(0, what.size() - std::string_view(" is required").size());
+      const std::string name =
+          what.substr(0, what.size() - std::string_view(" is required").size());
       return StartsWith(name, "-") ? "Falta a opção " + name + "."
                                    : "Falta o argumento " + name + ".";
     }

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/Terminal.h"
 #include "efdkit/BlocoHExport.h"
+#include "host/Terminal.h"
 #include "reportkit/ReportDefinition.h"
 
 namespace stock::host {
@@ -24,8 +24,9 @@ struct DemoArgs {
 };
 
 struct PrintArgs {
-  std::string report;      // a definition, or a plug-in bound to several (stockBookTerms)
-  std::string definition;  // which of the plug-in's definitions; empty: the report itself or the first
+  std::string report;  // a definition, or a plug-in bound to several (stockBookTerms)
+  std::string
+      definition;  // which of the plug-in's definitions; empty: the report itself or the first
   std::string db;
   std::vector<std::string> params;  // "name=value"
   std::string out;

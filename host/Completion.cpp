@@ -32,7 +32,8 @@ bool TakesValue(const CLI::Option* option, const std::string& word) {
 }
 
 // The definition a report name prints: the definition itself, or the plug-in's first.
-std::shared_ptr<const ReportDefinition> LoadReport(const std::string& report, const std::string& definition) {
+std::shared_ptr<const ReportDefinition> LoadReport(const std::string& report,
+                                                   const std::string& definition) {
   const std::string name = !definition.empty() ? definition : report;
   try {
     auto def = LoadReportDefinition(DefinitionPath(name));
@@ -78,7 +79,8 @@ void WriteOptionNames(const CLI::App& app, const CLI::App* cmd, std::ostream& ou
 
 // True for a command whose first argument is a report (`print RELATORIO`).
 bool TakesReport(const CLI::App& cmd) {
-  const auto positionals = cmd.get_options([](const CLI::Option* o) { return o->get_positional(); });
+  const auto positionals =
+      cmd.get_options([](const CLI::Option* o) { return o->get_positional(); });
   return !positionals.empty() && positionals.front()->get_type_name() == "RELATORIO";
 }
 

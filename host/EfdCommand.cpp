@@ -27,19 +27,46 @@ ReportDefinition MakeDefinition() {
   d.title = "Bloco H da EFD ICMS/IPI (inventário), para importar no PVA";
   d.params = {
       {"pCodigoEmpresa", TnParamType::Integer, "Empresa", "1", true, false, {}, "empresas"},
-      {"pCodigoEstab", TnParamType::Integer, "Estabelecimento", "1", true, false, {}, "estabelecimentos"},
-      {"pDataInventario", TnParamType::Date, "Data do inventário (dd/mm/aaaa)", "", true, true, {}, ""},
-      {"pMotivoInventario", TnParamType::Integer,
+      {"pCodigoEstab",
+       TnParamType::Integer,
+       "Estabelecimento",
+       "1",
+       true,
+       false,
+       {},
+       "estabelecimentos"},
+      {"pDataInventario",
+       TnParamType::Date,
+       "Data do inventário (dd/mm/aaaa)",
+       "",
+       true,
+       true,
+       {},
+       ""},
+      {"pMotivoInventario",
+       TnParamType::Integer,
        "Motivo do inventário (1 = final do período, 2 = mudança de tributação, 3 = baixa, "
-       "4 = mudança de regime, 5 = determinação do fisco)", "1", true, false, {}, ""},
-      {"pPeriodo", TnParamType::Text,
+       "4 = mudança de regime, 5 = determinação do fisco)",
+       "1",
+       true,
+       false,
+       {},
+       ""},
+      {"pPeriodo",
+       TnParamType::Text,
        "Mês da EFD que leva o inventário (mm/aaaa; vazio = motivo 1: o segundo mês depois da data, "
-       "outros: o mês da data)", "", true, false, {}, ""},
+       "outros: o mês da data)",
+       "",
+       true,
+       false,
+       {},
+       ""},
   };
   return d;
 }
 
-std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& given, const ParamDef& p) {
+std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& given,
+                    const ParamDef& p) {
   std::string value = p.default_value;
   for (const auto& [name, v] : given)
     if (name == p.name) value = v;
@@ -76,7 +103,8 @@ int RunCheck(const EfdArgs& args, const std::vector<std::pair<std::string, std::
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const efd::FileCheck file = efd::CheckFile(bytes);
   for (const std::string& problem : file.problems) std::cout << "Erro: " << problem << "\n";
-  if (file.problems_left_out > 0) std::cout << "... e mais " << file.problems_left_out << " erros.\n";
+  if (file.problems_left_out > 0)
+    std::cout << "... e mais " << file.problems_left_out << " erros.\n";
   int company = 0, estab = 0;
   for (const auto& [name, value] : given) {
     if (name == "pCodigoEmpresa") company = std::stoi(value);
@@ -92,14 +120,15 @@ int RunCheck(const EfdArgs& args, const std::vector<std::pair<std::string, std::
   if (file.problems.empty() && differences.empty()) {
     std::cout << args.check << ": estrutura conforme o leiaute, " << file.lines << " linhas; ";
     for (const efd::FileInventory& inv : file.inventories) {
-      std::cout << "inventário de " << efd::ShortFromEfdDate(efd::EfdDate(inv.date)) << " (motivo " << inv.motive
-                << ") " << efd::MoneyText(inv.declared) << " confere com o livro e a listagem. ";
+      std::cout << "inventário de " << efd::ShortFromEfdDate(efd::EfdDate(inv.date)) << " (motivo "
+                << inv.motive << ") " << efd::MoneyText(inv.declared)
+                << " confere com o livro e a listagem. ";
     }
     std::cout << "\n";
     return kOk;
   }
-  std::cout << args.check << ": " << file.problems.size() + file.problems_left_out << " erro(s) de estrutura, "
-            << differences.size() << " diferença(s) com o banco.\n";
+  std::cout << args.check << ": " << file.problems.size() + file.problems_left_out
+            << " erro(s) de estrutura, " << differences.size() << " diferença(s) com o banco.\n";
   return kError;
 }
 
@@ -162,9 +191,9 @@ int RunEfd(const EfdArgs& args) {
     SetConexaoPadrao(nullptr);
     std::cout << args.out << ": EFD ICMS/IPI leiaute " << s.version << ", período "
               << efd::ShortFromEfdDate(efd::EfdDate(s.period_start)) << " a "
-              << efd::ShortFromEfdDate(efd::EfdDate(s.period_end)) << "; " << s.lines << " linhas de inventário, "
-              << s.h010 << " registros H010, total " << efd::MoneyText(s.total_cents) << "; " << s.file_lines
-              << " linhas no arquivo\n";
+              << efd::ShortFromEfdDate(efd::EfdDate(s.period_end)) << "; " << s.lines
+              << " linhas de inventário, " << s.h010 << " registros H010, total "
+              << efd::MoneyText(s.total_cents) << "; " << s.file_lines << " linhas no arquivo\n";
     return kOk;
   } catch (const std::exception& e) {
     SetConexaoPadrao(nullptr);

@@ -25,9 +25,10 @@ std::vector<HelpItem> ExitStatusHelp() {
 }
 
 std::vector<HelpItem> EnvironmentHelp() {
-  return {{"STOCK_PLUGIN_DIR", "Pasta das bibliotecas de relatório, quando não há --plugins."},
-          {"STOCK_DEFINITION_DIR", "Pasta das definições de relatório, quando não há --definitions."},
-          {"PGPASSWORD", "Senha do servidor PostgreSQL (ou ~/.pgpass, ou um arquivo de serviço)."}};
+  return {
+      {"STOCK_PLUGIN_DIR", "Pasta das bibliotecas de relatório, quando não há --plugins."},
+      {"STOCK_DEFINITION_DIR", "Pasta das definições de relatório, quando não há --definitions."},
+      {"PGPASSWORD", "Senha do servidor PostgreSQL (ou ~/.pgpass, ou um arquivo de serviço)."}};
 }
 
 std::vector<HelpItem> FileHelp() {
@@ -42,16 +43,17 @@ std::vector<HelpItem> FileHelp() {
 }
 
 std::vector<HelpItem> ExampleHelp() {
-  return {{"stockreports demo --db demo.db", "Cria um banco de dados de demonstração."},
-          {"stockreports list", "Lista os relatórios, seus parâmetros e valores padrão."},
-          {"stockreports print stockItems --db demo.db -p pCodigoEmpresa=\"1;3..5\" -p pQuebra=1 "
-           "--out itens.pdf",
-           "Imprime a relação de produtos das empresas 1, 3, 4 e 5 em PDF."},
-          {"stockreports print stockBookTerms --definition taxBookTermsGraphicP1 --db demo.db "
-           "-p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026 --out termos.pdf",
-           "Imprime os termos do livro no leiaute paisagem."},
-          {"stockreports serve --db demo.db --port 8080",
-           "Abre as telas de parâmetros em http://127.0.0.1:8080/."}};
+  return {
+      {"stockreports demo --db demo.db", "Cria um banco de dados de demonstração."},
+      {"stockreports list", "Lista os relatórios, seus parâmetros e valores padrão."},
+      {"stockreports print stockItems --db demo.db -p pCodigoEmpresa=\"1;3..5\" -p pQuebra=1 "
+       "--out itens.pdf",
+       "Imprime a relação de produtos das empresas 1, 3, 4 e 5 em PDF."},
+      {"stockreports print stockBookTerms --definition taxBookTermsGraphicP1 --db demo.db "
+       "-p pNumeroFolha=300 -p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026 --out termos.pdf",
+       "Imprime os termos do livro no leiaute paisagem."},
+      {"stockreports serve --db demo.db --port 8080",
+       "Abre as telas de parâmetros em http://127.0.0.1:8080/."}};
 }
 
 namespace {

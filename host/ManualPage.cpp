@@ -33,9 +33,7 @@ std::string Escape(const std::string& text) {
   return out;
 }
 
-std::string Bold(const std::string& name) {
-  return "\\fB" + Escape(name) + "\\fR";
-}
+std::string Bold(const std::string& name) { return "\\fB" + Escape(name) + "\\fR"; }
 
 std::string Italic(const std::string& text) { return "\\fI" + Escape(text) + "\\fR"; }
 
@@ -48,8 +46,10 @@ std::string TypeLabel(const CLI::App& cmd, const CLI::Option& option) {
 // "-p, --param NOME=VALOR": names as the help shows them.
 std::string OptionTerm(const CLI::App& cmd, const CLI::Option& option) {
   std::string term;
-  for (const std::string& s : option.get_snames()) term += (term.empty() ? "" : ", ") + Bold("-" + s);
-  for (const std::string& l : option.get_lnames()) term += (term.empty() ? "" : ", ") + Bold("--" + l);
+  for (const std::string& s : option.get_snames())
+    term += (term.empty() ? "" : ", ") + Bold("-" + s);
+  for (const std::string& l : option.get_lnames())
+    term += (term.empty() ? "" : ", ") + Bold("--" + l);
   if (option.get_type_size() != 0 && !option.get_type_name().empty()) {
     term += " " + Italic(TypeLabel(cmd, option));
   }
@@ -58,7 +58,9 @@ std::string OptionTerm(const CLI::App& cmd, const CLI::Option& option) {
 
 void WriteItems(std::ostream& out, const std::vector<HelpItem>& items, bool code_terms) {
   for (const HelpItem& item : items) {
-    out << ".TP\n" << (code_terms ? Bold(item.term) : Escape(item.term)) << "\n" << Escape(item.text) << "\n";
+    out << ".TP\n"
+        << (code_terms ? Bold(item.term) : Escape(item.term)) << "\n"
+        << Escape(item.text) << "\n";
   }
 }
 
@@ -68,7 +70,8 @@ bool IsCommonOption(const CLI::App& cmd, const CLI::Option& option) {
   const CLI::App* program = cmd.get_parent();
   if (program == nullptr || option.get_positional()) return false;
   for (const CLI::Option* other : program->get_options()) {
-    if (other->get_name() == option.get_name() && other->get_description() == option.get_description()) {
+    if (other->get_name() == option.get_name() &&
+        other->get_description() == option.get_description()) {
       return true;
     }
   }
@@ -82,8 +85,10 @@ void WriteOptions(std::ostream& out, const CLI::App& cmd) {
     if (option->get_required()) text += " (obrigatório)";
     if (!option->get_default_str().empty()) text += " (padrão: " + option->get_default_str() + ")";
     if (option->get_positional()) {
-      out << ".TP\n" << Italic(option->get_type_name().empty() ? option->get_name() : TypeLabel(cmd, *option))
-          << "\n" << Escape(text) << "\n";
+      out << ".TP\n"
+          << Italic(option->get_type_name().empty() ? option->get_name() : TypeLabel(cmd, *option))
+          << "\n"
+          << Escape(text) << "\n";
     } else {
       out << ".TP\n" << OptionTerm(cmd, *option) << "\n" << Escape(text) << "\n";
     }
@@ -92,7 +97,8 @@ void WriteOptions(std::ostream& out, const CLI::App& cmd) {
 
 // "stockreports print [OPÇÕES] RELATORIO"
 std::string Synopsis(const CLI::App& cmd) {
-  std::string line = Bold("stockreports") + " " + Bold(cmd.get_name()) + " [" + Italic("OPÇÕES") + "]";
+  std::string line =
+      Bold("stockreports") + " " + Bold(cmd.get_name()) + " [" + Italic("OPÇÕES") + "]";
   for (const CLI::Option* option : cmd.get_options()) {
     if (option->get_positional()) line += " " + Italic(TypeLabel(cmd, *option));
   }
@@ -101,7 +107,8 @@ std::string Synopsis(const CLI::App& cmd) {
 
 void WriteCommands(std::ostream& out, const CLI::App& app) {
   out << ".SH COMANDOS\n";
-  for (const CLI::App* cmd : app.get_subcommands([](const CLI::App* c) { return !c->get_group().empty(); })) {
+  for (const CLI::App* cmd :
+       app.get_subcommands([](const CLI::App* c) { return !c->get_group().empty(); })) {
     out << ".SS " << Bold(cmd->get_name()) << "\n" << Escape(cmd->get_description()) << "\n";
     out << ".PP\n" << Synopsis(*cmd) << "\n";
     WriteOptions(out, *cmd);
@@ -118,8 +125,8 @@ void WriteReports(std::ostream& out) {
       if (def->plugin.empty()) continue;
       out << ".TP\n" << Bold(name) << "\n" << Escape(def->title) << "\n";
       if (def->plugin != name && DefinitionsOfPlugin(def->plugin).size() > 1) {
-        out << ".br\n(também: " << Bold("stockreports print " + def->plugin + " --definition " + name)
-            << ")\n";
+        out << ".br\n(também: "
+            << Bold("stockreports print " + def->plugin + " --definition " + name) << ")\n";
       }
       std::ostringstream params;
       DescribeParameters(params, *def);
@@ -138,11 +145,13 @@ void WriteManualPage(const CLI::App& app, std::ostream& out) {
       << ".TH STOCKREPORTS 1 \"\" \"" << Escape(VersionText()) << "\" \"Comandos do usuário\"\n"
       << ".nh\n.ad l\n"  // names and options are never hyphenated
       << ".SH NOME\nstockreports \\- " << Escape(ProgramSummary()) << "\n"
-      << ".SH SINOPSE\n" << Bold("stockreports") << " [" << Italic("OPÇÕES") << "] " << Italic("COMANDO")
-      << " [" << Italic("OPÇÕES DO COMANDO") << "]\n"
-      << ".SH DESCRIÇÃO\n" << Escape(ProgramDescription()) << "\n"
-      << ".PP\nAs opções " << Bold("--db") << ", " << Bold("--plugins") << " e " << Bold("--definitions")
-      << " valem antes ou depois do comando.\n"
+      << ".SH SINOPSE\n"
+      << Bold("stockreports") << " [" << Italic("OPÇÕES") << "] " << Italic("COMANDO") << " ["
+      << Italic("OPÇÕES DO COMANDO") << "]\n"
+      << ".SH DESCRIÇÃO\n"
+      << Escape(ProgramDescription()) << "\n"
+      << ".PP\nAs opções " << Bold("--db") << ", " << Bold("--plugins") << " e "
+      << Bold("--definitions") << " valem antes ou depois do comando.\n"
       << ".SH OPÇÕES\n";
   WriteOptions(out, app);
   WriteCommands(out, app);
@@ -155,7 +164,9 @@ void WriteManualPage(const CLI::App& app, std::ostream& out) {
   WriteItems(out, FileHelp(), false);
   out << ".SH EXEMPLOS\n";
   for (const HelpItem& item : ExampleHelp()) {
-    out << ".PP\n" << Escape(item.text) << "\n.PP\n.RS\n.nf\n" << Escape(item.term) << "\n.fi\n.RE\n";
+    out << ".PP\n"
+        << Escape(item.text) << "\n.PP\n.RS\n.nf\n"
+        << Escape(item.term) << "\n.fi\n.RE\n";
   }
 }
 

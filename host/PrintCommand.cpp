@@ -3,8 +3,8 @@
 #include <iostream>
 
 #include "basekit/Conexao.h"
-#include "basekit/PgDatabase.h"
 #include "basekit/MessageDlg.h"
+#include "basekit/PgDatabase.h"
 #include "datakit/HostEnv.h"
 #include "host/Commands.h"
 #include "host/ReportParameters.h"
@@ -84,8 +84,9 @@ int RunPrint(const PrintArgs& args) {
     DialogHandlerGuard dialogs(MakeDialogHandler(args.answers));
     SetEhCloud(args.cloud);
     std::unique_ptr<OutputDevice> device = CreateOutputDevice(args.out);
-    request.progress = args.quiet ? ProgressHandler([](int, int) { return StopOnInterrupt::Requested(); })
-                                  : MakeProgress(args.report);
+    request.progress = args.quiet
+                           ? ProgressHandler([](int, int) { return StopOnInterrupt::Requested(); })
+                           : MakeProgress(args.report);
     RunOutcome outcome;
     try {
       outcome = RunReport(request, *device);

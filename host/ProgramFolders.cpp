@@ -22,7 +22,8 @@ std::string Pick(const std::string& option, const char* env, const std::filesyst
   if (!option.empty()) return option;
   if (const char* value = std::getenv(env); value != nullptr && *value) return value;
   std::error_code ec;
-  if (std::filesystem::is_directory(installed, ec) || !std::filesystem::is_directory(build_tree, ec)) {
+  if (std::filesystem::is_directory(installed, ec) ||
+      !std::filesystem::is_directory(build_tree, ec)) {
     return installed.lexically_normal().string();
   }
   return build_tree.lexically_normal().string();
@@ -49,7 +50,8 @@ std::filesystem::path RunningProgramDir() {
 }
 
 void UseProgramFolders(const std::string& plugins_option, const std::string& definitions_option) {
-  const ProgramFolders folders = LocateProgramFolders(RunningProgramDir(), plugins_option, definitions_option);
+  const ProgramFolders folders =
+      LocateProgramFolders(RunningProgramDir(), plugins_option, definitions_option);
   SetPluginDirectory(folders.plugins);
   SetDefinitionDirectory(folders.definitions);
 }

@@ -71,7 +71,8 @@ void DescribeParameters(std::ostream& out, const ReportDefinition& definition) {
     if (!p.caption.empty()) out << ": " << p.caption;
     if (!p.default_value.empty()) {
       const std::string value = DefaultValue(p);
-      out << " [padrão: " << value << (value != p.default_value ? ", " + p.default_value : "") << "]";
+      out << " [padrão: " << value << (value != p.default_value ? ", " + p.default_value : "")
+          << "]";
     }
     out << "\n        aceita " << ParamTypeAccepts(p.type) << "; ex.: " << Example(p) << "\n";
     if (!p.choices.empty()) {
@@ -81,9 +82,12 @@ void DescribeParameters(std::ostream& out, const ReportDefinition& definition) {
       }
       out << "\n";
     }
-    if (p.lookup == "empresas") out << "        códigos da tabela de empresas do banco (stockreports serve mostra os nomes)\n";
+    if (p.lookup == "empresas")
+      out << "        códigos da tabela de empresas do banco (stockreports serve mostra os "
+             "nomes)\n";
     if (p.lookup == "estabelecimentos") {
-      out << "        códigos da tabela de estabelecimentos do banco (stockreports serve mostra os nomes)\n";
+      out << "        códigos da tabela de estabelecimentos do banco (stockreports serve mostra os "
+             "nomes)\n";
     }
   }
 }

@@ -36,7 +36,8 @@ int RunServe(const ServeArgs& args) {
         sigwait(&signals, &signal);
         server.Stop();
       });
-      const std::string shown = args.bind.find(':') != std::string::npos ? "[" + args.bind + "]" : args.bind;
+      const std::string shown =
+          args.bind.find(':') != std::string::npos ? "[" + args.bind + "]" : args.bind;
       // A server's connection text may carry a password: only a file is named.
       const std::string db = EhServidorPostgreSQL(args.db) ? "servidor PostgreSQL" : args.db;
       std::cout << "Telas de parâmetros de " << db << " em http://" << shown << ":" << port

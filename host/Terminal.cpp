@@ -31,7 +31,8 @@ bool StartsWithAny(const std::string& caption, std::initializer_list<const char*
   return false;
 }
 
-int FindButton(const DialogRequest& request, std::initializer_list<const char*> words, int fallback) {
+int FindButton(const DialogRequest& request, std::initializer_list<const char*> words,
+               int fallback) {
   for (size_t i = 0; i < request.buttons.size(); ++i) {
     if (StartsWithAny(request.buttons[i], words)) return static_cast<int>(i);
   }
@@ -93,8 +94,9 @@ DialogHandler MakeDialogHandler(Answers answers) {
     }
     if (answers != Answers::Ask) return FixedAnswer(request, answers);
     if (!isatty(STDIN_FILENO)) {
-      throw Exception("O relatório fez uma pergunta e não há terminal para respondê-la (use --yes ou --no): " +
-                      request.text);
+      throw Exception(
+          "O relatório fez uma pergunta e não há terminal para respondê-la (use --yes ou --no): " +
+          request.text);
     }
     EndProgress();
     std::cerr << "\n" << request.text << "\n";

@@ -29,7 +29,8 @@ void AddPlaceOptions(CLI::App& cmd, Places& places, const char* db_help) {
       ->type_name("PASTA");
   cmd.add_option("--definitions", places.definitions,
                  std::string("Pasta das definições de relatório (padrão: ") +
-                     stock::host::InstalledDefinitionsFromProgram() + " a partir da pasta do programa)")
+                     stock::host::InstalledDefinitionsFromProgram() +
+                     " a partir da pasta do programa)")
       ->type_name("PASTA");
 }
 
@@ -42,14 +43,15 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", VersionText(), "Mostra a versão do programa e sai");
   app.footer(HelpFooter());
   app.require_subcommand(1);
-  app.fallthrough();   // an option of the program given after the command still counts
+  app.fallthrough();  // an option of the program given after the command still counts
   Places places;
   AddPlaceOptions(app, places, "Arquivo do banco de dados");
 
   DemoArgs demo;
   CLI::App* demo_cmd = app.add_subcommand("demo", "Cria um banco de dados de demonstração");
-  AddPlaceOptions(*demo_cmd, places,
-                  "Arquivo do banco a criar, ou servidor PostgreSQL (postgresql://...); padrão: demo.db");
+  AddPlaceOptions(
+      *demo_cmd, places,
+      "Arquivo do banco a criar, ou servidor PostgreSQL (postgresql://...); padrão: demo.db");
   demo_cmd->add_option("--products", demo.products, "Número de produtos")->capture_default_str();
   demo_cmd->add_option("--months", demo.months, "Meses de inventário")->capture_default_str();
   demo_cmd->add_option("--year", demo.year, "Primeiro ano dos inventários")->capture_default_str();
@@ -61,16 +63,21 @@ int main(int argc, char** argv) {
 
   PrintArgs print;
   CLI::App* print_cmd = app.add_subcommand(
-      "print", "Imprime um relatório ('stockreports print RELATORIO --help' lista os parâmetros dele)");
+      "print",
+      "Imprime um relatório ('stockreports print RELATORIO --help' lista os parâmetros dele)");
   print_cmd->add_option("report", print.report, "Nome do relatório (veja 'stockreports list')")
       ->type_name("RELATORIO")
       ->required();
-  print_cmd->add_option("--definition", print.definition,
-                        "Definição a usar, quando o relatório tem mais de uma (ex.: taxBookTermsGraphicP1)")
+  print_cmd
+      ->add_option(
+          "--definition", print.definition,
+          "Definição a usar, quando o relatório tem mais de uma (ex.: taxBookTermsGraphicP1)")
       ->type_name("DEFINICAO");
-  AddPlaceOptions(*print_cmd, places,
-                  "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
-  print_cmd->add_option("-p,--param", print.params, "Parâmetro do relatório: nome=valor (repetível)")
+  AddPlaceOptions(
+      *print_cmd, places,
+      "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
+  print_cmd
+      ->add_option("-p,--param", print.params, "Parâmetro do relatório: nome=valor (repetível)")
       ->type_name("NOME=VALOR");
   print_cmd->add_option("--out", print.out, "Arquivo de saída: .pdf, .txt, .png ou .trace")
       ->type_name("ARQUIVO")
@@ -84,22 +91,31 @@ int main(int argc, char** argv) {
 
   EfdArgs efd;
   CLI::App* efd_cmd = app.add_subcommand(
-      "efd", "Grava o Bloco H (inventário) da EFD ICMS/IPI, ou confere um arquivo da EFD com --check");
-  AddPlaceOptions(*efd_cmd, places,
-                  "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
-  efd_cmd->add_option("-p,--param", efd.params, "Parâmetro: nome=valor (repetível; veja 'stockreports list')")
+      "efd",
+      "Grava o Bloco H (inventário) da EFD ICMS/IPI, ou confere um arquivo da EFD com --check");
+  AddPlaceOptions(
+      *efd_cmd, places,
+      "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
+  efd_cmd
+      ->add_option("-p,--param", efd.params,
+                   "Parâmetro: nome=valor (repetível; veja 'stockreports list')")
       ->type_name("NOME=VALOR");
-  auto* efd_out = efd_cmd->add_option("--out", efd.out, "Arquivo da EFD a gravar (.txt)")->type_name("ARQUIVO");
-  efd_cmd->add_option("--check", efd.check,
-                      "Confere o arquivo da EFD com o leiaute e com o banco, em vez de gravar")
+  auto* efd_out =
+      efd_cmd->add_option("--out", efd.out, "Arquivo da EFD a gravar (.txt)")->type_name("ARQUIVO");
+  efd_cmd
+      ->add_option("--check", efd.check,
+                   "Confere o arquivo da EFD com o leiaute e com o banco, em vez de gravar")
       ->type_name("ARQUIVO")
       ->excludes(efd_out);
 
   ServeArgs serve;
   CLI::App* serve_cmd = app.add_subcommand("serve", "Abre as telas de parâmetros no navegador");
-  AddPlaceOptions(*serve_cmd, places,
-                  "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
-  serve_cmd->add_option("--port", serve.port, "Porta")->capture_default_str()->check(CLI::Range(0, 65535));
+  AddPlaceOptions(
+      *serve_cmd, places,
+      "Arquivo do banco de dados, ou servidor PostgreSQL (postgresql://...) (obrigatório)");
+  serve_cmd->add_option("--port", serve.port, "Porta")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 65535));
   serve_cmd->add_option("--bind", serve.bind, "Endereço em que escutar")->capture_default_str();
   serve_cmd->add_option("--host", serve.hosts,
                         "Nome pelo qual o servidor é acessado, além do endereço (repetível); "

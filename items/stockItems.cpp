@@ -25,7 +25,8 @@ void TstockItems::ImprimirInterno() {
   // filters for that quote instead of breaking the expression.
   const std::string prefixo = Trim(Report()->GetParams()->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
+    dados->SetFilter("ClassifGrupoProduto like " +
+                     ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
 

@@ -21,7 +21,6 @@ constexpr const char* kSqlProdutos =
     "WHERE CODIGOEMPRESA = :pCodigoEmpresa AND CODIGOGRUPOPRODUTO = :pCodigoGrupoProduto "
     "ORDER BY +CODIGOPRODUTO";
 
-
 int IndiceDe(const TDataSet* ds, const char* coluna) { return ds->FieldByName(coluna)->GetIndex(); }
 
 }  // namespace
@@ -54,7 +53,8 @@ void TstockItemsByAccount::ImprimirInterno() {
   // filters for that quote instead of breaking the expression.
   const std::string prefixo = Trim(params->GetValues("pClassifGrupoProduto"));
   if (!prefixo.empty()) {
-    dados->SetFilter("ClassifGrupoProduto like " + ValorParaFiltro(Variant(prefixo + "%"), ftString));
+    dados->SetFilter("ClassifGrupoProduto like " +
+                     ValorParaFiltro(Variant(prefixo + "%"), ftString));
     dados->SetFiltered(true);
   }
 
@@ -72,8 +72,8 @@ void TstockItemsByAccount::ImprimirInterno() {
   SQLDataSetGuard guardaProdutos(curProdutos);
   AoSair guardaCabecalho([&] { FCabecalho.reset(); });
 
-  curProdutos = ExecutarSQL(kSqlProdutos, VarArrayOf({Variant(0), Variant(0)}), true, true, -1,
-                            "", nullptr, true);
+  curProdutos = ExecutarSQL(kSqlProdutos, VarArrayOf({Variant(0), Variant(0)}), true, true, -1, "",
+                            nullptr, true);
   const int ixCodigoProduto = IndiceDe(curProdutos, "CodigoProduto");
   const int ixDescrProduto = IndiceDe(curProdutos, "DescrProduto");
   const int ixCodigoNCM = IndiceDe(curProdutos, "CodigoNCM");
@@ -119,7 +119,8 @@ void TstockItemsByAccount::ImprimirInterno() {
     if (Report()->CSLShowProgress(contador, total)) break;
 
     const int64_t empresa = dados->Fields(ixCodigoEmpresa)->AsInteger();
-    const std::string nivel = Trim(ClassifPrimeiroNivel(dados->Fields(ixClassifGrupoProduto)->AsString()));
+    const std::string nivel =
+        Trim(ClassifPrimeiroNivel(dados->Fields(ixClassifGrupoProduto)->AsString()));
     dados->Next();
     if (dados->GetEof()) break;
 
@@ -130,8 +131,8 @@ void TstockItemsByAccount::ImprimirInterno() {
       Report()->SetPageNo(0);
       params->SetValues("pNomeEmpresa",
                         ImprimeNomeEmpresa(static_cast<int>(empresaAtual), curNomeEmpresa));
-    } else if (quebraClassif &&
-               nivel != Trim(ClassifPrimeiroNivel(dados->Fields(ixClassifGrupoProduto)->AsString()))) {
+    } else if (quebraClassif && nivel != Trim(ClassifPrimeiroNivel(
+                                             dados->Fields(ixClassifGrupoProduto)->AsString()))) {
       Report()->SetCSLIsPageEnd(true);
     }
   }

@@ -39,7 +39,9 @@ TDateTime LerData(const std::string& texto, const char* qual) {
 }
 
 // "mm/yyyy" of a date parameter for the period shown in the page header ("" for a blank one).
-std::string MesAno(TDateTime data) { return data == 0 ? std::string() : FormatDateTime("mm/yyyy", data); }
+std::string MesAno(TDateTime data) {
+  return data == 0 ? std::string() : FormatDateTime("mm/yyyy", data);
+}
 
 }  // namespace
 
@@ -113,8 +115,9 @@ std::string TstockListing::MontarSQL() const {
   const bool porIndicador = FModelo == 1;
   const TnTiposInclusao inclusao{tiIncluir};
   std::string sql;
-  sql += "SELECT L.CODIGOEMPRESA , L.CODIGOESTAB , P.CODIGOGRUPOPRODUTO , P.DESCRPRODUTO , "
-         "P.UNIDADEMEDIDA , L.DATAINVENT ";
+  sql +=
+      "SELECT L.CODIGOEMPRESA , L.CODIGOESTAB , P.CODIGOGRUPOPRODUTO , P.DESCRPRODUTO , "
+      "P.UNIDADEMEDIDA , L.DATAINVENT ";
   sql += porIndicador ? ", D.PRECOUNIT " : ", L.PRECOUNIT ";
   sql += ", L.CODIGOPRODUTO ";
   if (porIndicador) {
@@ -171,10 +174,9 @@ std::string TstockListing::MontarSQL() const {
 }
 
 void TstockListing::AbrirDados() {
-  TDataSet* resultado = ExecutarSQL(MontarSQL(),
-                                    VarArrayOf({Variant::FromDate(FDataIncial),
-                                                Variant::FromDate(FDataFinal)}),
-                                    true, false, -1, "", nullptr, true);
+  TDataSet* resultado = ExecutarSQL(
+      MontarSQL(), VarArrayOf({Variant::FromDate(FDataIncial), Variant::FromDate(FDataFinal)}),
+      true, false, -1, "", nullptr, true);
   curDados = dynamic_cast<TnClientDataSet*>(resultado);
   if (curDados == nullptr) {
     DestruirSQL(resultado);
@@ -250,9 +252,9 @@ void TstockListing::ImprimirTotaisEmpresa(double totalEstab, double totalEmpresa
       for (int32_t indicador = 0; indicador <= 2; ++indicador) {
         auto item = FTotalIndProp->find(indicador);
         if (item == FTotalIndProp->end()) continue;
-        ImprimirTotal("Total Ind. de Propr.: " + IntToStr(indicador) + " " +
-                          FLstIndProp->at(indicador),
-                      item->second);
+        ImprimirTotal(
+            "Total Ind. de Propr.: " + IntToStr(indicador) + " " + FLstIndProp->at(indicador),
+            item->second);
       }
       FTotalIndProp->clear();
     }
@@ -264,9 +266,9 @@ void TstockListing::ImprimirTotaisEmpresa(double totalEstab, double totalEmpresa
       AoSair restaura([rotulo] { rotulo->SetAutoSize(true); });
       // Ascending account order.
       for (const auto& [conta, valor] : *FTotalContaCtb) {
-        ImprimirTotal(conta == 0 ? std::string("Total Conta Não Informada ")
-                                 : "Total Conta " + FloatToStr(conta) + " - " +
-                                       (*FDicDescrConta)[conta],
+        ImprimirTotal(conta == 0
+                          ? std::string("Total Conta Não Informada ")
+                          : "Total Conta " + FloatToStr(conta) + " - " + (*FDicDescrConta)[conta],
                       valor);
       }
       FTotalContaCtb->clear();
@@ -300,12 +302,12 @@ void TstockListing::ImprimirInterno() {
 
   TnpqPowerParam* params = Report()->GetParams();
   FParams = std::make_unique<ParametrosLinha>(ParametrosLinha{
-      params->Param("pCodProduto"), params->Param("pDescrProduto"),
-      params->Param("pContaGrupo"), params->Param("pUnidade"), params->Param("pPeriodo"),
-      params->Param("pQtde"), params->Param("pPrecoUnit"), params->Param("pCustoTotal"),
-      params->Param("pIndProp"), params->Param("pContaCtb"), params->Param("pLblTotal"),
-      params->Param("pPrecoTotal"), params->Param("pPeriodoIni"), params->Param("pPeriodoFim"),
-      MesAno(FDataIncial), MesAno(FDataFinal)});
+      params->Param("pCodProduto"), params->Param("pDescrProduto"), params->Param("pContaGrupo"),
+      params->Param("pUnidade"), params->Param("pPeriodo"), params->Param("pQtde"),
+      params->Param("pPrecoUnit"), params->Param("pCustoTotal"), params->Param("pIndProp"),
+      params->Param("pContaCtb"), params->Param("pLblTotal"), params->Param("pPrecoTotal"),
+      params->Param("pPeriodoIni"), params->Param("pPeriodoFim"), MesAno(FDataIncial),
+      MesAno(FDataFinal)});
 
   FCabecalho = std::make_unique<TnCabecalhoRelatorio>(
       Report(), false, false, true, false, true, Variant::Null(), -1, 0, 0,

@@ -13,8 +13,8 @@
 
 #include "datakit/ClientDataSet.h"
 #include "datakit/Rounding.h"
-#include "reportkit/Report.h"
 #include "register/RegisterParts.h"
+#include "reportkit/Report.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
 
@@ -38,7 +38,8 @@ const std::vector<Column>& Columns() {
       {{"QtdeEstoqueL", "QtdeEstoque"}, {{{264, 60}, {402, 72}, {396, 60}, {330, 60}}}},
       {{"UnidadeMedidaL", "UnidadeMedida"}, {{{330, 60}, {480, 72}, {462, 60}, {396, 60}}}},
       {{"PrecoUnitL1", "PrecoUnitL2", "PrecoUnit"}, {{{396, 60}, {558, 72}, {528, 60}, {462, 60}}}},
-      {{"CustoTotalL1", "CustoTotalL2", "CustoTotal"}, {{{462, 60}, {636, 72}, {594, 60}, {528, 60}}}},
+      {{"CustoTotalL1", "CustoTotalL2", "CustoTotal"},
+       {{{462, 60}, {636, 72}, {594, 60}, {528, 60}}}},
       {{"TotalNCML1", "TotalNCML2", "TotalNCM", "EtqTotal"},
        {{{528, 60}, {714, 72}, {660, 60}, {594, 60}}}},
       {{"ValorIcmsL1", "ValorIcmsL2", "ValorIcms", "EtqTotalICMS"},
@@ -78,8 +79,8 @@ void TstockRegister::ApplyColumnLayout() {
   for (const char* name : {"ValorIcmsL1", "ValorIcmsL2", "ValorIcms", "EtqTotalICMS"}) {
     rep->LabelByName(name)->SetVisible(FImpICMS);
   }
-  for (const char* name : {"ValorPisL1", "ValorPisL2", "ValorCofinsL1", "ValorCofinsL2",
-                           "ValorPis", "ValorCofins", "EtqTotalPIS", "EtqTotalCOFINS"}) {
+  for (const char* name : {"ValorPisL1", "ValorPisL2", "ValorCofinsL1", "ValorCofinsL2", "ValorPis",
+                           "ValorCofins", "EtqTotalPIS", "EtqTotalCOFINS"}) {
     rep->LabelByName(name)->SetVisible(FImpPISCOFINS);
   }
   const int layout = FImpICMS && FImpPISCOFINS ? 0 : FImpICMS ? 2 : FImpPISCOFINS ? 3 : 1;
@@ -184,7 +185,9 @@ void TstockRegister::PrintPeriodBody() {
   // block of its own indicator (none, or one the book does not know: the establishment's own).
   std::vector<BlockItem>(&blocks)[3] = FBlocos;
   for (auto& items : blocks) items.clear();
-  auto block_of = [](int64_t indicador) { return indicador == 1 || indicador == 2 ? indicador : 0; };
+  auto block_of = [](int64_t indicador) {
+    return indicador == 1 || indicador == 2 ? indicador : 0;
+  };
   const bool keyed = f.CodigoProduto != nullptr && f.DataInventario != nullptr &&
                      f.MotivoInventario != nullptr && !FPropriedade->Empty();
   std::string scratch, classif;
@@ -223,7 +226,8 @@ void TstockRegister::PrintPeriodBody() {
       std::stable_sort(items.begin(), items.end(), inBookOrder);
     }
   }
-  BodyProgress progress{0, static_cast<int>(blocks[0].size() + blocks[1].size() + blocks[2].size())};
+  BodyProgress progress{0,
+                        static_cast<int>(blocks[0].size() + blocks[1].size() + blocks[2].size())};
   Totals own;
   for (int block : {0, 1}) {
     if (blocks[block].empty()) continue;
@@ -276,7 +280,8 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
     // A portion shows its quantity and is worth its stored value (the portions of a line add
     // up to the line's value to the cent), and the line's taxes go with its first portion; a
     // whole line is worth its quantity times its price, to the cent.
-    const TRegisterPortion* portion = item.portions != nullptr ? &(*item.portions)[item.index] : nullptr;
+    const TRegisterPortion* portion =
+        item.portions != nullptr ? &(*item.portions)[item.index] : nullptr;
     const double qtde = portion != nullptr ? portion->quantidade : f.QtdeEstoque->AsFloat();
     const double preco = f.PrecoUnit->AsFloat();
     const bool taxes = portion == nullptr || item.index == 0;
@@ -290,7 +295,8 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
       p.pValorPisItem->SetValue(Amount(itemPis));
       p.pValorCofinsItem->SetValue(Amount(itemCofins));
     }
-    const double linha = portion != nullptr ? RoundValor(portion->valor, 2) : RoundValor(qtde * preco, 2);
+    const double linha =
+        portion != nullptr ? RoundValor(portion->valor, 2) : RoundValor(qtde * preco, 2);
     p.R[0]->SetValue(Amount(linha));
     ncmRun = RoundValor(ncmRun + linha, 2);
     const bool groupEnds = last || items[i + 1].group != item.group;
@@ -298,13 +304,14 @@ bool TstockRegister::PrintBlock(int block, const std::vector<BlockItem>& items,
     p.pTotalNCM->SetValue(runEnds ? Amount(ncmRun) : std::string());
     if (runEnds) ncmRun = 0;
     if (FUsaCodigoNCM) {
-      p.pCodigoNCM->SetValue((ncmKey.empty() ? ZeroFillMask(f.MascClassifFiscalProd->AsString()) : ncmKey) +
-                             "  ");
+      p.pCodigoNCM->SetValue(
+          (ncmKey.empty() ? ZeroFillMask(f.MascClassifFiscalProd->AsString()) : ncmKey) + "  ");
     } else {
       p.pCodigoNCM->SetValue(std::string());
     }
     PrintSection(Section::Item);
-    if (FUsaCodigoNCM && !f.ObsLctoInv->AsStringView(scratch).empty()) PrintSection(Section::Observation);
+    if (FUsaCodigoNCM && !f.ObsLctoInv->AsStringView(scratch).empty())
+      PrintSection(Section::Observation);
     if (block > 0) {
       int64_t terceiro = portion != nullptr ? portion->terceiro : 0;
       if (portion == nullptr && f.CodigoTerceiro != nullptr && !f.CodigoTerceiro->IsNull()) {

@@ -8,9 +8,9 @@
 #include "bookkit/DMControleLivro.h"
 #include "datakit/ClientDataSet.h"
 #include "datakit/SqlLiterals.h"
+#include "register/RegisterParts.h"
 #include "reportkit/DMReport.h"
 #include "reportkit/Report.h"
-#include "register/RegisterParts.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/FormatFloat.h"
 #include "rtl/ScopeGuard.h"
@@ -69,9 +69,10 @@ void TstockRegister::PrepareHeader() {
 
 void TstockRegister::DoBeforeSection(TObject*, int section) {
   if (section != static_cast<int>(Section::Header)) return;
-  RepParam("pTituloArtigo", FUsaCodigoNCM ? "Class.Fiscal  Descrição Produto" : "Descrição Produto");
-  const TnFolhaLivro folha =
-      FDMControleLivro->PegarFolha(FForaDoLivro ? TnPaginaLivro::ForaDoLivro : TnPaginaLivro::Corpo);
+  RepParam("pTituloArtigo",
+           FUsaCodigoNCM ? "Class.Fiscal  Descrição Produto" : "Descrição Produto");
+  const TnFolhaLivro folha = FDMControleLivro->PegarFolha(FForaDoLivro ? TnPaginaLivro::ForaDoLivro
+                                                                       : TnPaginaLivro::Corpo);
   if (!folha.numerada) {
     // Numbers on every other page only, or the blank back of a closing term: no numbers.
     RepParam("pNumFolha", "");
@@ -96,7 +97,8 @@ void TstockRegister::DoAfterPage(TObject*) {
 
 void TstockRegister::DoBeforeReport(TObject*) {
   // A label that shows the page count makes the engine print in two passes.
-  RepObjCaption("etiDuasPassagens", StrToIntDef(RepParam("pImprimeTermos"), 0) == 1 ? "@PageCount" : "");
+  RepObjCaption("etiDuasPassagens",
+                StrToIntDef(RepParam("pImprimeTermos"), 0) == 1 ? "@PageCount" : "");
 }
 
 void TstockRegister::OpenBook() {
@@ -117,7 +119,8 @@ void TstockRegister::OpenBook() {
   FTermoFim = lastDay;
   PrintTerm(Term::Opening, folha.livro, pages);
   // The terms report prints the blank back itself in a front-and-back book.
-  if (FDMControleLivro->GetFrenteVerso()) FDMControleLivro->PegarFolha(TnPaginaLivro::VersoAbertura);
+  if (FDMControleLivro->GetFrenteVerso())
+    FDMControleLivro->PegarFolha(TnPaginaLivro::VersoAbertura);
 }
 
 void TstockRegister::CloseBook(bool lastOfRun) {
@@ -136,7 +139,8 @@ void TstockRegister::CloseBook(bool lastOfRun) {
   // A book begun by an earlier run states its recorded span with this run's; closed before
   // this run printed a page of it, it ends where its last recorded period ended.
   TDateTime recordedStart = 0, recordedEnd = 0;
-  const bool continued = FInicioLivro <= 0 && FDMControleLivro->LivroRegistrado(recordedStart, recordedEnd);
+  const bool continued =
+      FInicioLivro <= 0 && FDMControleLivro->LivroRegistrado(recordedStart, recordedEnd);
   TDateTime lastDay = FNoCorpo ? FPeriodoFinal : FFimCorpo;
   if (lastDay <= 0) lastDay = continued ? recordedEnd : FInicioPeriodo - 1;
   if (FDataEncerAtiv > 0 && DateOf(FDataEncerAtiv) < DateOf(lastDay)) lastDay = FDataEncerAtiv;

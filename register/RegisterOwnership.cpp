@@ -5,7 +5,8 @@
 #include "basekit/ExecutarSQL.h"
 #include "rtl/Variant.h"
 
-TRegisterOwnership::Key TRegisterOwnership::MakeKey(int64_t produto, TDateTime data, int64_t motivo) {
+TRegisterOwnership::Key TRegisterOwnership::MakeKey(int64_t produto, TDateTime data,
+                                                    int64_t motivo) {
   return {produto, static_cast<int64_t>(std::floor(data)), motivo};
 }
 

@@ -15,9 +15,9 @@
 #include "datakit/HostEnv.h"
 #include "datakit/SqlLiterals.h"
 #include "frame/nrwBaseDllReg.h"
-#include "reportkit/DMReport.h"
 #include "register/RegisterOwnership.h"
 #include "register/RegisterParts.h"
+#include "reportkit/DMReport.h"
 #include "rtl/CasasDecimais.h"
 #include "rtl/Exception.h"
 #include "rtl/ScopeGuard.h"
@@ -38,7 +38,9 @@ TDateTime DateOrZero(const std::string& text, bool& ok) {
   return ok ? value : 0;
 }
 
-std::string SqlInt(const std::string& text, TFieldType type) { return ValorParaSQL(Variant(text), type); }
+std::string SqlInt(const std::string& text, TFieldType type) {
+  return ValorParaSQL(Variant(text), type);
+}
 
 std::string SqlDate(TDateTime value) { return ValorParaSQL(Variant::FromDate(value), ftDate); }
 
@@ -129,8 +131,8 @@ bool TstockRegister::CheckFirstPass() {
       "select ESTAB.CODIGOEMPRESA, ESTAB.DATAENCERATIV from ESTAB  where ESTAB.CODIGOEMPRESA = " +
       SqlInt(RepParam("pCodigoEmpresa"), ftInteger) +
       " and ESTAB.CODIGOESTAB = " + SqlInt(RepParam("pCodigoEstab"), ftInteger) + " and (" +
-      ini_sql + " between ESTAB.DATAINICIOATIV and coalesce(ESTAB.DATAENCERATIV, " + ini_sql +
-      ")" + " or " + fim_sql + " between ESTAB.DATAINICIOATIV and coalesce(ESTAB.DATAENCERATIV, " +
+      ini_sql + " between ESTAB.DATAINICIOATIV and coalesce(ESTAB.DATAENCERATIV, " + ini_sql + ")" +
+      " or " + fim_sql + " between ESTAB.DATAINICIOATIV and coalesce(ESTAB.DATAENCERATIV, " +
       fim_sql + "))";
   if (!nDMConexao().ExecuteQueryExists(sql)) {
     nMessageDlg("Esta empresa está inativa no período informado!", mtWarning, {"Ok"}, 0, 0, 0, 0);
@@ -193,20 +195,26 @@ std::unique_ptr<TnClientDataSet> TstockRegister::BuildPeriodTable(TDateTime star
 void TstockRegister::LocateItemFields() {
   TnClientDataSet* ds = ReportDataSet();
   FCampos = std::make_unique<ItemFields>(ItemFields{
-      ds->FieldByName("QtdeEstoque"), ds->FieldByName("PrecoUnit"),
-      ds->FieldByName("CodigoNCM"), ds->FieldByName("ClassifGrupoProduto"),
-      ds->FieldByName("MascClassifFiscalProd"), ds->FieldByName("ObsLctoInv"),
-      ds->FieldByName("ValorICMS"), ds->FieldByName("ValorPIS"), ds->FieldByName("ValorCOFINS"),
-      ds->FieldByName("DescrGrupoProduto"), ds->FindField("IndicadorPropriedade"),
-      ds->FindField("CodigoTerceiro"), ds->FindField("MotivoInventario"),
-      ds->FindField("CodigoProduto"), ds->FindField("DATAINVENTINI")});
+      ds->FieldByName("QtdeEstoque"), ds->FieldByName("PrecoUnit"), ds->FieldByName("CodigoNCM"),
+      ds->FieldByName("ClassifGrupoProduto"), ds->FieldByName("MascClassifFiscalProd"),
+      ds->FieldByName("ObsLctoInv"), ds->FieldByName("ValorICMS"), ds->FieldByName("ValorPIS"),
+      ds->FieldByName("ValorCOFINS"), ds->FieldByName("DescrGrupoProduto"),
+      ds->FindField("IndicadorPropriedade"), ds->FindField("CodigoTerceiro"),
+      ds->FindField("MotivoInventario"), ds->FindField("CodigoProduto"),
+      ds->FindField("DATAINVENTINI")});
   TnpqPowerParam* params = Report()->GetParams();
-  FParams = std::make_unique<BodyParams>(BodyParams{
-      params->Param("pValorQtd"), params->Param("pPrecoUnit"), params->Param("pCodigoNCM"),
-      params->Param("pTotalNCM"), params->Param("pValorIcmsItem"), params->Param("pValorPisItem"),
-      params->Param("pValorCofinsItem"), params->Param("pTituloBloco"), params->Param("pTerceiro"),
-      {params->Param("R1"), params->Param("R2"), params->Param("R3"), params->Param("R4"),
-       params->Param("R5")}});
+  FParams = std::make_unique<BodyParams>(
+      BodyParams{params->Param("pValorQtd"),
+                 params->Param("pPrecoUnit"),
+                 params->Param("pCodigoNCM"),
+                 params->Param("pTotalNCM"),
+                 params->Param("pValorIcmsItem"),
+                 params->Param("pValorPisItem"),
+                 params->Param("pValorCofinsItem"),
+                 params->Param("pTituloBloco"),
+                 params->Param("pTerceiro"),
+                 {params->Param("R1"), params->Param("R2"), params->Param("R3"),
+                  params->Param("R4"), params->Param("R5")}});
 }
 
 void TstockRegister::PrintPeriods() {
@@ -215,8 +223,9 @@ void TstockRegister::PrintPeriods() {
   while (!cdsPeriodo->GetEof()) {
     FInicioPeriodo = fldDataPeriodoInicial->AsDateTime();
     FPeriodoFinal = fldDataPeriodoFinal->AsDateTime();
-    ds->SetFilter("DATAINVENTINI >= " + ValorParaFiltro(Variant::FromDate(FInicioPeriodo), ftDate) +
-                  " and DATAINVENTFIM <= " + ValorParaFiltro(Variant::FromDate(FPeriodoFinal), ftDate));
+    ds->SetFilter(
+        "DATAINVENTINI >= " + ValorParaFiltro(Variant::FromDate(FInicioPeriodo), ftDate) +
+        " and DATAINVENTFIM <= " + ValorParaFiltro(Variant::FromDate(FPeriodoFinal), ftDate));
     ds->SetFiltered(true);
     {
       AoSair semFiltro([this, ds] {
@@ -288,7 +297,8 @@ void TstockRegister::ImprimirInterno() {
   if (!FSegundaPassagem && !CheckFirstPass()) return;
 
   Report()->SetOnAfterPage([this](TObject* sender) { DoAfterPage(sender); });
-  Report()->SetOnBeforeSection([this](TObject* sender, int section) { DoBeforeSection(sender, section); });
+  Report()->SetOnBeforeSection(
+      [this](TObject* sender, int section) { DoBeforeSection(sender, section); });
 
   PrepareHeader();
 
@@ -310,7 +320,8 @@ void TstockRegister::ImprimirInterno() {
     FErroTermos.clear();
     if (FImpTermo) {
       CreatePageTable();
-      const char* definicao = FInventarioPaisagem ? "taxBookTermsGraphicP1" : "stockBookTermsLayout";
+      const char* definicao =
+          FInventarioPaisagem ? "taxBookTermsGraphicP1" : "stockBookTermsLayout";
       try {
         std::unique_ptr<TObject> modulo(CriarDMNovo(definicao));
         if (auto* rep = dynamic_cast<TnDMReport*>(modulo.get())) {
@@ -351,7 +362,8 @@ void TstockRegister::ImprimirInterno() {
   if (!FSegundaPassagem && !FParado) FDMControleLivro->VerificarPeriodosPosteriores();
 
   if (IsDrawNormal() && !FDMControleLivro->GetExisteNumeracaoLivro()) {
-    Report()->MsgMensagem(1, "Não foi encontrada a implantação da numeração das páginas para este livro.");
+    Report()->MsgMensagem(
+        1, "Não foi encontrada a implantação da numeração das páginas para este livro.");
     if (FAtualizarControleLivro) {
       Report()->MsgMensagem(
           1, "Adicionada implantação da numeração das páginas para este livro (valores padrão).");
@@ -364,6 +376,6 @@ void TstockRegister::ImprimirInterno() {
   }
 }
 
-STOCK_REPORT_LIBRARY(TstockRegister, {"Versao", {}}, {"Create", {"_ARep"}},
-                     {"ImprimirInterno", {}}, {"DoParamEnter", {"Sender", "_AParam"}},
+STOCK_REPORT_LIBRARY(TstockRegister, {"Versao", {}}, {"Create", {"_ARep"}}, {"ImprimirInterno", {}},
+                     {"DoParamEnter", {"Sender", "_AParam"}},
                      {"DoParamExit", {"Sender", "_AParam"}})

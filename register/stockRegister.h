@@ -100,17 +100,17 @@ class TstockRegister : public TnrwBaseDll {
 
   // The definition's sections, by their numbers there.
   enum class Section : int {
-    Header = 1,        // the page header, with the book's numbers
-    Group = 8,         // a product group's title
-    Item = 9,          // an item line
-    Totals = 10,       // a group's, a block's or the period's totals
-    EmptyLine = 12,    // the lines of an empty page above its message
-    EmptyMessage = 13, // "P E R Í O D O    S E M    M O V I M E N T O" or "E M     B R A N C O"
-    EmptyTail = 14,    // the lines below it
-    Spacer = 15,       // a blank line
-    Observation = 18,  // an item's observation
-    BlockTitle = 19,   // the title of an ownership block
-    ThirdParty = 20,   // the third party of an item held by or for another
+    Header = 1,         // the page header, with the book's numbers
+    Group = 8,          // a product group's title
+    Item = 9,           // an item line
+    Totals = 10,        // a group's, a block's or the period's totals
+    EmptyLine = 12,     // the lines of an empty page above its message
+    EmptyMessage = 13,  // "P E R Í O D O    S E M    M O V I M E N T O" or "E M     B R A N C O"
+    EmptyTail = 14,     // the lines below it
+    Spacer = 15,        // a blank line
+    Observation = 18,   // an item's observation
+    BlockTitle = 19,    // the title of an ownership block
+    ThirdParty = 20,    // the third party of an item held by or for another
   };
   // The terms report's pTermo values.
   enum class Term : int { Opening = 1, Closing = 2 };

@@ -48,10 +48,11 @@ std::string NomeTela(const TnpqPowerParam* params, const char* nome) {
   return item->GetCaption() + " (" + nome + ")";
 }
 
-[[noreturn]] void Recusar(const TnpqPowerParam* params, const char* nome, const std::string& problema,
-                          const std::string& aceita, const std::string& exemplo) {
-  throw Exception(NomeTela(params, nome) + ": " + problema + "; informe " + aceita + ", ex.: " +
-                  exemplo + ".");
+[[noreturn]] void Recusar(const TnpqPowerParam* params, const char* nome,
+                          const std::string& problema, const std::string& aceita,
+                          const std::string& exemplo) {
+  throw Exception(NomeTela(params, nome) + ": " + problema + "; informe " + aceita +
+                  ", ex.: " + exemplo + ".");
 }
 
 // Bytes of the first character of a UTF-8 text.
@@ -71,8 +72,9 @@ TnTipoInscrFederal TipoInscricao(int32_t tipo, const std::string& numero) {
     default: break;
   }
   const size_t digitos = FormatarInscrFederal(TnTipoInscrFederal::CNPJ, numero, 0, false).size();
-  return digitos == 11 ? TnTipoInscrFederal::CPF
-                       : digitos == 12 ? TnTipoInscrFederal::CEI : TnTipoInscrFederal::CNPJ;
+  return digitos == 11   ? TnTipoInscrFederal::CPF
+         : digitos == 12 ? TnTipoInscrFederal::CEI
+                         : TnTipoInscrFederal::CNPJ;
 }
 
 }  // namespace
@@ -105,7 +107,8 @@ std::string TstockBookTerms::MontarLocal(const TnStringArray& pecas) {
 
 std::string TstockBookTerms::PalavraFolha(int64_t empresa) const {
   const Variant valor = nDMSQLDataSet().PegarValorCampo(
-      "CFGEMPRESAGEM", "DESCRFOLHALIVRO", "CODIGOEMPRESA = " + ValorParaSQL(Variant(empresa), ftInteger));
+      "CFGEMPRESAGEM", "DESCRFOLHALIVRO",
+      "CODIGOEMPRESA = " + ValorParaSQL(Variant(empresa), ftInteger));
   if (valor.IsNull()) return "Folha";
   return DescricaoFolha(valor.AsString());
 }
@@ -122,7 +125,8 @@ void TstockBookTerms::ImprimirInterno() {
   const std::string estabDigitado = Trim(params->GetValues("pCodigoEstab"));
   const bool umEstab = !estabDigitado.empty() && estabDigitado.size() < 10 &&
                        estabDigitado.find_first_not_of("0123456789") == std::string::npos;
-  VerificarSelecaoEmpresa(params->GetValues("pCodigoEmpresa"), umEstab ? estabDigitado : std::string());
+  VerificarSelecaoEmpresa(params->GetValues("pCodigoEmpresa"),
+                          umEstab ? estabDigitado : std::string());
   if (!ValidarParametros()) return;
   const int32_t assinaSocio = Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio");
   FAssinaSocio = assinaSocio == 1 || assinaSocio == 2;
@@ -141,18 +145,23 @@ void TstockBookTerms::ImprimirInterno() {
   const std::string condicaoEmpresa =
       empresa.empty() ? std::string()
                       : FilterInterval(std::vector<std::string>{"E.CODIGOEMPRESA"}, empresa,
-                                       {tiIncluir}, true, 6) + "\r\n";
+                                       {tiIncluir}, true, 6) +
+                            "\r\n";
   const std::string condicaoEstab =
-      estab.empty() ? std::string()
-                    : FilterInterval(std::vector<std::string>{"F.CODIGOESTAB"}, estab, {tiIncluir}, false, 6);
+      estab.empty()
+          ? std::string()
+          : FilterInterval(std::vector<std::string>{"F.CODIGOESTAB"}, estab, {tiIncluir}, false, 6);
   DestruirSQL(curEmpresas);
-  if (!estab.empty() && estab.find('.') == std::string::npos && estab.find(';') == std::string::npos) {
-    const std::string sql = std::string(kSelectEmpresas) + condicaoEstab + condicaoEmpresa + " order by 1, 3";
+  if (!estab.empty() && estab.find('.') == std::string::npos &&
+      estab.find(';') == std::string::npos) {
+    const std::string sql =
+        std::string(kSelectEmpresas) + condicaoEstab + condicaoEmpresa + " order by 1, 3";
     curEmpresas = ExecutarSQL(sql, VarArrayOf({}), true, true, -1, "", nullptr, true);
   } else {
     const std::string sql =
         std::string(kSelectEmpresas) + "F.CODIGOESTAB = 1 " + condicaoEmpresa + "order by 1, 3";
-    curEmpresas = ExecutarSQL(sql, static_cast<TParams*>(nullptr), true, false, -1, "", nullptr, true);
+    curEmpresas =
+        ExecutarSQL(sql, static_cast<TParams*>(nullptr), true, false, -1, "", nullptr, true);
   }
   SQLDataSetGuard liberarEmpresas(curEmpresas);
   if (curEmpresas->IsEmpty()) {
@@ -198,20 +207,22 @@ void TstockBookTerms::ImprimirInterno() {
 
     // pTermo as typed; a blank one prints both terms.
     auto termo = [params](TipoTermo vazio) {
-      return static_cast<TipoTermo>(StrToIntDef(params->GetValues("pTermo"), static_cast<int>(vazio)));
+      return static_cast<TipoTermo>(
+          StrToIntDef(params->GetValues("pTermo"), static_cast<int>(vazio)));
     };
     const TipoTermo termoAbertura = termo(TipoTermo::Abertura);
     if (termoAbertura == TipoTermo::Abertura || termoAbertura == TipoTermo::Ambos) {
       params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, dataInicial, dataFinal,
                                                         numeroLivro, numeroFolha, "1"));
       ConfigurarCabecalhoTermo(true, FolhaAbertura(), true);
-      TermPieces = StrToStrArray(BuscarDadosTermo(dataInicial, codigoEmpresa, codigoEstab), FMarcador);
+      TermPieces =
+          StrToStrArray(BuscarDadosTermo(dataInicial, codigoEmpresa, codigoEstab), FMarcador);
       // A company whose activity started after the book's start dates its opening term then.
       const TField* inicioAtiv = campo(ixDataInicioAtiv);
       const TDateTime inicio = StrToDate(dataInicial);
-      const std::string dataTermo =
-          !inicioAtiv->IsNull() && inicioAtiv->AsDateTime() > inicio ? DateToStr(inicioAtiv->AsDateTime())
-                                                                     : dataInicial;
+      const std::string dataTermo = !inicioAtiv->IsNull() && inicioAtiv->AsDateTime() > inicio
+                                        ? DateToStr(inicioAtiv->AsDateTime())
+                                        : dataInicial;
       ImprimirCorpoTermo(dataTermo, TipoTermo::Abertura);
       VerificarFrenteVerso();
     }
@@ -223,7 +234,8 @@ void TstockBookTerms::ImprimirInterno() {
       params->SetValues("pTextoTermo", MontarTextoTermo(codigoEmpresa, dataInicial, dataFinal,
                                                         numeroLivro, numeroFolha, "2"));
       ConfigurarCabecalhoTermo(false, 1, true);
-      TermPieces = StrToStrArray(BuscarDadosTermo(dataFinal, codigoEmpresa, codigoEstab), FMarcador);
+      TermPieces =
+          StrToStrArray(BuscarDadosTermo(dataFinal, codigoEmpresa, codigoEstab), FMarcador);
       ImprimirCorpoTermo(dataFinal, TipoTermo::Encerramento);
     }
 
@@ -244,8 +256,9 @@ bool TstockBookTerms::ValidarParametros() {
   const std::string termo = Trim(params->GetValues("pTermo"));
   int32_t numero = 0;
   if (TryStrToInt(termo, numero) && (numero < 1 || numero > 3)) {
-    Report()->MsgMensagem(0, NomeTela(params, "pTermo") + " = " + termo +
-                                 " não escolhe nenhum termo: use 1 (abertura), 2 (encerramento) ou 3 (ambos)");
+    Report()->MsgMensagem(
+        0, NomeTela(params, "pTermo") + " = " + termo +
+               " não escolhe nenhum termo: use 1 (abertura), 2 (encerramento) ou 3 (ambos)");
     return false;
   }
 
@@ -254,7 +267,8 @@ bool TstockBookTerms::ValidarParametros() {
     TDateTime dia = 0;
     if (texto.empty()) Recusar(params, nome, "está vazio", "uma data dd/mm/aaaa", "31/12/2026");
     if (!TryStrToDate(texto, dia)) {
-      Recusar(params, nome, "'" + texto + "' não é uma data válida", "uma data dd/mm/aaaa", "31/12/2026");
+      Recusar(params, nome, "'" + texto + "' não é uma data válida", "uma data dd/mm/aaaa",
+              "31/12/2026");
     }
     return dia;
   };
@@ -288,7 +302,8 @@ bool TstockBookTerms::ValidarParametros() {
     const std::string texto = Trim(params->GetValues(nome));
     int32_t n = 0;
     if ((texto.empty() && vazioServe) || TryStrToInt(texto, n)) return;
-    Recusar(params, nome, texto.empty() ? std::string("está vazio") : "'" + texto + "' não é um número inteiro",
+    Recusar(params, nome,
+            texto.empty() ? std::string("está vazio") : "'" + texto + "' não é um número inteiro",
             aceita, exemplo);
   };
   inteiro("pAssinSocio", false, "0 (nenhuma), 1 (sócios) ou 2 (diretores)", "1");
@@ -309,8 +324,10 @@ std::string TstockBookTerms::MotivoSemEmpresas(const std::string& empresa, const
     return "Nenhuma empresa da seleção '" + empresa + "' (" + NomeTela(params, "pCodigoEmpresa") +
            ") está cadastrada: nada a imprimir";
   }
-  const bool umEstab = !estab.empty() && estab.find('.') == std::string::npos && estab.find(';') == std::string::npos;
-  const std::string quais = empresa.empty() ? "Nenhuma empresa" : "Nenhuma empresa da seleção '" + empresa + "'";
+  const bool umEstab = !estab.empty() && estab.find('.') == std::string::npos &&
+                       estab.find(';') == std::string::npos;
+  const std::string quais =
+      empresa.empty() ? "Nenhuma empresa" : "Nenhuma empresa da seleção '" + empresa + "'";
   if (umEstab) {
     return quais + " tem o estabelecimento " + estab + " (" + NomeTela(params, "pCodigoEstab") +
            "): nada a imprimir";
@@ -332,16 +349,17 @@ std::string TstockBookTerms::LegendaComPontilhado(const std::string& texto) cons
 
 void TstockBookTerms::VerificarFrenteVerso() {
   const std::string condicao =
-      " CODIGOEMPRESA = " + ValorParaSQL(Variant(curEmpresas->Fields(ixCodigoEmpresa)->AsString())) +
-      " and " + " CODIGOESTAB = " +
-      ValorParaSQL(Variant(curEmpresas->Fields(ixCodigoEstab)->AsString())) + " and " +
-      " TIPOLIVRO = 11";
-  if (VarToIntDef(nDMSQLDataSet().PegarValorCampo("CONTROLELIVRO", "FRENTEVERSO", condicao), 0) != 1) {
+      " CODIGOEMPRESA = " +
+      ValorParaSQL(Variant(curEmpresas->Fields(ixCodigoEmpresa)->AsString())) + " and " +
+      " CODIGOESTAB = " + ValorParaSQL(Variant(curEmpresas->Fields(ixCodigoEstab)->AsString())) +
+      " and " + " TIPOLIVRO = 11";
+  if (VarToIntDef(nDMSQLDataSet().PegarValorCampo("CONTROLELIVRO", "FRENTEVERSO", condicao), 0) !=
+      1) {
     return;
   }
   if (!Report()->GetCSLIsPageEnd()) Report()->SetCSLIsPageEnd(true);
-  const int numeracao =
-      VarToIntDef(nDMSQLDataSet().PegarValorCampo("CONTROLELIVRO", "TIPOIMPNUMERACAO", condicao), 0);
+  const int numeracao = VarToIntDef(
+      nDMSQLDataSet().PegarValorCampo("CONTROLELIVRO", "TIPOIMPNUMERACAO", condicao), 0);
   ConfigurarCabecalhoTermo(true, FolhaAbertura() + 1, numeracao == 0);
   ImprimirFolhaEmBranco();
 }
@@ -349,7 +367,8 @@ void TstockBookTerms::VerificarFrenteVerso() {
 // The page number of the opening term: 1, unless the book's numbering begins later (the
 // register's book after a starting point).
 int32_t TstockBookTerms::FolhaAbertura() {
-  return std::max<int32_t>(1, StrToIntDef(Trim(Report()->GetParams()->GetValues("pFolhaAbertura")), 1));
+  return std::max<int32_t>(
+      1, StrToIntDef(Trim(Report()->GetParams()->GetValues("pFolhaAbertura")), 1));
 }
 
 void TstockBookTerms::ConfigurarCabecalhoTermo(bool abertura, int pagina, bool comLinhaLivro) {
@@ -365,8 +384,8 @@ void TstockBookTerms::ConfigurarCabecalhoTermo(bool abertura, int pagina, bool c
     params->SetValues("pLivro", "");
   }
   params->SetValues("pCabecalho", FNomeEmpresa);
-  params->SetValues("pInscrFed", FormatarInscrFederal(TipoInscricao(FTipoInscr, FInscrFed), FInscrFed,
-                                                      FCodigoEmpresa, true));
+  params->SetValues("pInscrFed", FormatarInscrFederal(TipoInscricao(FTipoInscr, FInscrFed),
+                                                      FInscrFed, FCodigoEmpresa, true));
   const int32_t tipoLivro = StrToIntDef(params->GetValues("pTipoLivro"), 1);
   if (tipoLivro == 3 || tipoLivro == 9) {
     LinhaCabecalho("pInscrEstadMunicipal", "Inscrição Municipal:", FInscrMunicipal);
@@ -376,7 +395,8 @@ void TstockBookTerms::ConfigurarCabecalhoTermo(bool abertura, int pagina, bool c
       LinhaCabecalho("pAtivMuncipal", "Atividade Municipal:", FCodigoAtivMunic);
     }
   } else {
-    LinhaCabecalho("pInscrEstadMunicipal", "Inscrição Estadual:", FormatarInscricaoEstadual(FInscrEstad));
+    LinhaCabecalho("pInscrEstadMunicipal",
+                   "Inscrição Estadual:", FormatarInscricaoEstadual(FInscrEstad));
   }
 }
 
@@ -388,12 +408,9 @@ void TstockBookTerms::LinhaCabecalho(const std::string& nome, const std::string&
   if (params->FindParam(nome + "Valor") != nullptr) params->SetValues(nome + "Valor", valor);
 }
 
-std::string TstockBookTerms::MontarTextoTermo(const std::string& empresa,
-                                              const std::string& dataInicial,
-                                              const std::string& dataFinal,
-                                              const std::string& numeroLivro,
-                                              const std::string& numeroFolha,
-                                              const std::string& tipo) {
+std::string TstockBookTerms::MontarTextoTermo(
+    const std::string& empresa, const std::string& dataInicial, const std::string& dataFinal,
+    const std::string& numeroLivro, const std::string& numeroFolha, const std::string& tipo) {
   TnReportFunctions* funcoes = Report()->ReportFunctions();
   std::string texto = funcoes->CallFunction(
       funcoes->IndexOfFunction("gemVTextoTermo"),
@@ -443,30 +460,32 @@ void TstockBookTerms::ImprimirCorpoTermo(const std::string& dataTermo, TipoTermo
     legenda = !legenda;
   }
 
-  params->SetValues("pTexto", MontarLocal(TermPieces) +
-                                  FormatDateTime(" d \"de\" mmmm \"de\" yyyy", StrToDate(dataTermo)));
+  params->SetValues("pTexto", MontarLocal(TermPieces) + FormatDateTime(" d \"de\" mmmm \"de\" yyyy",
+                                                                       StrToDate(dataTermo)));
   Imprimir(Secao::LocalData);
 
   int assinaturas = 0;
   if (FAssinaSocio || FAssinaContador) {
-    FAviso = ImprimeAssinaturas(Report(), static_cast<int>(Secao::Socio), static_cast<int>(Secao::Contador), Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio"),
-                                static_cast<int>(curEmpresas->Fields(ixCodigoEmpresa)->AsInteger()),
-                                FAssinaContador, FDataFinal, FTerceiraAssinatura, FCodigoCont, true,
-                                false, &assinaturas);
+    FAviso = ImprimeAssinaturas(
+        Report(), static_cast<int>(Secao::Socio), static_cast<int>(Secao::Contador),
+        Inteiro(params->GetValues("pAssinSocio"), "pAssinSocio"),
+        static_cast<int>(curEmpresas->Fields(ixCodigoEmpresa)->AsInteger()), FAssinaContador,
+        FDataFinal, FTerceiraAssinatura, FCodigoCont, true, false, &assinaturas);
   }
   // A term is one page: one that runs onto a second would repeat its page number in the book.
   if (Report()->GetPageNo() != pagina) {
-    throw Exception(std::string("O termo de ") + (tipo == TipoTermo::Abertura ? "abertura" : "encerramento") +
-                    " da empresa " + FormatFloat("0000", FCodigoEmpresa) + ", estabelecimento " + FEstab +
+    throw Exception(std::string("O termo de ") +
+                    (tipo == TipoTermo::Abertura ? "abertura" : "encerramento") + " da empresa " +
+                    FormatFloat("0000", FCodigoEmpresa) + ", estabelecimento " + FEstab +
                     ", não cabe em uma página com as suas " + std::to_string(assinaturas) +
                     " assinaturas (sócios ou diretores e contador): reduza os assinantes que "
                     "assinam os livros (SOCIO.ASSINALIVROS) ou use a definição em paisagem, que "
                     "põe três assinaturas por linha");
   }
   if (!FAviso.empty() && !FAvisoMostrado) {
-    Report()->MsgMensagem(1, "Empresa: " +
-                                 FormatFloat("0000", curEmpresas->Fields(ixCodigoEmpresa)->AsFloat()) +
-                                 " " + curEmpresas->Fields(ixNomeEmpresa)->AsString() + " - " + FAviso);
+    Report()->MsgMensagem(
+        1, "Empresa: " + FormatFloat("0000", curEmpresas->Fields(ixCodigoEmpresa)->AsFloat()) +
+               " " + curEmpresas->Fields(ixNomeEmpresa)->AsString() + " - " + FAviso);
     FAvisoMostrado = true;
   }
 }

@@ -75,9 +75,10 @@ int main(int argc, char** argv) {
     TnConexao escrita(db, TnModoAbertura::LeituraEscrita);
     ScaleGroups(escrita, groups);
   }
-  std::printf("demo database: %d products, %lld inventory lines, ~%d groups per company in %.2f s\n",
-              summary.products, static_cast<long long>(summary.inventoryLines), groups,
-              demo_clock.Seconds());
+  std::printf(
+      "demo database: %d products, %lld inventory lines, ~%d groups per company in %.2f s\n",
+      summary.products, static_cast<long long>(summary.inventoryLines), groups,
+      demo_clock.Seconds());
   SetConexaoPadrao(std::make_unique<TnConexao>(db, TnModoAbertura::SomenteLeitura));
 
   {

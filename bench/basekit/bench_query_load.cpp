@@ -37,11 +37,12 @@ void Fill(TnConexao& conexao, long rows) {
   const std::string sql = "INSERT INTO LCTO VALUES (:e, :p, :d, :u, :v, :dt)";
   for (long i = 0; i < rows; ++i) {
     conexao.ExecutarComando(
-        sql, VarArrayOf({static_cast<int64_t>(i % 7 + 1), static_cast<int64_t>(i),
-                         "Produto de estoque numero " + std::to_string(i),
-                         "Unidade " + std::to_string(i % 1000) + " caixa com doze",
-                         static_cast<double>(i % 100000) / 100.0,
-                         Variant::FromDate(EncodeDate(2024, 1, 1) + static_cast<double>(i % 366))}));
+        sql,
+        VarArrayOf({static_cast<int64_t>(i % 7 + 1), static_cast<int64_t>(i),
+                    "Produto de estoque numero " + std::to_string(i),
+                    "Unidade " + std::to_string(i % 1000) + " caixa com doze",
+                    static_cast<double>(i % 100000) / 100.0,
+                    Variant::FromDate(EncodeDate(2024, 1, 1) + static_cast<double>(i % 366))}));
   }
   transacao.Confirmar();
 }
@@ -50,9 +51,9 @@ void Fill(TnConexao& conexao, long rows) {
 
 int main(int argc, char** argv) {
   long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
-  std::string path = argc > 2 ? argv[2]
-                              : (std::filesystem::temp_directory_path() / "bench_query_load.db")
-                                    .string();
+  std::string path =
+      argc > 2 ? argv[2]
+               : (std::filesystem::temp_directory_path() / "bench_query_load.db").string();
   std::filesystem::remove(path);
   SetConexaoPadrao(std::make_unique<TnConexao>(path, TnModoAbertura::Criar));
 

@@ -34,9 +34,12 @@ int main(int argc, char** argv) {
 
   TnClientDataSet ds;
   auto start = std::chrono::steady_clock::now();
-  ds.BeginBulkLoad({{"CodigoEmpresa", ftInteger, 0}, {"CodigoProduto", ftInteger, 0},
-                    {"ClassifGrupoProduto", ftString, 40}, {"DescrProduto", ftString, 40},
-                    {"PrecoUnit", ftFloat, 0}, {"DataInvent", ftDate, 0}},
+  ds.BeginBulkLoad({{"CodigoEmpresa", ftInteger, 0},
+                    {"CodigoProduto", ftInteger, 0},
+                    {"ClassifGrupoProduto", ftString, 40},
+                    {"DescrProduto", ftString, 40},
+                    {"PrecoUnit", ftFloat, 0},
+                    {"DataInvent", ftDate, 0}},
                    rows);
   uint64_t seed = 88172645463325252ull;
   auto next = [&seed] {  // xorshift: cheap deterministic values
@@ -50,9 +53,9 @@ int main(int argc, char** argv) {
     uint64_t r = next();
     ds.AppendInteger(static_cast<int64_t>(r % 20 + 1));
     ds.AppendInteger(static_cast<int64_t>(i + 1));
-    int n = std::snprintf(classif, sizeof classif, "%02u.%02u.%03u.GRUPO-%06u",
-                          unsigned(r >> 8) % 10, unsigned(r >> 16) % 30, unsigned(r >> 24) % 500,
-                          unsigned(r >> 32) % 1000000);
+    int n =
+        std::snprintf(classif, sizeof classif, "%02u.%02u.%03u.GRUPO-%06u", unsigned(r >> 8) % 10,
+                      unsigned(r >> 16) % 30, unsigned(r >> 24) % 500, unsigned(r >> 32) % 1000000);
     ds.AppendText(std::string_view(classif, static_cast<size_t>(n)));
     n = std::snprintf(descr, sizeof descr, "PRODUTO %07zu %.*s", i, int(r >> 40) % 20 + 5,
                       "DESCRICAO DO ITEM EM ESTOQUE");
@@ -65,7 +68,8 @@ int main(int argc, char** argv) {
               PeakRssKiB() / 1024.0);
 
   start = std::chrono::steady_clock::now();
-  ds.SetFilter("ClassifGrupoProduto like '03%' and PrecoUnit > 100.5 and DataInvent >= '01/07/2025'");
+  ds.SetFilter(
+      "ClassifGrupoProduto like '03%' and PrecoUnit > 100.5 and DataInvent >= '01/07/2025'");
   ds.SetFiltered(true);
   std::printf("filter: %.3f s, %d rows kept\n", Seconds(start), ds.RecordCount());
 
@@ -81,7 +85,8 @@ int main(int argc, char** argv) {
   start = std::chrono::steady_clock::now();
   int64_t walked = 0;
   for (ds.First(); !ds.GetEof(); ds.Next()) walked += ds.Fields(0)->AsInteger();
-  std::printf("walk with AsInteger: %.3f s (checksum %lld)\n", Seconds(start), static_cast<long long>(walked));
+  std::printf("walk with AsInteger: %.3f s (checksum %lld)\n", Seconds(start),
+              static_cast<long long>(walked));
 
   start = std::chrono::steady_clock::now();
   long ranged = 0;

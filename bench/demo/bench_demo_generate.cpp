@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
   try {
     auto start = std::chrono::steady_clock::now();
     DemoSummary s = CreateDemoDatabase(path, options);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     struct stat st {};
     ::stat(path.c_str(), &st);
     struct rusage usage {};

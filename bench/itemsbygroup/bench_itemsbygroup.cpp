@@ -72,7 +72,8 @@ double TempoConsultas() {
       VarArrayOf({Variant(0), Variant(0)}), true, true, -1, "", nullptr, true);
   long linhas = 0;
   for (; !grupos->GetEof(); grupos->Next()) {
-    RefreshSQL(produtos, VarArrayOf({grupos->Fields(0)->AsVariant(), grupos->Fields(1)->AsVariant()}));
+    RefreshSQL(produtos,
+               VarArrayOf({grupos->Fields(0)->AsVariant(), grupos->Fields(1)->AsVariant()}));
     linhas += produtos->RecordCount();
   }
   const double s = clock.Seconds();
@@ -116,9 +117,10 @@ int main(int argc, char** argv) {
     const double consultas = TempoConsultas();
     const double layout = Imprimir("", "layout");
     const double pdf = Imprimir(base + ".pdf", "pdf");
-    std::printf("split of the pdf run, derived from the three runs above (not timed inside it): "
-                "queries %.0f%%, engine %.0f%%, pdf output %.0f%%\n",
-                100 * consultas / pdf, 100 * (layout - consultas) / pdf, 100 * (pdf - layout) / pdf);
+    std::printf(
+        "split of the pdf run, derived from the three runs above (not timed inside it): "
+        "queries %.0f%%, engine %.0f%%, pdf output %.0f%%\n",
+        100 * consultas / pdf, 100 * (layout - consultas) / pdf, 100 * (pdf - layout) / pdf);
     std::printf("pdf: %.1f MB\n", std::filesystem::file_size(base + ".pdf") / 1e6);
     SetConexaoPadrao(nullptr);
   } catch (const std::exception& e) {

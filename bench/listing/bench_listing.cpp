@@ -86,8 +86,8 @@ void PrintListing(const char* from, const std::string& pdf) {
   const auto start = std::chrono::steady_clock::now();
   stock::RunOutcome outcome = stock::RunReport({"stockListing", kParams, nullptr}, *device);
   const double seconds = Seconds(start);
-  std::printf("report from %s: %d pages in %.2f s, %.0f pages/s, PDF %.1f MB, peak RSS %.0f MB\n", from,
-              outcome.pages, seconds, outcome.pages / seconds,
+  std::printf("report from %s: %d pages in %.2f s, %.0f pages/s, PDF %.1f MB, peak RSS %.0f MB\n",
+              from, outcome.pages, seconds, outcome.pages / seconds,
               std::filesystem::file_size(pdf) / 1048576.0, PeakRssMb());
 }
 
@@ -100,7 +100,8 @@ class Server {
       conninfo_ = given;
       return;
     }
-    state_ = std::filesystem::temp_directory_path() / ("bench_listing_pg." + std::to_string(getpid()));
+    state_ =
+        std::filesystem::temp_directory_path() / ("bench_listing_pg." + std::to_string(getpid()));
     if (std::system((Script() + " start " + state_.string() + " >/dev/null").c_str()) != 0) return;
     std::ifstream in(state_ / "conninfo");
     std::getline(in, conninfo_);
@@ -194,7 +195,8 @@ int main(int argc, char** argv) {
       CreateDemoDatabase(server.conninfo(), options);
       TnConexao(server.conninfo(), TnModoAbertura::LeituraEscrita).ExecutarScript("ANALYZE");
       std::printf("PostgreSQL demo data written and analysed (%.1f s)\n", Seconds(start));
-      SetConexaoPadrao(std::make_unique<TnConexao>(server.conninfo(), TnModoAbertura::SomenteLeitura));
+      SetConexaoPadrao(
+          std::make_unique<TnConexao>(server.conninfo(), TnModoAbertura::SomenteLeitura));
       PrintListing("PostgreSQL", pdf);
       SetConexaoPadrao(nullptr);
     }

@@ -56,8 +56,10 @@ int main(int argc, char** argv) {
   constexpr double kWidth = 793.7, kHeight = 1122.5;
   constexpr int kLinesPerPage = 70;
   const char* descriptions[] = {
-      "Açúcar refinado união 1kg pç  ", "Óleo de soja – garrafa 900 ml ",
-      "Feijão carioca tipo 1 fardo º ", "Café torrado e moído ª extra  ",
+      "Açúcar refinado união 1kg pç  ",
+      "Óleo de soja – garrafa 900 ml ",
+      "Feijão carioca tipo 1 fardo º ",
+      "Café torrado e moído ª extra  ",
   };
 
   stock::FontSpec regular;

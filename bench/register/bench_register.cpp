@@ -89,8 +89,10 @@ void CreateDatabase(const std::string& path, int products) {
   )");
 }
 
-const Params kParams = {{"pCodigoEmpresa", "1"},      {"pCodigoEstab", "1"},
-                        {"pCompetInicial", "01/01/2026"}, {"pCompetFinal", "31/12/2026"},
+const Params kParams = {{"pCodigoEmpresa", "1"},
+                        {"pCodigoEstab", "1"},
+                        {"pCompetInicial", "01/01/2026"},
+                        {"pCompetFinal", "31/12/2026"},
                         {"pEmitirPeriodo", "1"}};
 
 void PrintTo(const std::string& out, Params params, const char* step) {
@@ -98,7 +100,8 @@ void PrintTo(const std::string& out, Params params, const char* step) {
   std::unique_ptr<stock::OutputDevice> device = stock::CreateOutputDevice(out);
   Stopwatch clock;
   const double cpu = CpuSeconds();
-  const stock::RunOutcome outcome = stock::RunReport({"stockRegister", std::move(params), nullptr}, *device);
+  const stock::RunOutcome outcome =
+      stock::RunReport({"stockRegister", std::move(params), nullptr}, *device);
   const double seconds = clock.Seconds();
   std::printf("%-6s %7d pages %6.2f s (CPU %5.2f s) %6.0f pages/s  PDF %.1f MB  peak RSS %.0f MB\n",
               step, outcome.pages, seconds, CpuSeconds() - cpu, outcome.pages / seconds,
@@ -122,13 +125,14 @@ int main(int argc, char** argv) {
     stock::bench::UseBuildFolders(stock::SetPluginDirectory, stock::SetDefinitionDirectory);
     Stopwatch clock;
     const std::string marker = db + "." + std::to_string(products);
-    if (std::getenv("KEEP_BENCH_DB") && std::filesystem::exists(db) && std::filesystem::exists(marker)) {
+    if (std::getenv("KEEP_BENCH_DB") && std::filesystem::exists(db) &&
+        std::filesystem::exists(marker)) {
       std::printf("database: %d products x 12 months (kept from an earlier run)\n", products);
     } else {
       std::filesystem::remove(marker);
       CreateDatabase(db, products);
-      std::printf("database: %d products x 12 months (%.1f s)  peak RSS %.0f MB\n", products, clock.Seconds(),
-                  PeakRssMb());
+      std::printf("database: %d products x 12 months (%.1f s)  peak RSS %.0f MB\n", products,
+                  clock.Seconds(), PeakRssMb());
       if (std::getenv("KEEP_BENCH_DB")) std::ofstream(marker).put('\n');
     }
     SetConexaoPadrao(std::make_unique<TnConexao>(db, TnModoAbertura::SomenteLeitura));

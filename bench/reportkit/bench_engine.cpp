@@ -50,7 +50,8 @@ void PrintTo(const std::string& path, int sections) {
   unidade->SetValue("UN");
   for (int i = 1; i <= sections; ++i) {
     codigo->SetValue(FormatFloat("0000000", i));
-    descricao->SetValue(i % 2 ? "Parafuso sextavado aço inox 1/4\"" : "Óleo lubrificante 20W50 – 1 L");
+    descricao->SetValue(i % 2 ? "Parafuso sextavado aço inox 1/4\""
+                              : "Óleo lubrificante 20W50 – 1 L");
     qtde->SetValue(FloatToStr(i * 1.5));
     preco->SetValue(FloatToStr(12.34));
     total->SetValue(FloatToStr(i * 1.5 * 12.34));

@@ -22,7 +22,8 @@ std::string ClerkError(const std::string& message) {
   std::string text = message.substr(0, sql);
   const std::string prefix = "Erro de banco de dados: ";
   if (text.rfind(prefix, 0) == 0) text = text.substr(prefix.size());
-  while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\n')) text.pop_back();
+  while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\n'))
+    text.pop_back();
   return "Não foi possível ler o banco de dados (" + text +
          "). O comando que falhou foi gravado no registro do servidor.";
 }

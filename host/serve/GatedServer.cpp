@@ -27,8 +27,12 @@ class GatheredStream : public httplib::Stream {
     if (poll(&fd, 1, kWriteTimeoutMs) <= 0) return -1;  // a client that stopped reading
     return send(socket_, ptr, size, MSG_NOSIGNAL);
   }
-  void get_remote_ip_and_port(std::string& ip, int& port) const override { Address(getpeername, ip, port); }
-  void get_local_ip_and_port(std::string& ip, int& port) const override { Address(getsockname, ip, port); }
+  void get_remote_ip_and_port(std::string& ip, int& port) const override {
+    Address(getpeername, ip, port);
+  }
+  void get_local_ip_and_port(std::string& ip, int& port) const override {
+    Address(getsockname, ip, port);
+  }
   socket_t socket() const override { return socket_; }
 
  private:

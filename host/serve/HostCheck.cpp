@@ -10,13 +10,15 @@ namespace stock::serve {
 namespace {
 
 std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return text;
 }
 
 // An IPv6 literal in brackets, as a Host header writes it.
 std::string Bracketed(const std::string& name) {
-  if (name.find(':') != std::string::npos && (name.empty() || name[0] != '[')) return "[" + name + "]";
+  if (name.find(':') != std::string::npos && (name.empty() || name[0] != '['))
+    return "[" + name + "]";
   return name;
 }
 
@@ -53,7 +55,8 @@ bool HostCheck::Allows(const std::string& host) const {
     name = host.substr(0, colon);
     port = host.substr(colon);
   }
-  if (port.size() < 2 || port[0] != ':' || port.compare(1, std::string::npos, std::to_string(port_)) != 0) {
+  if (port.size() < 2 || port[0] != ':' ||
+      port.compare(1, std::string::npos, std::to_string(port_)) != 0) {
     return false;
   }
   name = Lower(name);

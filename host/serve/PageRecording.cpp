@@ -10,8 +10,8 @@ void PageRecording::BeginPage(int page_number, const PageFormat& format) {
   pages_.push_back({page_number, format, {}});
 }
 
-void PageRecording::Text(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align,
-                         bool wrapped) {
+void PageRecording::Text(const TextBox& box, std::string_view text, const FontSpec& font,
+                         TextAlign align, bool wrapped) {
   if (full_ || pages_.empty()) return;
   Op op;
   op.wrapped = wrapped;

@@ -16,7 +16,8 @@ class PageRecording {
   static constexpr int kMaxPages = 100;
 
   void BeginPage(int page_number, const PageFormat& format);
-  void Text(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align, bool wrapped);
+  void Text(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align,
+            bool wrapped);
   void Line(double x1, double y1, double x2, double y2, double thickness);
 
   // Pages recorded.

@@ -48,7 +48,8 @@ std::vector<ScreenField> ParamScreen::Fields() const {
   const TnpqPowerParam* params = module_->GetReport()->GetParams();
   for (const ParamDef& p : module_->Definition().params) {
     if (!p.input) continue;
-    fields.push_back({p.name, p.type, p.caption, params->GetValues(p.name), p.required, p.choices, p.lookup});
+    fields.push_back(
+        {p.name, p.type, p.caption, params->GetValues(p.name), p.required, p.choices, p.lookup});
   }
   return fields;
 }
@@ -71,7 +72,8 @@ void ParamScreen::Handle(const std::string& name, F handler) {
   TnpqParamItem* item = Input(name);
   // The screen answers no questions: one asked from a handler is an error by the field.
   DialogHandlerGuard no_questions([](const DialogRequest& request) -> int {
-    throw Exception("O relatório fez uma pergunta que a tela de parâmetros não atende: " + request.text);
+    throw Exception("O relatório fez uma pergunta que a tela de parâmetros não atende: " +
+                    request.text);
   });
   try {
     handler(item);
@@ -106,7 +108,8 @@ bool ParamScreen::CheckAll() {
   for (const ScreenField& f : Fields()) {
     if (errors_.count(f.name) != 0) continue;
     if (f.required && Trim(f.value).empty()) {
-      errors_[f.name] = "Preencha \"" + ScreenLabel(f) + "\": o relatório não imprime sem este campo.";
+      errors_[f.name] =
+          "Preencha \"" + ScreenLabel(f) + "\": o relatório não imprime sem este campo.";
       continue;
     }
     try {
@@ -136,11 +139,13 @@ std::string NameFieldsByLabel(const std::string& text, const std::vector<ScreenF
       at += label.size();
       // "pX (Caption)" would read ""Caption" (Caption)"
       const std::string caption = " (" + f.caption + ")";
-      if (!f.caption.empty() && out.compare(at, caption.size(), caption) == 0) out.erase(at, caption.size());
+      if (!f.caption.empty() && out.compare(at, caption.size(), caption) == 0)
+        out.erase(at, caption.size());
     }
   }
   // "o parâmetro "Data inicial"" reads as a screen's field.
-  for (size_t at = out.find("parâmetro \""); at != std::string::npos; at = out.find("parâmetro \"", at)) {
+  for (size_t at = out.find("parâmetro \""); at != std::string::npos;
+       at = out.find("parâmetro \"", at)) {
     out.replace(at, std::string("parâmetro").size(), "campo");
   }
   return out;
@@ -153,9 +158,10 @@ std::vector<ParamChoice> ParamScreen::LookupChoices(const std::string& name) con
   }
   if (lookup.empty()) return {};
   const bool companies = lookup == "empresas";
-  const char* sql = companies ? "select CODIGOEMPRESA, NOMEEMPRESA from EMPRESA order by CODIGOEMPRESA"
-                              : "select CODIGOESTAB, NOMEESTAB, CODIGOEMPRESA from ESTAB "
-                                "order by CODIGOESTAB, CODIGOEMPRESA";
+  const char* sql = companies
+                        ? "select CODIGOEMPRESA, NOMEEMPRESA from EMPRESA order by CODIGOEMPRESA"
+                        : "select CODIGOESTAB, NOMEESTAB, CODIGOEMPRESA from ESTAB "
+                          "order by CODIGOESTAB, CODIGOEMPRESA";
   SQLDataSetPtr rows(ExecutarSQL(sql, nullptr, true, false, -1, "", nullptr, true));
   std::vector<ParamChoice> out;
   for (rows->First(); !rows->GetEof(); rows->Next()) {
@@ -171,10 +177,10 @@ namespace {
 // Lower-case ASCII words of `text` joined by '-': accents dropped, other signs as breaks.
 std::string Slug(const std::string& text) {
   static const std::pair<const char*, char> kAccents[] = {
-      {"á", 'a'}, {"à", 'a'}, {"â", 'a'}, {"ã", 'a'}, {"é", 'e'}, {"ê", 'e'}, {"í", 'i'}, {"ó", 'o'},
-      {"ô", 'o'}, {"õ", 'o'}, {"ú", 'u'}, {"ü", 'u'}, {"ç", 'c'}, {"Á", 'a'}, {"À", 'a'}, {"Â", 'a'},
-      {"Ã", 'a'}, {"É", 'e'}, {"Ê", 'e'}, {"Í", 'i'}, {"Ó", 'o'}, {"Ô", 'o'}, {"Õ", 'o'}, {"Ú", 'u'},
-      {"Ç", 'c'}};
+      {"á", 'a'}, {"à", 'a'}, {"â", 'a'}, {"ã", 'a'}, {"é", 'e'}, {"ê", 'e'}, {"í", 'i'},
+      {"ó", 'o'}, {"ô", 'o'}, {"õ", 'o'}, {"ú", 'u'}, {"ü", 'u'}, {"ç", 'c'}, {"Á", 'a'},
+      {"À", 'a'}, {"Â", 'a'}, {"Ã", 'a'}, {"É", 'e'}, {"Ê", 'e'}, {"Í", 'i'}, {"Ó", 'o'},
+      {"Ô", 'o'}, {"Õ", 'o'}, {"Ú", 'u'}, {"Ç", 'c'}};
   std::string out;
   bool gap = false;
   for (size_t i = 0; i < text.size();) {
@@ -192,7 +198,9 @@ std::string Slug(const std::string& text) {
         }
       }
       if (c == 0) {
-        while (i + step < text.size() && (static_cast<unsigned char>(text[i + step]) & 0xC0) == 0x80) ++step;
+        while (i + step < text.size() &&
+               (static_cast<unsigned char>(text[i + step]) & 0xC0) == 0x80)
+          ++step;
       }
     }
     i += step;
@@ -223,7 +231,9 @@ std::string PdfFileName(const std::string& title, const std::vector<ScreenField>
         if (value[i] == ';') codes += '_';
         if (value.compare(i, 2, "..") == 0) codes += '-', ++i;
       }
-      codes.erase(0, codes.find_first_not_of("_-") == std::string::npos ? codes.size() : codes.find_first_not_of("_-"));
+      codes.erase(0, codes.find_first_not_of("_-") == std::string::npos
+                         ? codes.size()
+                         : codes.find_first_not_of("_-"));
       while (!codes.empty() && (codes.back() == '_' || codes.back() == '-')) codes.pop_back();
       const bool many = codes.find_first_of("_-") != std::string::npos;
       if (!codes.empty()) name += (many ? "_empresas-" : "_empresa-") + codes;

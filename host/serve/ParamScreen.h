@@ -78,7 +78,9 @@ class ParamScreen {
   // Errors by field name.
   const std::map<std::string, std::string>& Errors() const { return errors_; }
   // Records an error for a field (a print's error that names it).
-  void SetError(const std::string& name, const std::string& text) { errors_[name] = Readable(text); }
+  void SetError(const std::string& name, const std::string& text) {
+    errors_[name] = Readable(text);
+  }
 
  private:
   class TnpqParamItem* Input(const std::string& name) const;

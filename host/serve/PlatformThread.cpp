@@ -44,7 +44,8 @@ uint64_t PlatformThread::QueuePrint(std::function<void()> print) {
 
 bool PlatformThread::CancelPrint(uint64_t ticket) {
   std::lock_guard lock(mutex_);
-  auto it = std::find_if(prints_.begin(), prints_.end(), [&](const Print& p) { return p.ticket == ticket; });
+  auto it = std::find_if(prints_.begin(), prints_.end(),
+                         [&](const Print& p) { return p.ticket == ticket; });
   if (it == prints_.end()) return false;
   prints_.erase(it);
   return true;
@@ -52,7 +53,8 @@ bool PlatformThread::CancelPrint(uint64_t ticket) {
 
 int PlatformThread::PrintsAhead(uint64_t ticket) const {
   std::lock_guard lock(mutex_);
-  auto it = std::find_if(prints_.begin(), prints_.end(), [&](const Print& p) { return p.ticket == ticket; });
+  auto it = std::find_if(prints_.begin(), prints_.end(),
+                         [&](const Print& p) { return p.ticket == ticket; });
   if (it == prints_.end()) return 0;
   return static_cast<int>(it - prints_.begin()) + (running_ != 0 ? 1 : 0);
 }

@@ -31,7 +31,8 @@ class PlatformThread {
   // runs later, so it must hold nothing of the caller's by reference). REQUIRES: not called
   // from the platform thread.
   template <class F>
-  auto Call(F task, std::chrono::milliseconds timeout = std::chrono::seconds(30)) -> decltype(task()) {
+  auto Call(F task, std::chrono::milliseconds timeout = std::chrono::seconds(30))
+      -> decltype(task()) {
     auto packaged = std::make_shared<std::packaged_task<decltype(task())()>>(std::move(task));
     std::future<decltype(task())> result = packaged->get_future();
     Post([packaged] { (*packaged)(); });

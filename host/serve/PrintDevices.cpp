@@ -4,8 +4,11 @@
 
 namespace stock::serve {
 
-PrintDevices::PrintDevices(const std::string& pdf_path, PageRecording& recording, std::function<void()> on_page)
-    : pdf_(std::make_unique<PdfDevice>(pdf_path)), recording_(recording), on_page_(std::move(on_page)) {}
+PrintDevices::PrintDevices(const std::string& pdf_path, PageRecording& recording,
+                           std::function<void()> on_page)
+    : pdf_(std::make_unique<PdfDevice>(pdf_path)),
+      recording_(recording),
+      on_page_(std::move(on_page)) {}
 
 PrintDevices::~PrintDevices() { Abort(); }
 
@@ -17,7 +20,8 @@ void PrintDevices::BeginPage(int page_number, const PageFormat& page) {
   if (on_page_) on_page_();
 }
 
-void PrintDevices::DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align) {
+void PrintDevices::DrawText(const TextBox& box, std::string_view text, const FontSpec& font,
+                            TextAlign align) {
   pdf_->DrawText(box, text, font, align);
   recording_.Text(box, text, font, align, false);
 }

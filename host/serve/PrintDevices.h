@@ -17,12 +17,14 @@ class PrintDevices : public OutputDevice {
  public:
   // The PDF goes to `pdf_path`; the pages are recorded into `recording`. Raises Exception
   // when the file cannot be created. REQUIRES: recording outlives this object.
-  PrintDevices(const std::string& pdf_path, PageRecording& recording, std::function<void()> on_page);
+  PrintDevices(const std::string& pdf_path, PageRecording& recording,
+               std::function<void()> on_page);
   ~PrintDevices() override;
 
   void BeginDocument(const DocumentInfo& info) override;
   void BeginPage(int page_number, const PageFormat& page) override;
-  void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align) override;
+  void DrawText(const TextBox& box, std::string_view text, const FontSpec& font,
+                TextAlign align) override;
   void DrawWrappedText(const TextBox& box, std::string_view text, const FontSpec& font,
                        TextAlign align) override;
   void DrawLine(double x1, double y1, double x2, double y2, double thickness) override;

@@ -56,9 +56,9 @@ void PrintJob::Run(PlatformThread* between_rows) {
     request.params = values_;
     request.progress = [this](int done, int total) { return OnProgress(done, total); };
     PrintDevices devices((folder_.Path() / kPdfName).string(), recording_, [this] {
-                           std::lock_guard lock(mutex_);
-                           ++view_.pages;
-                         });
+      std::lock_guard lock(mutex_);
+      ++view_.pages;
+    });
     const RunOutcome outcome = RunReport(request, devices);
     std::lock_guard lock(mutex_);
     // The notices told during the run come first, then the report's own messages.
@@ -129,11 +129,13 @@ int PrintJob::OnDialog(const DialogRequest& request) {
     while (!answer_ && !stop_) {
       if (std::chrono::steady_clock::now() >= give_up) {
         stop_ = true;
-        const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(answer_limit_).count();
-        view_.abandoned = "A pergunta ficou sem resposta por " +
-                          (minutes >= 1 ? std::to_string(minutes) + " minuto" + (minutes > 1 ? "s" : "")
-                                        : std::string("tempo demais")) +
-                          ": a impressão foi cancelada para não segurar as outras, e nada foi gravado.";
+        const auto minutes =
+            std::chrono::duration_cast<std::chrono::minutes>(answer_limit_).count();
+        view_.abandoned =
+            "A pergunta ficou sem resposta por " +
+            (minutes >= 1 ? std::to_string(minutes) + " minuto" + (minutes > 1 ? "s" : "")
+                          : std::string("tempo demais")) +
+            ": a impressão foi cancelada para não segurar as outras, e nada foi gravado.";
         break;
       }
       answered_.wait_for(lock, std::chrono::milliseconds(50));

@@ -3,11 +3,11 @@
 // that runs it and the web requests that watch it, stop it and answer its questions.
 //
 // The print runs on the platform thread (Run) and writes the PDF only; a page's preview is
-// drawn when it is first asked for, from a recording of the first pages. Its progress display records pages and rows and
-// answers "stop" once RequestStop was called; a question the report asks (nMessageDlg) waits
-// there until the browser answers it (Answer), the print is stopped (the question gets the
-// "Não"/"Cancelar" answer) or the answer limit passes: a question left unanswered that long
-// holds every other print in line, so the print is then cancelled, publishing nothing. A
+// drawn when it is first asked for, from a recording of the first pages. Its progress display
+// records pages and rows and answers "stop" once RequestStop was called; a question the report asks
+// (nMessageDlg) waits there until the browser answers it (Answer), the print is stopped (the
+// question gets the "Não"/"Cancelar" answer) or the answer limit passes: a question left unanswered
+// that long holds every other print in line, so the print is then cancelled, publishing nothing. A
 // notice (a one-button warning or error) asks nothing: it joins the job's messages at once and
 // the print goes on. The job's files (the PDF and the page
 // previews) live in its own private folder, removed with the job.
@@ -114,7 +114,7 @@ class PrintJob {
   const std::chrono::milliseconds answer_limit_;
   const std::string file_name_;
   RunFolder folder_;
-  PageRecording recording_;  // written by Run; read once Done
+  PageRecording recording_;   // written by Run; read once Done
   std::mutex preview_mutex_;  // one preview drawn at a time
 
   mutable std::mutex mutex_;

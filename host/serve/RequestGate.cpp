@@ -21,7 +21,8 @@ void CloseSocket(int socket) {
 }
 
 std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return text;
 }
 
@@ -38,7 +39,8 @@ Head ReadHead(const std::string& head) {
   size_t start = head.find('\n');  // past the request line
   while (start != std::string::npos && start + 1 < head.size()) {
     const size_t end = head.find('\n', start + 1);
-    const std::string line = head.substr(start + 1, (end == std::string::npos ? head.size() : end) - start - 1);
+    const std::string line =
+        head.substr(start + 1, (end == std::string::npos ? head.size() : end) - start - 1);
     start = end;
     const size_t colon = line.find(':');
     if (colon == std::string::npos) continue;
@@ -48,8 +50,9 @@ Head ReadHead(const std::string& head) {
     value.erase(value.find_last_not_of(" \t\r") + 1);
     if (name == "transfer-encoding") out.chunked = true;
     if (name != "content-length") continue;
-    const bool digits = !value.empty() && value.size() <= 18 &&
-                        std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); });
+    const bool digits =
+        !value.empty() && value.size() <= 18 &&
+        std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); });
     const size_t length = digits ? std::stoull(value) : 0;
     if (!digits || (seen_length && length != out.length)) out.bad_length = true;
     out.length = length;
@@ -60,9 +63,11 @@ Head ReadHead(const std::string& head) {
 
 }  // namespace
 
-RequestGate::RequestGate(size_t max_body, int workers, std::chrono::milliseconds request_time, Serve serve)
+RequestGate::RequestGate(size_t max_body, int workers, std::chrono::milliseconds request_time,
+                         Serve serve)
     : max_body_(max_body), request_time_(request_time), serve_(std::move(serve)) {
-  if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) throw Exception("Não foi possível criar o canal interno do servidor.");
+  if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
+    throw Exception("Não foi possível criar o canal interno do servidor.");
   gatherer_ = std::thread([this] { Gather(); });
   for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
 }
@@ -111,10 +116,11 @@ void RequestGate::Refuse(int socket, int status, const char* reason, const std::
   const std::string response = "HTTP/1.1 " + std::to_string(status) + " " + reason +
                                "\r\nContent-Type: application/json; charset=utf-8\r\n"
                                "X-Content-Type-Options: nosniff\r\nCache-Control: no-store\r\n"
-                               "Content-Length: " + std::to_string(body.size()) +
-                               "\r\nConnection: close\r\n\r\n" + body;
+                               "Content-Length: " +
+                               std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
   // Small enough for the socket's buffer: never waits for the client.
-  [[maybe_unused]] ssize_t n = send(socket, response.data(), response.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+  [[maybe_unused]] ssize_t n =
+      send(socket, response.data(), response.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
   CloseSocket(socket);
 }
 
@@ -132,17 +138,20 @@ bool RequestGate::Read(Pending& p) {
     if (p.need == 0) {
       size_t end = p.data.find("\r\n\r\n");
       size_t head_size = end == std::string::npos ? 0 : end + 4;
-      if (end == std::string::npos && (end = p.data.find("\n\n")) != std::string::npos) head_size = end + 2;
+      if (end == std::string::npos && (end = p.data.find("\n\n")) != std::string::npos)
+        head_size = end + 2;
       if (head_size == 0) {
         if (p.data.size() > kMaxHead) {
-          Refuse(p.socket, 431, "Request Header Fields Too Large", "Cabeçalho da requisição grande demais.");
+          Refuse(p.socket, 431, "Request Header Fields Too Large",
+                 "Cabeçalho da requisição grande demais.");
           return false;
         }
         continue;
       }
       const Head head = ReadHead(p.data.substr(0, head_size));
       if (head.chunked) {
-        Refuse(p.socket, 411, "Length Required", "Corpo em partes não é aceito: envie Content-Length.");
+        Refuse(p.socket, 411, "Length Required",
+               "Corpo em partes não é aceito: envie Content-Length.");
         return false;
       }
       if (head.bad_length) {
@@ -188,7 +197,8 @@ void RequestGate::Gather() {
     int timeout = -1;
     for (const Pending& p : pending_) {
       fds.push_back({p.socket, POLLIN, 0});
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(p.deadline - now).count() + 1;
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(p.deadline - now).count() + 1;
       timeout = timeout < 0 ? static_cast<int>(std::max<long long>(left, 0))
                             : std::min(timeout, static_cast<int>(std::max<long long>(left, 0)));
     }

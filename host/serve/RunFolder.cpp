@@ -44,7 +44,9 @@ int RunFolder::RemoveStale() {
     const pid_t pid = OwnerPid(entry.path().filename().string());
     if (pid <= 0) continue;
     struct stat info {};
-    if (lstat(entry.path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid()) continue;
+    if (lstat(entry.path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != geteuid())
+      continue;
     if (kill(pid, 0) == 0 || errno != ESRCH) continue;  // its server still runs
     std::error_code remove_error;
     if (std::filesystem::remove_all(entry.path(), remove_error) > 0 && !remove_error) ++removed;

@@ -10,7 +10,7 @@ namespace stock::serve {
 
 struct ScreenSessions::Screen {
   std::string id, token, report;
-  std::unique_ptr<ParamScreen> param;   // used and destroyed on the platform thread only
+  std::unique_ptr<ParamScreen> param;  // used and destroyed on the platform thread only
   // Guarded by the sessions' mutex:
   std::shared_ptr<PrintJob> job;
   uint64_t ticket = 0;
@@ -80,8 +80,9 @@ ScreenSessions::Opened ScreenSessions::Open(const std::string& report) {
         if (oldest == screens_.end() || s.last_seen < oldest->second->last_seen) oldest = it;
       }
       if (oldest == screens_.end()) {
-        throw Exception("Todas as " + std::to_string(kMaxScreens) +
-                        " telas de parâmetros abertas estão imprimindo; tente de novo quando uma terminar.");
+        throw Exception(
+            "Todas as " + std::to_string(kMaxScreens) +
+            " telas de parâmetros abertas estão imprimindo; tente de novo quando uma terminar.");
       }
       replaced = oldest->second;
       screens_.erase(oldest);
@@ -104,9 +105,11 @@ std::shared_ptr<ScreenSessions::Screen> ScreenSessions::Find(const std::string& 
   std::lock_guard lock(mutex_);
   auto it = screens_.find(id);
   if (it == screens_.end()) {
-    throw ScreenNotFound("Esta tela não está mais aberta (fechada ou expirada); abra o relatório de novo.");
+    throw ScreenNotFound(
+        "Esta tela não está mais aberta (fechada ou expirada); abra o relatório de novo.");
   }
-  if (!ConstantTimeEqual(it->second->token, token)) throw ScreenForbidden("Token da página inválido.");
+  if (!ConstantTimeEqual(it->second->token, token))
+    throw ScreenForbidden("Token da página inválido.");
   it->second->last_seen = std::chrono::steady_clock::now();
   return it->second;
 }
@@ -149,7 +152,8 @@ void ScreenSessions::Print(const std::string& id, const std::string& token) {
   auto [fields, values, file_name] = platform_.Call([s] {
     ParamScreen& param = Live(s->param);
     if (!param.CheckAll()) throw Exception("Corrija os campos marcados antes de imprimir.");
-    return std::make_tuple(param.Fields(), param.Values(), PdfFileName(param.Title(), param.Fields()));
+    return std::make_tuple(param.Fields(), param.Values(),
+                           PdfFileName(param.Title(), param.Fields()));
   });
   auto job = std::make_shared<PrintJob>(s->report, values, answer_limit_, file_name);
   std::lock_guard lock(mutex_);
@@ -190,7 +194,8 @@ PrintView ScreenSessions::Status(const std::string& id, const std::string& token
   if (view.job.state == JobState::Waiting) {
     view.ahead = platform_.PrintsAhead(s->ticket);
     for (const auto& [other_id, other] : screens_) {
-      if (other != s && other->job && other->job->View().state == JobState::Asking) view.ahead_asks = true;
+      if (other != s && other->job && other->job->View().state == JobState::Asking)
+        view.ahead_asks = true;
     }
   }
   if (view.job.state == JobState::Failed) {
@@ -208,14 +213,15 @@ void ScreenSessions::Stop(const std::string& id, const std::string& token) {
   platform_.CancelPrint(s->ticket);
 }
 
-bool ScreenSessions::Answer(const std::string& id, const std::string& token, int dialog, int button) {
+bool ScreenSessions::Answer(const std::string& id, const std::string& token, int dialog,
+                            int button) {
   std::shared_ptr<Screen> s = Find(id, token);
   std::lock_guard lock(mutex_);
   return s->job && s->job->Answer(dialog, button);
 }
 
-std::optional<std::filesystem::path> ScreenSessions::Preview(const std::string& id, const std::string& token,
-                                                            int page) {
+std::optional<std::filesystem::path> ScreenSessions::Preview(const std::string& id,
+                                                             const std::string& token, int page) {
   std::shared_ptr<PrintJob> job = Job(id, token);
   if (!job) return std::nullopt;
   return platform_.Call([job, page] { return job->Preview(page); });

@@ -46,9 +46,9 @@ struct ScreenView {
 
 // A screen's print as the page polls it.
 struct PrintView {
-  bool exists = false;   // false before the first print
+  bool exists = false;  // false before the first print
   JobView job;
-  int ahead = 0;         // prints before this one in line
+  int ahead = 0;            // prints before this one in line
   bool ahead_asks = false;  // the print running (another screen's) waits for an answer
   std::string error_field;  // the field the error is about, if any
   std::string file_name;    // the name the PDF is offered under
@@ -92,9 +92,11 @@ class ScreenSessions {
   bool Answer(const std::string& id, const std::string& token, int dialog, int button);
   // The preview of page `page` of the screen's print, drawn on the platform thread when it
   // was not yet; nullopt when there is none.
-  std::optional<std::filesystem::path> Preview(const std::string& id, const std::string& token, int page);
+  std::optional<std::filesystem::path> Preview(const std::string& id, const std::string& token,
+                                               int page);
   // The codes and names field `field` is chosen from (its lookup in the database).
-  std::vector<ParamChoice> Lookup(const std::string& id, const std::string& token, const std::string& field);
+  std::vector<ParamChoice> Lookup(const std::string& id, const std::string& token,
+                                  const std::string& field);
   // The screen's print, to serve its files (kept alive while they are sent).
   std::shared_ptr<PrintJob> Job(const std::string& id, const std::string& token);
   void Close(const std::string& id, const std::string& token);

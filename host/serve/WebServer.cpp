@@ -10,10 +10,10 @@
 #include "basekit/Conexao.h"
 #include "host/Commands.h"
 #include "host/serve/EfdScreen.h"
+#include "host/serve/GatedServer.h"
 #include "host/serve/HostCheck.h"
 #include "host/serve/PlatformThread.h"
 #include "host/serve/RunFolder.h"
-#include "host/serve/GatedServer.h"
 #include "host/serve/ScreenSessions.h"
 #include "host/serve/WebPages.h"
 #include "reportkit/DMReport.h"
@@ -42,26 +42,43 @@ json ToJson(const ScreenView& view) {
   json fields = json::array();
   for (const ScreenField& f : view.fields) {
     json choices = json::array();
-    for (const ParamChoice& c : f.choices) choices.push_back({{"valor", c.value}, {"texto", c.text}});
-    fields.push_back({{"nome", f.name},         {"tipo", TypeName(f.type)}, {"rotulo", f.caption},
-                      {"valor", f.value},       {"obrigatorio", f.required}, {"opcoes", choices},
+    for (const ParamChoice& c : f.choices)
+      choices.push_back({{"valor", c.value}, {"texto", c.text}});
+    fields.push_back({{"nome", f.name},
+                      {"tipo", TypeName(f.type)},
+                      {"rotulo", f.caption},
+                      {"valor", f.value},
+                      {"obrigatorio", f.required},
+                      {"opcoes", choices},
                       {"consulta", f.lookup}});
   }
-  return {{"relatorio", view.report}, {"titulo", view.title}, {"campos", fields}, {"erros", view.errors}};
+  return {{"relatorio", view.report},
+          {"titulo", view.title},
+          {"campos", fields},
+          {"erros", view.errors}};
 }
 
 json ToJson(const PrintView& view) {
   if (!view.exists) return {{"estado", "nenhuma"}};
   const JobView& job = view.job;
   json messages = json::array();
-  for (const auto& [kind, text] : job.messages) messages.push_back({{"tipo", kind}, {"texto", text}});
-  json out = {{"estado", JobStateName(job.state)}, {"aFrente", view.ahead},  {"feitos", job.done},
-              {"total", job.total},                 {"paginas", job.pages}, {"previas", job.preview_pages},
-              {"mensagens", messages},              {"erro", job.error},    {"campoErro", view.error_field},
-              {"esperaResposta", view.ahead_asks},  {"abandonada", job.abandoned},
+  for (const auto& [kind, text] : job.messages)
+    messages.push_back({{"tipo", kind}, {"texto", text}});
+  json out = {{"estado", JobStateName(job.state)},
+              {"aFrente", view.ahead},
+              {"feitos", job.done},
+              {"total", job.total},
+              {"paginas", job.pages},
+              {"previas", job.preview_pages},
+              {"mensagens", messages},
+              {"erro", job.error},
+              {"campoErro", view.error_field},
+              {"esperaResposta", view.ahead_asks},
+              {"abandonada", job.abandoned},
               {"arquivo", view.file_name}};
   if (job.dialog) {
-    out["pergunta"] = {{"id", job.dialog->id}, {"texto", job.dialog->text}, {"botoes", job.dialog->buttons}};
+    out["pergunta"] = {
+        {"id", job.dialog->id}, {"texto", job.dialog->text}, {"botoes", job.dialog->buttons}};
   }
   return out;
 }
@@ -75,8 +92,9 @@ void SendJson(httplib::Response& res, json body, int status = 200) {
     text = body.dump();
   } catch (const json::type_error&) {
     if (body.is_object()) {
-      body["textoInvalido"] = "Um texto vindo do banco de dados não está em UTF-8 válido; os caracteres "
-                              "que não puderam ser lidos aparecem como \uFFFD.";
+      body["textoInvalido"] =
+          "Um texto vindo do banco de dados não está em UTF-8 válido; os caracteres "
+          "que não puderam ser lidos aparecem como \uFFFD.";
     }
     text = body.dump(-1, ' ', false, json::error_handler_t::replace);
   }
@@ -98,7 +116,8 @@ json Body(const httplib::Request& req) {
 std::string TextOf(const json& body, const char* key) {
   auto it = body.find(key);
   if (it == body.end()) return {};
-  if (!it->is_string()) throw Exception(std::string("Requisição inválida: '") + key + "' deve ser um texto.");
+  if (!it->is_string())
+    throw Exception(std::string("Requisição inválida: '") + key + "' deve ser um texto.");
   return it->get<std::string>();
 }
 
@@ -154,7 +173,8 @@ WebServer::Impl::Impl(std::chrono::milliseconds request_time) : http(kMaxBody, r
   RunFolder::RemoveStale();
   http.set_default_headers({
       {"Content-Security-Policy",
-       "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src 'self'; "
+       "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; connect-src "
+       "'self'; "
        "frame-ancestors 'none'; base-uri 'none'; form-action 'none'"},
       {"X-Content-Type-Options", "nosniff"},
       {"X-Frame-Options", "DENY"},
@@ -172,14 +192,16 @@ WebServer::Impl::Impl(std::chrono::milliseconds request_time) : http(kMaxBody, r
     } else if (res.status == 404 && req.path.rfind("/api/", 0) == 0) {
       SendError(res, 404, "Endereço não encontrado.");
     } else if (res.status == 404) {
-      res.set_content(MessagePage("Página não encontrada",
-                                  "Este endereço não existe neste servidor. Escolha um relatório na lista."),
-                      "text/html; charset=utf-8");
+      res.set_content(
+          MessagePage("Página não encontrada",
+                      "Este endereço não existe neste servidor. Escolha um relatório na lista."),
+          "text/html; charset=utf-8");
     }
   });
-  http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-    SendError(res, 500, "Erro interno do servidor.");
-  });
+  http.set_exception_handler(
+      [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+        SendError(res, 500, "Erro interno do servidor.");
+      });
   Routes();
   sweeper = std::thread([this] {
     std::unique_lock lock(sweep_mutex);
@@ -243,26 +265,32 @@ void WebServer::Impl::Routes() {
     list.push_back(EfdEntry());
     res.set_content(ListPage(list), "text/html; charset=utf-8");
   });
-  AddEfdScreen(http, TryConexaoPadrao() != nullptr ? TryConexaoPadrao()->GetArquivo() : std::string(), site_token);
+  AddEfdScreen(http,
+               TryConexaoPadrao() != nullptr ? TryConexaoPadrao()->GetArquivo() : std::string(),
+               site_token);
   http.Get("/app.js", [](const httplib::Request&, httplib::Response& res) {
     res.set_content(ScriptText(), "text/javascript; charset=utf-8");
   });
-  http.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
+  http.Get("/favicon.ico",
+           [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
   http.Get("/app.css", [](const httplib::Request&, httplib::Response& res) {
     res.set_content(StyleText(), "text/css; charset=utf-8");
   });
-  http.Get(R"(/relatorio/([A-Za-z0-9_]{1,64}))", [this](const httplib::Request& req, httplib::Response& res) {
-    const std::string report = req.matches[1].str();
-    std::vector<ReportEntry> list = ReportList();
-    auto it = std::find_if(list.begin(), list.end(), [&](const ReportEntry& e) { return e.name == report; });
-    if (it == list.end()) {
-      res.status = 404;
-      res.set_content(MessagePage("Relatório desconhecido", "Não há relatório chamado '" + report + "'."),
-                      "text/html; charset=utf-8");
-      return;
-    }
-    res.set_content(ScreenPage(*it, site_token), "text/html; charset=utf-8");
-  });
+  http.Get(R"(/relatorio/([A-Za-z0-9_]{1,64}))",
+           [this](const httplib::Request& req, httplib::Response& res) {
+             const std::string report = req.matches[1].str();
+             std::vector<ReportEntry> list = ReportList();
+             auto it = std::find_if(list.begin(), list.end(),
+                                    [&](const ReportEntry& e) { return e.name == report; });
+             if (it == list.end()) {
+               res.status = 404;
+               res.set_content(MessagePage("Relatório desconhecido",
+                                           "Não há relatório chamado '" + report + "'."),
+                               "text/html; charset=utf-8");
+               return;
+             }
+             res.set_content(ScreenPage(*it, site_token), "text/html; charset=utf-8");
+           });
   // The page opens its screen.
   http.Post("/api/tela", [this](const httplib::Request& req, httplib::Response& res) {
     try {
@@ -272,7 +300,8 @@ void WebServer::Impl::Routes() {
       }
       const std::string report = TextOf(Body(req), "relatorio");
       std::vector<ReportEntry> list = ReportList();
-      if (std::none_of(list.begin(), list.end(), [&](const ReportEntry& e) { return e.name == report; })) {
+      if (std::none_of(list.begin(), list.end(),
+                       [&](const ReportEntry& e) { return e.name == report; })) {
         return SendError(res, 404, "Não há relatório chamado '" + report + "'.");
       }
       const ScreenSessions::Opened opened = sessions.Open(report);
@@ -314,19 +343,20 @@ void WebServer::Impl::Routes() {
   http.Get(screen + "/impressao", [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
       const auto wait = req.get_param_value("espera") == "1" ? std::chrono::milliseconds(300)
-                                                               : std::chrono::milliseconds(0);
+                                                             : std::chrono::milliseconds(0);
       SendJson(res, ToJson(sessions.Status(id, token, wait)));
     });
   });
-  http.Get(screen + R"(/opcoes/([A-Za-z0-9_]{1,64}))", [this](const httplib::Request& req, httplib::Response& res) {
-    WithScreen(req, res, [&](const std::string& id, const std::string& token) {
-      json out = json::array();
-      for (const ParamChoice& c : sessions.Lookup(id, token, req.matches[2].str())) {
-        out.push_back({{"valor", c.value}, {"texto", c.text}});
-      }
-      SendJson(res, {{"opcoes", out}});
-    });
-  });
+  http.Get(screen + R"(/opcoes/([A-Za-z0-9_]{1,64}))",
+           [this](const httplib::Request& req, httplib::Response& res) {
+             WithScreen(req, res, [&](const std::string& id, const std::string& token) {
+               json out = json::array();
+               for (const ParamChoice& c : sessions.Lookup(id, token, req.matches[2].str())) {
+                 out.push_back({{"valor", c.value}, {"texto", c.text}});
+               }
+               SendJson(res, {{"opcoes", out}});
+             });
+           });
   http.Post(screen + "/parar", [this](const httplib::Request& req, httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
       sessions.Stop(id, token);
@@ -351,7 +381,8 @@ void WebServer::Impl::Routes() {
       SendJson(res, {{"fechada", true}});
     });
   });
-  http.Get(screen + R"(/pagina/([0-9]{1,4}))", [this](const httplib::Request& req, httplib::Response& res) {
+  http.Get(screen + R"(/pagina/([0-9]{1,4}))", [this](const httplib::Request& req,
+                                                      httplib::Response& res) {
     WithScreen(req, res, [&](const std::string& id, const std::string& token) {
       const auto path = sessions.Preview(id, token, std::stoi(req.matches[2].str()));
       if (!path) return SendError(res, 404, "Não há prévia desta página.");
@@ -369,13 +400,15 @@ void WebServer::Impl::Routes() {
       const auto size = static_cast<size_t>(std::filesystem::file_size(*path));
       // "?abrir=1" shows it in the browser; else it is saved, both under the print's name.
       const char* how = req.get_param_value("abrir") == "1" ? "inline" : "attachment";
-      res.set_header("Content-Disposition", std::string(how) + "; filename=\"" + job->FileName() + "\"");
+      res.set_header("Content-Disposition",
+                     std::string(how) + "; filename=\"" + job->FileName() + "\"");
       // The job (and so its folder) lives until the file has been sent.
       res.set_content_provider(size, "application/pdf",
                                [job, file](size_t offset, size_t length, httplib::DataSink& sink) {
                                  std::vector<char> buffer(std::min<size_t>(length, 64 * 1024));
                                  file->seekg(static_cast<std::streamoff>(offset));
-                                 file->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+                                 file->read(buffer.data(),
+                                            static_cast<std::streamsize>(buffer.size()));
                                  const auto n = file->gcount();
                                  if (n <= 0) return false;
                                  sink.write(buffer.data(), static_cast<size_t>(n));
@@ -385,12 +418,14 @@ void WebServer::Impl::Routes() {
   });
 }
 
-WebServer::WebServer(std::chrono::milliseconds request_time) : impl_(std::make_unique<Impl>(request_time)) {}
+WebServer::WebServer(std::chrono::milliseconds request_time)
+    : impl_(std::make_unique<Impl>(request_time)) {}
 
 WebServer::~WebServer() { Stop(); }
 
 int WebServer::Bind(const std::string& address, int port, const std::vector<std::string>& names) {
-  const int bound = port == 0 ? impl_->http.bind_to_any_port(address) : (impl_->http.bind_to_port(address, port) ? port : -1);
+  const int bound = port == 0 ? impl_->http.bind_to_any_port(address)
+                              : (impl_->http.bind_to_port(address, port) ? port : -1);
   if (bound <= 0) {
     throw Exception("Não foi possível escutar em " + address + ":" + std::to_string(port) +
                     " (a porta está em uso ou o endereço não é desta máquina).");

@@ -20,8 +20,18 @@ namespace {
 
 // Server type oids (pg_type) that the loader tells apart.
 enum : Oid {
-  kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
-  kBpchar = 1042, kVarchar = 1043, kDate = 1082, kTimestamp = 1114, kTimestampTz = 1184,
+  kBool = 16,
+  kInt8 = 20,
+  kInt2 = 21,
+  kInt4 = 23,
+  kOid = 26,
+  kFloat4 = 700,
+  kFloat8 = 701,
+  kBpchar = 1042,
+  kVarchar = 1043,
+  kDate = 1082,
+  kTimestamp = 1114,
+  kTimestampTz = 1184,
   kNumeric = 1700,
 };
 
@@ -51,15 +61,18 @@ TFieldType FieldType(Oid type, int modifier, int* size) {
   *size = 0;
   switch (type) {
     case kInt2: return ftSmallint;
-    case kInt4: case kOid: return ftInteger;
+    case kInt4:
+    case kOid: return ftInteger;
     case kInt8: return ftLargeint;
-    case kFloat4: case kFloat8: case kNumeric: return ftFloat;
+    case kFloat4:
+    case kFloat8:
+    case kNumeric: return ftFloat;
     case kDate: return ftDate;
-    case kTimestamp: case kTimestampTz: return ftDateTime;
+    case kTimestamp:
+    case kTimestampTz: return ftDateTime;
     case kBool: return ftBoolean;
-    case kBpchar: case kVarchar:
-      *size = modifier > 4 ? modifier - 4 : 0;
-      return ftString;
+    case kBpchar:
+    case kVarchar: *size = modifier > 4 ? modifier - 4 : 0; return ftString;
     default: return ftString;
   }
 }
@@ -113,8 +126,8 @@ class PgDatabase : public Database {
   ~PgDatabase() override { PQfinish(conn_); }
 
   std::shared_ptr<SqlStatement> Prepare(const std::string& sql) override {
-    return std::make_shared<PgStatement>(
-        std::static_pointer_cast<PgDatabase>(shared_from_this()), sql);
+    return std::make_shared<PgStatement>(std::static_pointer_cast<PgDatabase>(shared_from_this()),
+                                         sql);
   }
 
   void ExecuteScript(const std::string& sql) override {
@@ -194,8 +207,8 @@ PgStatement::PgStatement(std::shared_ptr<PgDatabase> database, const std::string
       info.def.Name += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
     }
     if (info.def.Name == "?COLUMN?") info.def.Name.clear();  // named by the dataset
-    info.def.DataType = FieldType(PQftype(described.get(), i), PQfmod(described.get(), i),
-                                  &info.def.Size);
+    info.def.DataType =
+        FieldType(PQftype(described.get(), i), PQfmod(described.get(), i), &info.def.Size);
     info.reading = ReadingOf(info.def.DataType);
     columns_.push_back(std::move(info));
   }
@@ -233,7 +246,9 @@ void PgStatement::BindValues(const std::vector<Variant>& values) {
       }
       case Variant::Kind::Boolean: values_.emplace_back(value.AsBoolean() ? "1" : "0"); break;
       case Variant::Kind::Text: values_.emplace_back(value.AsString()); break;
-      case Variant::Kind::DateTime: values_.emplace_back(DateParameterText(value.AsDateTime())); break;
+      case Variant::Kind::DateTime:
+        values_.emplace_back(DateParameterText(value.AsDateTime()));
+        break;
       case Variant::Kind::Array: values_.emplace_back(); break;  // refused by Bind
     }
   }
@@ -397,7 +412,9 @@ bool EhServidorPostgreSQL(const std::string& target) {
   size_t i = 0;
   while (i < target.size() && std::isspace(static_cast<unsigned char>(target[i]))) ++i;
   const size_t start = i;
-  while (i < target.size() && (std::isalnum(static_cast<unsigned char>(target[i])) || target[i] == '_')) ++i;
+  while (i < target.size() &&
+         (std::isalnum(static_cast<unsigned char>(target[i])) || target[i] == '_'))
+    ++i;
   if (i == start) return false;
   while (i < target.size() && target[i] == ' ') ++i;
   return i < target.size() && target[i] == '=';
@@ -414,8 +431,9 @@ std::shared_ptr<Database> AbrirPostgreSQL(const std::string& target, bool read_o
   const bool has_password = !Option(options, "password").empty();
   PQconninfoFree(options);
   if (has_password) {
-    throw Exception("A senha do servidor PostgreSQL não pode ser informada em --db; use "
-                    "PGPASSWORD, ~/.pgpass ou um arquivo de serviço (PGSERVICEFILE).");
+    throw Exception(
+        "A senha do servidor PostgreSQL não pode ser informada em --db; use "
+        "PGPASSWORD, ~/.pgpass ou um arquivo de serviço (PGSERVICEFILE).");
   }
 
   // Defaults first: what the target says overrides them.
@@ -427,8 +445,8 @@ std::shared_ptr<Database> AbrirPostgreSQL(const std::string& target, bool read_o
   auto text = [](const char* value) { return std::string(value != nullptr ? value : ""); };
   std::string host = text(PQhost(conn));
   if (host.empty() || host[0] == '/') host = host.empty() ? "localhost" : host;
-  const std::string description = "servidor PostgreSQL " + host + ":" + text(PQport(conn)) +
-                                  "/" + text(PQdb(conn));
+  const std::string description =
+      "servidor PostgreSQL " + host + ":" + text(PQport(conn)) + "/" + text(PQdb(conn));
   if (PQstatus(conn) != CONNECTION_OK) {
     std::string message = Trimmed(PQerrorMessage(conn));
     PQfinish(conn);

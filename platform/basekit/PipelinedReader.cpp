@@ -30,7 +30,9 @@ void RowBatch::Add(sqlite3_stmt* stmt, int columns) {
     switch (kind) {
       case SQLITE_NULL: numbers.push_back(0); break;
       case SQLITE_INTEGER: numbers.push_back(sqlite3_value_int64(value)); break;
-      case SQLITE_FLOAT: numbers.push_back(std::bit_cast<int64_t>(sqlite3_value_double(value))); break;
+      case SQLITE_FLOAT:
+        numbers.push_back(std::bit_cast<int64_t>(sqlite3_value_double(value)));
+        break;
       default: {
         const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
         const int length = sqlite3_value_bytes(value);

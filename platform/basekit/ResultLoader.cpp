@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "datakit/DateText.h"
 #include "basekit/PipelinedReader.h"
 #include "basekit/SqliteDatabase.h"
 #include "basekit/StoredAmount.h"
 #include "datakit/ClientDataSet.h"
+#include "datakit/DateText.h"
 #include "rtl/Exception.h"
 #include "rtl/StringUtils.h"
 
@@ -96,7 +96,10 @@ class RowAppender {
  public:
   RowAppender(TnClientDataSet& dataset, std::vector<TFieldDef> defs, std::vector<double> limits,
               std::vector<uint8_t> computed)
-      : dataset_(dataset), defs_(std::move(defs)), limits_(std::move(limits)), computed_(std::move(computed)) {
+      : dataset_(dataset),
+        defs_(std::move(defs)),
+        limits_(std::move(limits)),
+        computed_(std::move(computed)) {
     text_is_date_.reserve(defs_.size());
     for (const TFieldDef& def : defs_) text_is_date_.push_back(IsDateFieldType(def.DataType));
   }
@@ -131,7 +134,8 @@ class RowAppender {
  private:
   void Check(size_t column, double value) {
     if (IsStoredAmount(value, limits_[column])) return;
-    if (!computed_[column] || !std::isfinite(value)) throw DamagedValue{static_cast<int>(column), value};
+    if (!computed_[column] || !std::isfinite(value))
+      throw DamagedValue{static_cast<int>(column), value};
     if (suspects_.size() >= kMaxSuspects) return;
     for (const DamagedValue& s : suspects_) {
       if (s.value == value) return;
@@ -157,7 +161,7 @@ class RowAppender {
   TnClientDataSet& dataset_;
   std::vector<TFieldDef> defs_;
   static constexpr size_t kMaxSuspects = 8;
-  std::vector<double> limits_;  // per column: the magnitude its values stay below
+  std::vector<double> limits_;     // per column: the magnitude its values stay below
   std::vector<uint8_t> computed_;  // per column: an expression, without a declared type
   std::vector<DamagedValue> suspects_;
   std::vector<uint8_t> text_is_date_;
@@ -208,7 +212,8 @@ void LoadResult(SqliteStatement& statement, TnClientDataSet& dataset, int max_ro
     // The reading thread has ended: the connection is free to look up the row.
     ThrowDamagedAmount(stmt, damaged.column, damaged.value);
   }
-  for (const DamagedValue& suspect : out.Suspects()) CheckComputedAmount(stmt, suspect.column, suspect.value);
+  for (const DamagedValue& suspect : out.Suspects())
+    CheckComputedAmount(stmt, suspect.column, suspect.value);
   dataset.EndBulkLoad();
 }
 

@@ -22,7 +22,8 @@ SqliteDatabase::SqliteDatabase(const std::string& file, int flags) : file_(file)
   // A large ORDER BY sorts its runs on helper threads while this one reads: the listing's
   // million portions come sorted sooner on two cores.
   const unsigned cores = std::thread::hardware_concurrency();
-  sqlite3_limit(db_, SQLITE_LIMIT_WORKER_THREADS, cores > 1 ? static_cast<int>(std::min(cores - 1, 3u)) : 0);
+  sqlite3_limit(db_, SQLITE_LIMIT_WORKER_THREADS,
+                cores > 1 ? static_cast<int>(std::min(cores - 1, 3u)) : 0);
   // Reports walk indexes in an order of their own (groups, then their products' lines): a page
   // cache of 8 MiB instead of SQLite's 2 keeps the pages they come back to.
   sqlite3_exec(db_, "PRAGMA cache_size = -8192", nullptr, nullptr, nullptr);
@@ -69,8 +70,8 @@ SqliteStatement::SqliteStatement(std::shared_ptr<SqliteDatabase> database, const
     : SqlStatement(database, sql, ParseNamedParameters(sql).names) {
   const std::string positional = ParseNamedParameters(sql).positional;
   const char* tail = nullptr;
-  int rc = sqlite3_prepare_v2(db(), positional.c_str(), static_cast<int>(positional.size()),
-                              &stmt_, &tail);
+  int rc = sqlite3_prepare_v2(db(), positional.c_str(), static_cast<int>(positional.size()), &stmt_,
+                              &tail);
   ++database_->prepare_count;
   if (rc != SQLITE_OK) Fail(sqlite3_errmsg(db()));
   if (stmt_ == nullptr) Fail("o comando está vazio");

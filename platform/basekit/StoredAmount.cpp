@@ -40,7 +40,8 @@ std::string RowKey(sqlite3* db, const std::string& table, const std::string& col
     std::vector<std::pair<int, std::string>> ordered;
     while (sqlite3_step(info) == SQLITE_ROW) {
       const int pk = sqlite3_column_int(info, 5);
-      if (pk > 0) ordered.emplace_back(pk, reinterpret_cast<const char*>(sqlite3_column_text(info, 1)));
+      if (pk > 0)
+        ordered.emplace_back(pk, reinterpret_cast<const char*>(sqlite3_column_text(info, 1)));
     }
     std::sort(ordered.begin(), ordered.end());
     for (auto& [_, name] : ordered) keys.push_back(name);
@@ -92,8 +93,8 @@ std::vector<AmountColumn> AmountColumns(sqlite3* db) {
         const std::string declared = type != nullptr ? reinterpret_cast<const char*>(type) : "";
         const double limit = AmountLimit(declared.c_str());
         if (std::isfinite(limit)) {
-          out.push_back({table, reinterpret_cast<const char*>(sqlite3_column_text(info, 1)), declared,
-                         limit});
+          out.push_back({table, reinterpret_cast<const char*>(sqlite3_column_text(info, 1)),
+                         declared, limit});
         }
       }
     }
@@ -138,7 +139,8 @@ double AmountLimit(const char* declared) {
   const long precision = std::strtol(upper.c_str() + open + 1, &end, 10);
   long scale = 0;
   if (end != nullptr && *end == ',') scale = std::strtol(end + 1, &end, 10);
-  if (precision <= 0 || scale < 0 || scale > precision) return std::numeric_limits<double>::infinity();
+  if (precision <= 0 || scale < 0 || scale > precision)
+    return std::numeric_limits<double>::infinity();
   return std::pow(10.0, static_cast<double>(precision - scale));
 }
 
@@ -154,8 +156,8 @@ void ThrowDamagedAmount(sqlite3_stmt* stmt, int column, double value) {
                     " da consulta: " + why);
   }
   const std::string key = RowKey(sqlite3_db_handle(stmt), table, origin, value);
-  throw Exception("Valor danificado em " + std::string(table) + (key.empty() ? "" : " (" + key + ")") +
-                  ", coluna " + origin + ": " + why);
+  throw Exception("Valor danificado em " + std::string(table) +
+                  (key.empty() ? "" : " (" + key + ")") + ", coluna " + origin + ": " + why);
 }
 
 }  // namespace stock

@@ -6,8 +6,8 @@
 #include "basekit/Conexao.h"
 #include "basekit/ExecutarSQL.h"
 #include "basekit/Transacao.h"
-#include "datakit/StringArray.h"
 #include "bookkit/PublicacaoLivro.h"
+#include "datakit/StringArray.h"
 #include "rtl/Exception.h"
 #include "rtl/FormatDateTime.h"
 #include "rtl/StrConv.h"
@@ -23,12 +23,12 @@ struct TnDMControleLivro::Configuracao {
 
 // Where the numbering of the run starts.
 struct TnDMControleLivro::Origem {
-  bool existe = false;       // a starting point or a printed period was found
-  bool implantada = false;   // it is a starting point
+  bool existe = false;      // a starting point or a printed period was found
+  bool implantada = false;  // it is a starting point
   int livro = 1;
   int folha = 0;
-  bool encerrado = false;    // the period's last page is its book's closing term
-  TDateTime data = 0;        // the period's end, or the starting point's date
+  bool encerrado = false;  // the period's last page is its book's closing term
+  TDateTime data = 0;      // the period's end, or the starting point's date
   // When the origin is a period of a book left open: the first day of that book's first
   // recorded period (after any starting point), so its closing term states the whole span.
   TDateTime inicio_livro = 0;
@@ -88,18 +88,18 @@ void TnDMControleLivro::LerOrigem(TnConexao& conexao, int empresa, int estab, in
   o->data = DateOf(origem->Fields(0)->AsDateTime());
   o->livro = std::max<int>(1, static_cast<int>(origem->Fields(1)->AsInteger()));
   o->folha = std::max<int>(0, static_cast<int>(origem->Fields(2)->AsInteger()));
-  o->encerrado = !o->implantada && !origem->Fields(3)->IsNull() &&
-                 origem->Fields(3)->AsInteger() == 1;
+  o->encerrado =
+      !o->implantada && !origem->Fields(3)->IsNull() && origem->Fields(3)->AsInteger() == 1;
   if (o->implantada || o->encerrado) return;
   // The book's recorded periods, from the last starting point on (one dated on a period's
   // first day applies to that period).
   const TDateTime desde = implantacao->IsEmpty() ? 0 : DateOf(implantacao->Fields(0)->AsDateTime());
-  SQLDataSetPtr primeiro(ExecutarSQL(
-      std::string("select min(DATAINICIAL) from LIVROPERIODO") + kCondicaoLivro +
-          " and NUMLIVRO = :livro and DATAFINAL < :inicio and DATAINICIAL >= :desde",
-      VarArrayOf({Variant(empresa), Variant(estab), Variant(tipo), Variant(o->livro),
-                  Variant::FromDate(inicio), Variant::FromDate(desde)}),
-      true, false, 1, "", &conexao, true));
+  SQLDataSetPtr primeiro(
+      ExecutarSQL(std::string("select min(DATAINICIAL) from LIVROPERIODO") + kCondicaoLivro +
+                      " and NUMLIVRO = :livro and DATAFINAL < :inicio and DATAINICIAL >= :desde",
+                  VarArrayOf({Variant(empresa), Variant(estab), Variant(tipo), Variant(o->livro),
+                              Variant::FromDate(inicio), Variant::FromDate(desde)}),
+                  true, false, 1, "", &conexao, true));
   if (!primeiro->IsEmpty() && !primeiro->Fields(0)->IsNull()) {
     o->inicio_livro = DateOf(primeiro->Fields(0)->AsDateTime());
   }
@@ -242,8 +242,8 @@ void TnDMControleLivro::IniciarPeriodo(TDateTime inicio, TDateTime fim) {
             kCondicaoLivro +
             " and DATAIMPLANTACAO >= :anterior and DATAIMPLANTACAO < :depois"
             " order by DATAIMPLANTACAO desc",
-        VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_),
-                    Variant::FromDate(anterior), Variant::FromDate(inicio + 1)}),
+        VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_), Variant::FromDate(anterior),
+                    Variant::FromDate(inicio + 1)}),
         true, false, 1, "", &Conexao(), true));
     if (!ponto->IsEmpty()) {
       const int livro = std::max<int>(1, static_cast<int>(ponto->Fields(1)->AsInteger()));
@@ -314,17 +314,14 @@ TnFolhaLivro TnDMControleLivro::PegarFolha(TnPaginaLivro tipo) {
       numerada = true;
       aberto_ = true;
       break;
-    case TnPaginaLivro::VersoAbertura:
-      numerada = todas;
-      break;
+    case TnPaginaLivro::VersoAbertura: numerada = todas; break;
     case TnPaginaLivro::TermoEncerramento:
       numerada = true;
       encerrado_ = true;
       // Before the first page of a period, the closing term ends the book of the previous one.
       if (dono->paginas == 0 && periodos_.size() >= 2) dono = &periodos_[periodos_.size() - 2];
       break;
-    case TnPaginaLivro::ForaDoLivro:
-      break;
+    case TnPaginaLivro::ForaDoLivro: break;
   }
   if (numerada) ++folha_;
   ++posicao_;
@@ -376,21 +373,21 @@ void TnDMControleLivro::VerificarPeriodosRegistrados(TDateTime inicio, TDateTime
     ate = std::max(ate, DateOf(partidos->Fields(1)->AsDateTime()));
   }
   partidos->First();
-  throw Exception("O período de " + Dia(partidos->Fields(0)->AsDateTime()) + " a " +
-                  Dia(partidos->Fields(1)->AsDateTime()) +
-                  " já está registrado no controle de livros (livro " +
-                  partidos->Fields(2)->AsString() + ", até a folha " +
-                  partidos->Fields(3)->AsString() +
-                  ") e não pode ser reimpresso em parte, pois a numeração das páginas registradas "
-                  "se perderia. Imprima de " + Dia(de) + " a " + Dia(ate) + ".");
+  throw Exception(
+      "O período de " + Dia(partidos->Fields(0)->AsDateTime()) + " a " +
+      Dia(partidos->Fields(1)->AsDateTime()) + " já está registrado no controle de livros (livro " +
+      partidos->Fields(2)->AsString() + ", até a folha " + partidos->Fields(3)->AsString() +
+      ") e não pode ser reimpresso em parte, pois a numeração das páginas registradas "
+      "se perderia. Imprima de " +
+      Dia(de) + " a " + Dia(ate) + ".");
 }
 
 void TnDMControleLivro::VerificarPeriodosPosteriores() {
   Iniciar();
   if (periodos_.empty()) return;
   const PeriodoNumerado& ultimo = periodos_.back();
-  VerificarPosteriores(Conexao(), periodos_.front().inicio, ultimo.fim, ultimo.livro,
-                       ultimo.folha, ultimo.encerrado);
+  VerificarPosteriores(Conexao(), periodos_.front().inicio, ultimo.fim, ultimo.livro, ultimo.folha,
+                       ultimo.encerrado);
 }
 
 // The first period recorded after `fim` was numbered from an origin. A starting point dated
@@ -400,10 +397,10 @@ void TnDMControleLivro::VerificarPeriodosPosteriores() {
 // page two numbers (or leave a gap).
 void TnDMControleLivro::VerificarPosteriores(TnConexao& conexao, TDateTime inicio, TDateTime fim,
                                              int livro, int folha, bool encerrado) {
-  SQLDataSetPtr seguinte(ExecutarSQL(
-      std::string("select DATAINICIAL, DATAFINAL, NUMLIVRO from LIVROPERIODO") + kCondicaoLivro +
-          " and DATAINICIAL > :fim order by DATAINICIAL",
-      Chave(empresa_, estab_, tipo_, fim), true, false, 1, "", &conexao, true));
+  SQLDataSetPtr seguinte(
+      ExecutarSQL(std::string("select DATAINICIAL, DATAFINAL, NUMLIVRO from LIVROPERIODO") +
+                      kCondicaoLivro + " and DATAINICIAL > :fim order by DATAINICIAL",
+                  Chave(empresa_, estab_, tipo_, fim), true, false, 1, "", &conexao, true));
   if (seguinte->IsEmpty()) return;
   const TDateTime inicio_seguinte = DateOf(seguinte->Fields(0)->AsDateTime());
   Origem o;
@@ -416,14 +413,14 @@ void TnDMControleLivro::VerificarPosteriores(TnConexao& conexao, TDateTime inici
       o.encerrado == encerrado) {
     return;
   }
-  SQLDataSetPtr ultimo(ExecutarSQL(
-      std::string("select max(DATAFINAL) from LIVROPERIODO") + kCondicaoLivro,
-      VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_)}), true, false, 1, "",
-      &conexao, true));
-  const std::string antes = o.existe ? "a partir do livro " + IntToStr(o.livro) + ", folha " +
-                                           IntToStr(o.folha) +
-                                           (o.encerrado ? " (livro encerrado)" : "")
-                                     : "a partir do livro 1, folha 0";
+  SQLDataSetPtr ultimo(
+      ExecutarSQL(std::string("select max(DATAFINAL) from LIVROPERIODO") + kCondicaoLivro,
+                  VarArrayOf({Variant(empresa_), Variant(estab_), Variant(tipo_)}), true, false, 1,
+                  "", &conexao, true));
+  const std::string antes = o.existe
+                                ? "a partir do livro " + IntToStr(o.livro) + ", folha " +
+                                      IntToStr(o.folha) + (o.encerrado ? " (livro encerrado)" : "")
+                                : "a partir do livro 1, folha 0";
   throw Exception(
       "Não é possível imprimir de " + Dia(inicio) + " a " + Dia(fim) +
       " sem repetir ou saltar folhas: o período seguinte já registrado no controle de livros, de " +
@@ -452,8 +449,8 @@ void TnDMControleLivro::InserirPeriodoBanco(bool /*com_termos*/) {
     inicio = fim + 1;
   }
   if (linhas.empty()) {
-    linhas.push_back({data_inicial_, std::max(data_final_, data_inicial_), livro_, folha_,
-                      encerrado_});
+    linhas.push_back(
+        {data_inicial_, std::max(data_final_, data_inicial_), livro_, folha_, encerrado_});
   } else {
     linhas.back().fim = std::max(linhas.back().fim, data_final_);
   }
@@ -464,16 +461,19 @@ void TnDMControleLivro::InserirPeriodoBanco(bool /*com_termos*/) {
   try {
     transacao = std::make_unique<TnTransacao>(conexao, true);
   } catch (const Exception& e) {
-    throw Exception("O controle de livros está em uso por outra impressão; tente novamente "
-                    "quando ela terminar. (" + e.Message() + ")");
+    throw Exception(
+        "O controle de livros está em uso por outra impressão; tente novamente "
+        "quando ela terminar. (" +
+        e.Message() + ")");
   }
 
   try {
     Origem atual;
     LerOrigem(conexao, empresa_, estab_, tipo_, data_inicial_, &atual);
     if (!atual.Igual(inicial)) {
-      throw Exception("A numeração do livro foi alterada por outra impressão durante esta; "
-                      "imprima o período novamente.");
+      throw Exception(
+          "A numeração do livro foi alterada por outra impressão durante esta; "
+          "imprima o período novamente.");
     }
     VerificarPeriodosRegistrados(data_inicial_, ultima.fim);
     VerificarPosteriores(conexao, data_inicial_, ultima.fim, ultima.livro, ultima.folha,
@@ -500,8 +500,7 @@ void TnDMControleLivro::InserirPeriodoBanco(bool /*com_termos*/) {
           Chave(empresa_, estab_, tipo_, data_inicial_));
     }
   } catch (const Exception& e) {
-    throw Exception("Não foi possível registrar o período no controle de livros: " +
-                    e.Message());
+    throw Exception("Não foi possível registrar o período no controle de livros: " + e.Message());
   }
 
   if (TnPublicacaoLivro* publicacao = TnPublicacaoLivro::Atual()) {

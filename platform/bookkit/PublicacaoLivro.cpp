@@ -22,8 +22,7 @@ void TnPublicacaoLivro::Confirmar() {
       transacao->Confirmar();
     } catch (const Exception& e) {
       // The remaining transactions are undone as `pendentes` goes away.
-      throw Exception("Não foi possível registrar o período no controle de livros: " +
-                      e.Message());
+      throw Exception("Não foi possível registrar o período no controle de livros: " + e.Message());
     }
   }
 }

@@ -24,7 +24,8 @@ namespace {
 
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return out;
 }
 
@@ -42,7 +43,9 @@ std::vector<std::string> SplitNames(const std::string& names) {
 }
 
 template <typename T>
-int Compare3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+int Compare3(T a, T b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 constexpr uint32_t kTrimAfterRows = 100000;
 
@@ -111,7 +114,8 @@ void TnClientDataSet::BuildFields(const std::vector<TFieldDef>& defs, size_t res
       column->Reserve(reserve);
       int index = static_cast<int>(fields_.size());
       const TFieldType field_type = def.DataType == ftUnknown ? ftString : def.DataType;
-      fields_.push_back(std::make_unique<TField>(this, column.get(), def.Name, field_type, def.Size, index));
+      fields_.push_back(
+          std::make_unique<TField>(this, column.get(), def.Name, field_type, def.Size, index));
       names_.emplace_back(UpperAscii(def.Name), index);
       columns_.push_back(std::move(column));
     }
@@ -175,7 +179,8 @@ void TnClientDataSet::BeginBulkLoad(const std::vector<TFieldDef>& columns, size_
   for (size_t i = 0; i < defs.size(); ++i) {
     if (Trim(defs[i].Name).empty()) defs[i].Name = "COLUNA" + std::to_string(i + 1);
     auto taken = [&](const std::string& name) {
-      for (size_t j = 0; j < i; ++j) if (SameText(defs[j].Name, name)) return true;
+      for (size_t j = 0; j < i; ++j)
+        if (SameText(defs[j].Name, name)) return true;
       return false;
     };
     if (taken(defs[i].Name)) {
@@ -192,7 +197,8 @@ void TnClientDataSet::BeginBulkLoad(const std::vector<TFieldDef>& columns, size_
 
 namespace {
 
-[[noreturn]] void BulkConversionError(const Column& column, std::string_view value, const char* what) {
+[[noreturn]] void BulkConversionError(const Column& column, std::string_view value,
+                                      const char* what) {
   throw EConvertError("Coluna '" + column.name + "': '" + std::string(value) + "' não é " + what);
 }
 
@@ -206,8 +212,8 @@ int64_t ParseBulkInteger(const Column& column, std::string_view text) {
   if (r.ec == std::errc() && r.ptr == t.data() + t.size() && !t.empty()) return value;
   double real = 0;
   auto rr = std::from_chars(t.data(), t.data() + t.size(), real);
-  if (rr.ec == std::errc() && rr.ptr == t.data() + t.size() && !t.empty() && std::trunc(real) == real &&
-      std::fabs(real) < 9.2e18)
+  if (rr.ec == std::errc() && rr.ptr == t.data() + t.size() && !t.empty() &&
+      std::trunc(real) == real && std::fabs(real) < 9.2e18)
     return static_cast<int64_t>(real);
   BulkConversionError(column, text, "um valor inteiro válido");
 }
@@ -223,7 +229,9 @@ void TnClientDataSet::AppendInteger(int64_t value) {
     return;
   }
   switch (column.storage) {
-    case Storage::Integer: column.PushInteger(column.type == ftBoolean ? (value != 0) : value); break;
+    case Storage::Integer:
+      column.PushInteger(column.type == ftBoolean ? (value != 0) : value);
+      break;
     case Storage::Real: column.PushReal(static_cast<double>(value)); break;
     case Storage::Text: {
       char buf[24];
@@ -268,9 +276,12 @@ void TnClientDataSet::AppendText(std::string_view value) {
     column.PushNull();
   } else if (column.type == ftBoolean) {
     std::string t = Trim(value);
-    if (SameText(t, "true")) column.PushInteger(1);
-    else if (SameText(t, "false")) column.PushInteger(0);
-    else column.PushInteger(ParseBulkInteger(column, value) != 0);
+    if (SameText(t, "true"))
+      column.PushInteger(1);
+    else if (SameText(t, "false"))
+      column.PushInteger(0);
+    else
+      column.PushInteger(ParseBulkInteger(column, value) != 0);
   } else if (column.storage == Storage::Integer) {
     column.PushInteger(ParseBulkInteger(column, value));
   } else if (IsDateFieldType(column.type)) {
@@ -337,8 +348,8 @@ void TnClientDataSet::EndBulkLoad() {
     SettleColumnTypes();
     bulk_loading_ = false;
     bulk_column_ = 0;
-    throw Exception("Carga de dados incompleta: a última linha tem " + std::to_string(got) + " de " +
-                    std::to_string(columns_.size()) + " colunas");
+    throw Exception("Carga de dados incompleta: a última linha tem " + std::to_string(got) +
+                    " de " + std::to_string(columns_.size()) + " colunas");
   }
   SettleColumnTypes();
   for (auto& column : columns_) column->ShrinkToFit();
@@ -349,8 +360,10 @@ void TnClientDataSet::EndBulkLoad() {
   state_ = dsBrowse;
   std::string index = index_text_;
   index_text_.clear();
-  if (!index.empty()) SetIndexFieldNames(index);  // also rebuilds the order
-  else RebuildOrder();
+  if (!index.empty())
+    SetIndexFieldNames(index);  // also rebuilds the order
+  else
+    RebuildOrder();
   std::string filter = filter_text_;
   filter_text_.clear();
   if (!filter.empty()) SetFilter(filter);
@@ -429,8 +442,10 @@ void TnClientDataSet::RebuildOrder() {
     for (size_t i = 0; i < 2; ++i) {
       e.prefix[i] = 0;
       if (i >= encoded) continue;
-      if (cols[i]->IsNull(row)) e.nulls |= static_cast<uint8_t>(1u << i);
-      else e.prefix[i] = SortPrefix(*cols[i], row);
+      if (cols[i]->IsNull(row))
+        e.nulls |= static_cast<uint8_t>(1u << i);
+      else
+        e.prefix[i] = SortPrefix(*cols[i], row);
     }
   }
   std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
@@ -469,10 +484,15 @@ void TnClientDataSet::RebuildView() {
   size_t begin = 0, end = order_.size();
   if (range_low_ && ViewSortedBy(range_low_->columns) && ViewSortedBy(range_high_->columns)) {
     // The order is sorted by the key: the range is one slice of it.
-    begin = static_cast<size_t>(std::partition_point(order_.begin(), order_.end(), [this](uint32_t row) {
-      return CompareRowKey(row, *range_low_) < 0; }) - order_.begin());
-    end = static_cast<size_t>(std::partition_point(order_.begin() + static_cast<ptrdiff_t>(begin), order_.end(),
-      [this](uint32_t row) { return CompareRowKey(row, *range_high_) <= 0; }) - order_.begin());
+    begin = static_cast<size_t>(
+        std::partition_point(order_.begin(), order_.end(),
+                             [this](uint32_t row) { return CompareRowKey(row, *range_low_) < 0; }) -
+        order_.begin());
+    end = static_cast<size_t>(
+        std::partition_point(
+            order_.begin() + static_cast<ptrdiff_t>(begin), order_.end(),
+            [this](uint32_t row) { return CompareRowKey(row, *range_high_) <= 0; }) -
+        order_.begin());
     end = std::max(begin, end);
   }
   view_.clear();
@@ -567,9 +587,11 @@ int64_t TnClientDataSet::GetBookmark() const {
 void TnClientDataSet::SetBookmark(int64_t bookmark) {
   RequireActive("SetBookmark");
   if (state_ != dsBrowse) Post();
-  auto it = std::find(view_.begin(), view_.end(), static_cast<uint64_t>(bookmark) <= UINT32_MAX
-                                                      ? static_cast<uint32_t>(bookmark) : UINT32_MAX);
-  if (bookmark < 0 || it == view_.end()) throw Exception("Registro não encontrado (marcador inválido)");
+  auto it = std::find(
+      view_.begin(), view_.end(),
+      static_cast<uint64_t>(bookmark) <= UINT32_MAX ? static_cast<uint32_t>(bookmark) : UINT32_MAX);
+  if (bookmark < 0 || it == view_.end())
+    throw Exception("Registro não encontrado (marcador inválido)");
   StandAt(static_cast<size_t>(it - view_.begin()));
 }
 
@@ -612,10 +634,11 @@ void TnClientDataSet::SetFilter(const std::string& text) {
   if (state_ != dsBrowse && state_ != dsInactive) Post();
   std::unique_ptr<stock::FilterPredicate> compiled;
   if (!Trim(text).empty()) {
-    compiled = stock::FilterPredicate::Compile(text, [this](std::string_view name) -> const Column* {
-      TField* field = FindField(std::string(name));
-      return field ? columns_[static_cast<size_t>(field->GetIndex())].get() : nullptr;
-    });
+    compiled =
+        stock::FilterPredicate::Compile(text, [this](std::string_view name) -> const Column* {
+          TField* field = FindField(std::string(name));
+          return field ? columns_[static_cast<size_t>(field->GetIndex())].get() : nullptr;
+        });
   }
   filter_ = std::move(compiled);
   filter_text_ = text;
@@ -715,7 +738,8 @@ void TnClientDataSet::SetIndexFieldNames(const std::string& names) {
     return;
   }
   std::vector<int> columns;
-  for (const std::string& name : SplitNames(names)) columns.push_back(FieldByName(name)->GetIndex());
+  for (const std::string& name : SplitNames(names))
+    columns.push_back(FieldByName(name)->GetIndex());
   if (state_ != dsBrowse && state_ != dsInactive) Post();
   index_columns_ = std::move(columns);
   index_text_ = names;
@@ -732,7 +756,8 @@ std::vector<int> TnClientDataSet::KeyColumns(size_t key_size) const {
     if (key_size > index_columns_.size())
       throw Exception("A chave tem " + std::to_string(key_size) + " valores, mas o índice tem " +
                       std::to_string(index_columns_.size()) + " campos");
-    columns.assign(index_columns_.begin(), index_columns_.begin() + static_cast<ptrdiff_t>(key_size));
+    columns.assign(index_columns_.begin(),
+                   index_columns_.begin() + static_cast<ptrdiff_t>(key_size));
   } else {
     if (key_size > columns_.size())
       throw Exception("A chave tem mais valores que o dataset tem campos");
@@ -800,8 +825,10 @@ bool TnClientDataSet::FindKey(const std::vector<Variant>& values) {
   Key key = MakeKey(values);
   size_t pos;
   if (ViewSortedBy(key.columns)) {
-    pos = static_cast<size_t>(std::partition_point(view_.begin(), view_.end(), [&](uint32_t row) {
-      return CompareRowKey(row, key) < 0; }) - view_.begin());
+    pos = static_cast<size_t>(
+        std::partition_point(view_.begin(), view_.end(),
+                             [&](uint32_t row) { return CompareRowKey(row, key) < 0; }) -
+        view_.begin());
     if (pos == view_.size() || CompareRowKey(view_[pos], key) != 0) return false;
   } else {
     pos = 0;
@@ -818,8 +845,10 @@ void TnClientDataSet::FindNearest(const std::vector<Variant>& values) {
   Key key = MakeKey(values);
   size_t pos = view_.size();
   if (ViewSortedBy(key.columns)) {
-    pos = static_cast<size_t>(std::partition_point(view_.begin(), view_.end(), [&](uint32_t row) {
-      return CompareRowKey(row, key) < 0; }) - view_.begin());
+    pos = static_cast<size_t>(
+        std::partition_point(view_.begin(), view_.end(),
+                             [&](uint32_t row) { return CompareRowKey(row, key) < 0; }) -
+        view_.begin());
   } else {
     // Rows not in key order: the smallest key not less than the one sought.
     for (size_t i = 0; i < view_.size(); ++i) {

@@ -35,7 +35,7 @@
 namespace stock {
 struct Column;
 class FilterPredicate;
-}
+}  // namespace stock
 
 class TnClientDataSet : public TDataSet {
  public:
@@ -63,20 +63,20 @@ class TnClientDataSet : public TDataSet {
   // BeginBulkLoad discards rows and fields and defines the columns; `expected_rows` (0 when
   // unknown) reserves storage. A repeated column name gets a suffix ("CODIGO_1"), an empty one
   // the name "COLUNA<n>" (n from 1). Loading the same columns again (a query run again with new
-  // parameters) keeps the TField objects, so references to them stay valid. Then, for each row, exactly one Append... call per column in
-  // column order. A value is converted to the column's type: AppendText into an integer or float
-  // column must hold a number ("." or "," decimal), into a date column an ISO date
-  // "yyyy-mm-dd" or "yyyy-mm-dd hh:nn:ss" (or a short date dd/mm/yyyy); AppendInteger into a
-  // float or date column gives that number, into a text column its decimal text; AppendFloat into
-  // an integer column must be integral. A value that does not convert raises EConvertError naming
-  // the column and the value. A column defined as ftUnknown is typed by its values when the
-  // load ends: a text column, or a date column (ftDateTime when a time of day appears) when every
-  // value is an ISO date text or a date; floats when any number is real; integers; when every
-  // value is null, the type of the field it had in the previous load of the same columns, else
-  // a text column. Numbers among texts become texts as in a text column. EndBulkLoad raises
-  // Exception when the last row is incomplete; it applies the index and filter and stands on
-  // the first row. An Append... call with no load in progress is a programmer's error: the
-  // program aborts (STOCK_CHECK).
+  // parameters) keeps the TField objects, so references to them stay valid. Then, for each row,
+  // exactly one Append... call per column in column order. A value is converted to the column's
+  // type: AppendText into an integer or float column must hold a number ("." or "," decimal), into
+  // a date column an ISO date "yyyy-mm-dd" or "yyyy-mm-dd hh:nn:ss" (or a short date dd/mm/yyyy);
+  // AppendInteger into a float or date column gives that number, into a text column its decimal
+  // text; AppendFloat into an integer column must be integral. A value that does not convert raises
+  // EConvertError naming the column and the value. A column defined as ftUnknown is typed by its
+  // values when the load ends: a text column, or a date column (ftDateTime when a time of day
+  // appears) when every value is an ISO date text or a date; floats when any number is real;
+  // integers; when every value is null, the type of the field it had in the previous load of the
+  // same columns, else a text column. Numbers among texts become texts as in a text column.
+  // EndBulkLoad raises Exception when the last row is incomplete; it applies the index and filter
+  // and stands on the first row. An Append... call with no load in progress is a programmer's
+  // error: the program aborts (STOCK_CHECK).
   void BeginBulkLoad(const std::vector<TFieldDef>& columns, size_t expected_rows = 0);
   void AppendInteger(int64_t value);
   void AppendFloat(double value);

@@ -19,7 +19,9 @@ constexpr size_t kBlockGrowthSteps = 8;  // 4 KiB << 8 = kBlockSize
 enum Pending : uint8_t { kPendingText, kPendingNull, kPendingInteger, kPendingReal };
 
 template <typename T>
-int Compare3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+int Compare3(T a, T b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
 }  // namespace
 
 Storage StorageOf(TFieldType type) {
@@ -76,7 +78,8 @@ uint64_t Column::StoreText(std::string_view value) {
     // Blocks grow from 4 KiB to kBlockSize: a one-row result keeps a few bytes, not a megabyte.
     const size_t grown = kFirstBlockSize << std::min<size_t>(blocks_.size(), kBlockGrowthSteps);
     block_size_ = std::max(std::min(grown, kBlockSize), value.size());
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size_));  // pages untouched until written
+    blocks_.push_back(
+        std::make_unique_for_overwrite<char[]>(block_size_));  // pages untouched until written
     block_used_ = 0;
   }
   // kBlockSize is 2^20: a position inside a block and a short length take 20 bits each.
@@ -189,7 +192,8 @@ void Column::SettleType(TFieldType fallback) {
   switch (storage) {
     case Storage::Text:
       for (size_t row = 0; row < rows; ++row) {
-        if (kinds[row] == kPendingInteger || kinds[row] == kPendingReal) SetText(row, number_text(row));
+        if (kinds[row] == kPendingInteger || kinds[row] == kPendingReal)
+          SetText(row, number_text(row));
       }
       ints = {};
       break;

@@ -30,8 +30,8 @@ struct Column {
   TFieldType type;
   Storage storage;
 
-  std::vector<int64_t> ints;    // Storage::Integer
-  std::vector<double> reals;    // Storage::Real
+  std::vector<int64_t> ints;  // Storage::Integer
+  std::vector<double> reals;  // Storage::Real
   // Storage::Text: block << 40 | position << 20 | length. A text of kLongText bytes or more
   // has a block of its own, its length in the block's first 8 bytes and kLongText here.
   std::vector<uint64_t> text_ref;

@@ -91,7 +91,8 @@ std::string FormatIsoDateTime(TDateTime value, bool with_time) {
   } else {
     int h, n, s;
     SplitTime(value, h, n, s);
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, h, n, s);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, h, n,
+                  s);
   }
   return buf;
 }
@@ -104,7 +105,8 @@ std::string FormatShortDateTime(TDateTime value, bool with_time) {
   } else {
     int h, n, s;
     SplitTime(value, h, n, s);
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", p.day, p.month, p.year, h, n, s);
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", p.day, p.month, p.year, h, n,
+                  s);
   }
   return buf;
 }

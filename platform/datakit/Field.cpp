@@ -16,8 +16,10 @@ namespace {
 
 bool TextToBoolean(const std::string& text) {
   std::string t = Trim(text);
-  if (SameText(t, "true") || SameText(t, "t") || SameText(t, "s") || SameText(t, "sim")) return true;
-  if (SameText(t, "false") || SameText(t, "f") || SameText(t, "n") || SameText(t, "não")) return false;
+  if (SameText(t, "true") || SameText(t, "t") || SameText(t, "s") || SameText(t, "sim"))
+    return true;
+  if (SameText(t, "false") || SameText(t, "f") || SameText(t, "n") || SameText(t, "não"))
+    return false;
   return StrToInt64(t) != 0;
 }
 
@@ -37,7 +39,11 @@ int64_t RoundToInteger(double value) {
 
 TField::TField(TDataSet* dataset, stock::Column* column, std::string name, TFieldType type,
                int size, int index)
-    : dataset_(dataset), column_(column), name_(std::move(name)), type_(type), size_(size),
+    : dataset_(dataset),
+      column_(column),
+      name_(std::move(name)),
+      type_(type),
+      size_(size),
       index_(index) {}
 
 TField::~TField() = default;
@@ -96,7 +102,8 @@ void TField::AppendAsString(std::string& out) const {
 
 std::string_view TField::AsStringView(std::string& scratch) const {
   const int64_t row = dataset_->ReadRecordNo();
-  if (row >= 0 && column_->storage == Storage::Text && !column_->IsNull(row)) return column_->Text(row);
+  if (row >= 0 && column_->storage == Storage::Text && !column_->IsNull(row))
+    return column_->Text(row);
   scratch = AsString();
   return scratch;
 }
@@ -141,7 +148,9 @@ Variant TField::AsVariant() const {
 void TField::SetAsInteger(int64_t value) {
   int64_t row = dataset_->WriteRecordNo();
   switch (column_->storage) {
-    case Storage::Integer: column_->SetInteger(row, type_ == ftBoolean ? (value != 0) : value); break;
+    case Storage::Integer:
+      column_->SetInteger(row, type_ == ftBoolean ? (value != 0) : value);
+      break;
     case Storage::Real: column_->SetReal(row, static_cast<double>(value)); break;
     case Storage::Text: column_->SetText(row, IntToStr(value)); break;
   }
@@ -153,9 +162,7 @@ void TField::SetAsFloat(double value) {
     case Storage::Integer:
       column_->SetInteger(row, type_ == ftBoolean ? (value != 0) : RoundToInteger(value));
       break;
-    case Storage::Real:
-      column_->SetReal(row, type_ == ftDate ? std::floor(value) : value);
-      break;
+    case Storage::Real: column_->SetReal(row, type_ == ftDate ? std::floor(value) : value); break;
     case Storage::Text: column_->SetText(row, FloatToStr(value)); break;
   }
 }

@@ -18,7 +18,9 @@
 #include "rtl/Variant.h"
 
 class TDataSet;
-namespace stock { struct Column; }
+namespace stock {
+struct Column;
+}
 
 class TField : public TObject {
  public:
@@ -42,7 +44,7 @@ class TField : public TObject {
   bool IsNull() const;
   int64_t AsInteger() const;  // floats round half away from zero; texts must be integers
   int64_t AsLargeInt() const { return AsInteger(); }
-  double AsFloat() const;     // dates give their day number; texts use the decimal comma
+  double AsFloat() const;  // dates give their day number; texts use the decimal comma
   std::string AsString() const;
   // Appends AsString() to `out`; a text value is copied straight from the column.
   void AppendAsString(std::string& out) const;

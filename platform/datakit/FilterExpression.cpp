@@ -51,7 +51,8 @@ bool ParseNumberText(std::string_view text, double& value) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   std::string s(text);
   if (s.find('.') == std::string::npos) {
-    for (char& c : s) if (c == ',') c = '.';
+    for (char& c : s)
+      if (c == ',') c = '.';
   }
   if (!s.empty() && s[0] == '+') s.erase(0, 1);
   auto r = std::from_chars(s.data(), s.data() + s.size(), value);
@@ -133,7 +134,9 @@ struct BoolFieldNode : Node {
 
 struct IntConstNode : Node {
   IntConstNode(const Column* c, Op o, int64_t v) : col(c), op(o), value(v) {}
-  bool Eval(size_t row) const override { return !col->IsNull(row) && Apply(op, col->ints[row], value); }
+  bool Eval(size_t row) const override {
+    return !col->IsNull(row) && Apply(op, col->ints[row], value);
+  }
   const Column* col;
   Op op;
   int64_t value;
@@ -151,7 +154,9 @@ struct IntRealConstNode : Node {  // integer column against a non-integral numbe
 
 struct RealConstNode : Node {
   RealConstNode(const Column* c, Op o, double v) : col(c), op(o), value(v) {}
-  bool Eval(size_t row) const override { return !col->IsNull(row) && Apply(op, col->reals[row], value); }
+  bool Eval(size_t row) const override {
+    return !col->IsNull(row) && Apply(op, col->reals[row], value);
+  }
   const Column* col;
   Op op;
   double value;
@@ -308,7 +313,8 @@ class Parser {
         t.pos = i + 1;  // marks a bracketed name: never a keyword
         bracketed_.push_back(tokens_.size());
         i = end + 1;
-      } else if ((c >= '0' && c <= '9') || (c == '.' && i + 1 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '9')) {
+      } else if ((c >= '0' && c <= '9') ||
+                 (c == '.' && i + 1 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '9')) {
         t.kind = Tok::Number;
         while (i < s.size() && ((s[i] >= '0' && s[i] <= '9') || s[i] == '.')) t.text += s[i++];
         if (i < s.size() && IsIdentStart(static_cast<unsigned char>(s[i])))
@@ -336,17 +342,22 @@ class Parser {
   const Token& Peek() const { return tokens_[pos_]; }
   Token Take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
   bool IsBracketed(size_t index) const {
-    for (size_t b : bracketed_) if (b == index) return true;
+    for (size_t b : bracketed_)
+      if (b == index) return true;
     return false;
   }
   bool PeekKeyword(const char* word) const { return !IsBracketed(pos_) && Keyword(Peek(), word); }
-  bool PeekSymbol(const char* sym) const { return Peek().kind == Tok::Symbol && Peek().text == sym; }
+  bool PeekSymbol(const char* sym) const {
+    return Peek().kind == Tok::Symbol && Peek().text == sym;
+  }
 
   bool PeekComparison(Op& op) const {
     if (Peek().kind != Tok::Symbol) return false;
-    static const struct { const char* text; Op op; } kOps[] = {
-        {"=", Op::Eq}, {"<>", Op::Ne}, {"!=", Op::Ne}, {"<", Op::Lt},
-        {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge}};
+    static const struct {
+      const char* text;
+      Op op;
+    } kOps[] = {{"=", Op::Eq},  {"<>", Op::Ne}, {"!=", Op::Ne}, {"<", Op::Lt},
+                {"<=", Op::Le}, {">", Op::Gt},  {">=", Op::Ge}};
     for (const auto& candidate : kOps) {
       if (Peek().text == candidate.text) {
         op = candidate.op;
@@ -382,7 +393,9 @@ class Parser {
     if (PeekSymbol("(")) {
       Take();
       NodePtr inner = Disjunction();
-      if (!PeekSymbol(")")) Fail(Peek().kind == Tok::End ? "falta ')'" : "esperado ')' em vez de '" + Peek().text + "'");
+      if (!PeekSymbol(")"))
+        Fail(Peek().kind == Tok::End ? "falta ')'"
+                                     : "esperado ')' em vez de '" + Peek().text + "'");
       Take();
       return inner;
     }
@@ -405,7 +418,8 @@ class Parser {
       o.kind = Operand::Number;
       std::string digits = (negative ? "-" : "") + t.text;
       auto r = std::from_chars(digits.data(), digits.data() + digits.size(), o.number);
-      if (r.ec != std::errc() || r.ptr != digits.data() + digits.size()) Fail("número inválido '" + digits + "'");
+      if (r.ec != std::errc() || r.ptr != digits.data() + digits.size())
+        Fail("número inválido '" + digits + "'");
       auto ri = std::from_chars(digits.data(), digits.data() + digits.size(), o.integer);
       o.integral = ri.ec == std::errc() && ri.ptr == digits.data() + digits.size();
       return o;
@@ -448,7 +462,8 @@ class Parser {
       }
       if (!PeekKeyword("null")) Fail("esperado 'null' depois de 'is'");
       Take();
-      if (left.kind != Operand::Field) return std::make_unique<ConstNode>((left.kind == Operand::Null) != negate);
+      if (left.kind != Operand::Field)
+        return std::make_unique<ConstNode>((left.kind == Operand::Null) != negate);
       return std::make_unique<IsNullNode>(left.col, negate);
     }
     bool not_like = false;
@@ -485,18 +500,22 @@ class Parser {
       std::swap(left, right);
       op = Flip(op);
     }
-    if (left.kind == Operand::Null || right.kind == Operand::Null) return std::make_unique<ConstNode>(false);
-    if (left.kind != Operand::Field) return std::make_unique<ConstNode>(CompareLiterals(left, op, right));
+    if (left.kind == Operand::Null || right.kind == Operand::Null)
+      return std::make_unique<ConstNode>(false);
+    if (left.kind != Operand::Field)
+      return std::make_unique<ConstNode>(CompareLiterals(left, op, right));
     const Column* col = left.col;
     if (right.kind == Operand::Field) {
       bool lt = col->storage == Storage::Text, rt = right.col->storage == Storage::Text;
-      if (lt != rt) Fail("tipos incompatíveis entre '" + left.source + "' e '" + right.source + "'");
+      if (lt != rt)
+        Fail("tipos incompatíveis entre '" + left.source + "' e '" + right.source + "'");
       return std::make_unique<FieldFieldNode>(col, op, right.col);
     }
     switch (col->storage) {
       case Storage::Text:
         if (right.kind != Operand::Text)
-          Fail("o campo texto '" + left.source + "' só pode ser comparado com um texto entre aspas");
+          Fail("o campo texto '" + left.source +
+               "' só pode ser comparado com um texto entre aspas");
         return std::make_unique<TextConstNode>(col, op, right.text);
       case Storage::Integer: {
         // An integer literal is compared as an integer: through a double, integers past 2^53
@@ -509,8 +528,7 @@ class Parser {
           return std::make_unique<IntConstNode>(col, op, static_cast<int64_t>(value));
         return std::make_unique<IntRealConstNode>(col, op, value);
       }
-      case Storage::Real:
-        return std::make_unique<RealConstNode>(col, op, NumberFor(left, right));
+      case Storage::Real: return std::make_unique<RealConstNode>(col, op, NumberFor(left, right));
     }
     Fail("comparação inválida");
   }

@@ -38,7 +38,8 @@ class FilterPredicate {
   using ColumnLookup = std::function<const Column*(std::string_view name)>;
 
   // Parses `text`. REQUIRES: the columns outlive the predicate.
-  static std::unique_ptr<FilterPredicate> Compile(const std::string& text, const ColumnLookup& lookup);
+  static std::unique_ptr<FilterPredicate> Compile(const std::string& text,
+                                                  const ColumnLookup& lookup);
 
   ~FilterPredicate();
 

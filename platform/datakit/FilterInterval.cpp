@@ -19,7 +19,8 @@ struct Piece {
 bool ParseCode(std::string_view text, int64_t& value) {
   std::string t = Trim(text);
   if (t.empty() || t.size() > 18) return false;
-  for (char c : t) if (c < '0' || c > '9') return false;
+  for (char c : t)
+    if (c < '0' || c > '9') return false;
   std::from_chars(t.data(), t.data() + t.size(), value);
   return true;
 }
@@ -29,7 +30,8 @@ std::vector<Piece> ParsePieces(const std::string& text) {
   size_t start = 0;
   while (true) {
     size_t end = text.find(';', start);
-    std::string_view piece = std::string_view(text).substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string_view piece = std::string_view(text).substr(
+        start, end == std::string::npos ? std::string::npos : end - start);
     Piece p;
     size_t dots = piece.find("..");
     if (dots == std::string_view::npos) {
@@ -50,7 +52,8 @@ std::vector<Piece> ParsePieces(const std::string& text) {
 void CheckColumn(const std::string& column) {
   bool ok = !column.empty();
   for (char c : column)
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.'))
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+          c == '.'))
       ok = false;
   if (!ok) throw Exception("Nome de coluna inválido para intervalo: '" + column + "'");
 }
@@ -111,7 +114,8 @@ std::string FilterInterval(const std::string& columns, const std::string& text,
   size_t start = 0;
   while (true) {
     size_t end = columns.find_first_of(",;", start);
-    names.push_back(columns.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    names.push_back(
+        columns.substr(start, end == std::string::npos ? std::string::npos : end - start));
     if (end == std::string::npos) break;
     start = end + 1;
   }

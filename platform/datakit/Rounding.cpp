@@ -15,7 +15,8 @@ constexpr int kReliableDigits = 15;
 
 // The exponent of a number written in scientific notation ("-1.25e+03" -> 3).
 int ExponentOf(const char* begin, const char* end) {
-  const char* e = static_cast<const char*>(std::memchr(begin, 'e', static_cast<size_t>(end - begin)));
+  const char* e =
+      static_cast<const char*>(std::memchr(begin, 'e', static_cast<size_t>(end - begin)));
   int exponent = 0;
   if (e != nullptr) std::from_chars(e + 1 + (e[1] == '+'), end, exponent);
   return exponent;
@@ -40,7 +41,8 @@ double DecimalAdjust(double value, int decimals, bool round_half_up) {
   if (static_cast<long>(exponent) + 1 + decimals < kReliableDigits) {
     // The cut falls inside the reliable digits: read the value to them, dropping the noise.
     end = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific,
-                        kReliableDigits - 1).ptr;
+                        kReliableDigits - 1)
+              .ptr;
     value = ReadDouble(text, end);
     exponent = ExponentOf(text, end);  // 9.99...96 may carry to 10
   }
@@ -90,8 +92,8 @@ double DecimalAdjust(double value, int decimals, bool round_half_up) {
 // before it, so one multiplication or division by an exact power of ten reads them back, as
 // correctly rounded as from_chars. False outside that range.
 bool DecimalAdjustFast(double value, int decimals, bool round_half_up, double& result) {
-  static constexpr double kPow10[] = {1,    1e1,  1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14};
+  static constexpr double kPow10[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
   if (decimals < 0 || decimals > 8) return false;
   if (value == 0) {  // -0 stays -0, as in DecimalAdjust
     result = value;

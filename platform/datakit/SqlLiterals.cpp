@@ -40,10 +40,10 @@ std::string SqlQuoted(const std::string& text) {
 }
 
 std::string Number(double value) {
-  if (!std::isfinite(value)) throw Exception("Valor numérico inválido para SQL: " + FloatToStr(value));
+  if (!std::isfinite(value))
+    throw Exception("Valor numérico inválido para SQL: " + FloatToStr(value));
   return stock::PlainNumber(value);
 }
-
 
 int64_t ToInteger(const Variant& value) {
   if (value.kind() == Variant::Kind::Text) return StrToInt64(Trim(value.AsString()));

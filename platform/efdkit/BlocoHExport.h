@@ -12,11 +12,11 @@ namespace stock::efd {
 struct ExportRequest {
   int company = 0;
   int estab = 0;
-  std::string date;      // the inventory date, ISO 'yyyy-mm-dd'
-  int motive = 1;        // LCTOINV.MOTIVOINVENTARIO, 1 to 5 (H005 MOT_INV)
-  int period_year = 0;   // the month of the EFD that carries the inventory; 0: DefaultPeriod
+  std::string date;     // the inventory date, ISO 'yyyy-mm-dd'
+  int motive = 1;       // LCTOINV.MOTIVOINVENTARIO, 1 to 5 (H005 MOT_INV)
+  int period_year = 0;  // the month of the EFD that carries the inventory; 0: DefaultPeriod
   int period_month = 0;
-  std::string out;       // the file to write
+  std::string out;  // the file to write
 };
 
 struct ExportSummary {

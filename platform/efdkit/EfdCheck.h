@@ -17,9 +17,9 @@ namespace stock::efd {
 struct FileInventory {
   std::string date;  // ISO
   int motive = 0;
-  int64_t declared = 0;                                   // H005 VL_INV
-  int64_t items_total = 0;                                // sum of its H010 VL_ITEM
-  std::map<int, int64_t> by_indicator;                    // IND_PROP -> sum of VL_ITEM
+  int64_t declared = 0;                                    // H005 VL_INV
+  int64_t items_total = 0;                                 // sum of its H010 VL_ITEM
+  std::map<int, int64_t> by_indicator;                     // IND_PROP -> sum of VL_ITEM
   std::map<std::pair<std::string, int>, int64_t> by_item;  // (COD_ITEM, IND_PROP) -> VL_ITEM
 };
 
@@ -27,7 +27,7 @@ struct FileCheck {
   std::vector<std::string> problems;  // what is wrong with the file itself, by line
   size_t problems_left_out = 0;       // further problems not listed
   int64_t lines = 0;
-  std::string cnpj, cpf, ie;           // of 0000
+  std::string cnpj, cpf, ie;  // of 0000
   std::vector<FileInventory> inventories;
 };
 
@@ -42,6 +42,7 @@ FileCheck CheckFile(std::string_view bytes);
 // IND_PROP and per item against the lines and ownership portions. The establishment is the one
 // whose CNPJ (or CPF) the 0000 names, unless `company` and `estab` are given (non-zero).
 // Raises Exception when the establishment cannot be found.
-std::vector<std::string> Reconcile(TnConexao& db, const FileCheck& file, int company = 0, int estab = 0);
+std::vector<std::string> Reconcile(TnConexao& db, const FileCheck& file, int company = 0,
+                                   int estab = 0);
 
 }  // namespace stock::efd

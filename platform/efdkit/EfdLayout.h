@@ -18,10 +18,10 @@ enum class FieldType {
 struct FieldDef {
   std::string_view name;
   FieldType type;
-  int size;         // maximum characters (0: not limited)
-  bool exact;       // the size is exact ("*" in the layout)
-  int decimals;     // places after the comma of a Number, -1 when it has none
-  bool required;    // "O"; otherwise "OC" (filled when the value exists)
+  int size;       // maximum characters (0: not limited)
+  bool exact;     // the size is exact ("*" in the layout)
+  int decimals;   // places after the comma of a Number, -1 when it has none
+  bool required;  // "O"; otherwise "OC" (filled when the value exists)
 };
 
 enum class Occurrence { One, Many };

@@ -64,10 +64,11 @@ void EfdOutputFile::Fail(const char* what, int error) {
   if (!temp_.empty()) unlink(temp_.c_str());
   temp_.clear();
   const char* reason = error == ENOSPC || error == EFBIG ? "não há espaço no disco"
-                       : error == EACCES               ? "permissão negada"
-                       : error == ENOENT               ? "a pasta não existe"
-                                                       : std::strerror(error);
-  throw Exception(std::string("Não foi possível ") + what + " o arquivo '" + path_ + "': " + reason);
+                       : error == EACCES                 ? "permissão negada"
+                       : error == ENOENT                 ? "a pasta não existe"
+                                                         : std::strerror(error);
+  throw Exception(std::string("Não foi possível ") + what + " o arquivo '" + path_ +
+                  "': " + reason);
 }
 
 }  // namespace stock::efd

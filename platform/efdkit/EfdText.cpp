@@ -8,8 +8,8 @@ namespace stock::efd {
 
 namespace {
 
-constexpr int64_t kPowers[] = {1,         10,         100,         1000,         10000,
-                               100000,    1000000,    10000000,    100000000,    1000000000};
+constexpr int64_t kPowers[] = {1,      10,      100,      1000,      10000,
+                               100000, 1000000, 10000000, 100000000, 1000000000};
 
 }  // namespace
 
@@ -60,7 +60,8 @@ std::optional<int64_t> Scaled(double value, int decimals) {
   const double rounded = std::round(scaled);
   // Stored amounts are decimals held in binary: 0.1 * 1000 is 100.00000000000001. Anything
   // further from a whole number than that error has places the field cannot carry.
-  if (std::fabs(scaled - rounded) > 1e-6 * std::max(1.0, std::fabs(scaled)) + 1e-7) return std::nullopt;
+  if (std::fabs(scaled - rounded) > 1e-6 * std::max(1.0, std::fabs(scaled)) + 1e-7)
+    return std::nullopt;
   return static_cast<int64_t>(rounded);
 }
 
@@ -85,7 +86,8 @@ std::optional<int64_t> ParseDecimal(std::string_view text, int decimals) {
   int64_t whole = 0;
   size_t i = 0;
   for (; i < text.size() && text[i] != ','; ++i) {
-    if (text[i] < '0' || text[i] > '9' || whole > 900000000000000LL / kPowers[decimals]) return std::nullopt;
+    if (text[i] < '0' || text[i] > '9' || whole > 900000000000000LL / kPowers[decimals])
+      return std::nullopt;
     whole = whole * 10 + (text[i] - '0');
   }
   if (i == 0) return std::nullopt;

@@ -10,7 +10,8 @@ namespace stock::efd {
 
 SpoolSink::SpoolSink() : file_(std::tmpfile()) {
   if (file_ == nullptr) {
-    throw Exception(std::string("Não foi possível criar um arquivo temporário: ") + std::strerror(errno));
+    throw Exception(std::string("Não foi possível criar um arquivo temporário: ") +
+                    std::strerror(errno));
   }
 }
 
@@ -18,17 +19,20 @@ SpoolSink::~SpoolSink() { std::fclose(file_); }
 
 void SpoolSink::Write(std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    throw Exception(std::string("Não foi possível gravar o arquivo temporário: ") + std::strerror(errno));
+    throw Exception(std::string("Não foi possível gravar o arquivo temporário: ") +
+                    std::strerror(errno));
   }
 }
 
 void SpoolSink::CopyTo(RecordSink& to) {
   if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
-    throw Exception(std::string("Não foi possível ler o arquivo temporário: ") + std::strerror(errno));
+    throw Exception(std::string("Não foi possível ler o arquivo temporário: ") +
+                    std::strerror(errno));
   }
   std::string buffer(1 << 20, '\0');
   size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), file_)) > 0) to.Write(std::string_view(buffer.data(), n));
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), file_)) > 0)
+    to.Write(std::string_view(buffer.data(), n));
   if (std::ferror(file_)) throw Exception("Não foi possível ler o arquivo temporário.");
   std::fseek(file_, 0, SEEK_END);
 }
@@ -81,8 +85,9 @@ RecordWriter& RecordWriter::Decimal(int64_t scaled) {
 
 void RecordWriter::End() {
   if (field_ != record_->fields.size()) {
-    throw Exception("Registro " + std::string(record_->code) + " montado com " + std::to_string(field_) +
-                    " campos em vez de " + std::to_string(record_->fields.size()) + ".");
+    throw Exception("Registro " + std::string(record_->code) + " montado com " +
+                    std::to_string(field_) + " campos em vez de " +
+                    std::to_string(record_->fields.size()) + ".");
   }
   line_.append("\r\n");
   sink_->Write(line_);
@@ -90,7 +95,9 @@ void RecordWriter::End() {
   ++total_;
 }
 
-void RecordWriter::FailLast(const std::string& problem) const { Fail(record_->fields[field_ - 1], problem); }
+void RecordWriter::FailLast(const std::string& problem) const {
+  Fail(record_->fields[field_ - 1], problem);
+}
 
 void RecordWriter::Fail(const FieldDef& f, const std::string& problem) const {
   throw Exception("Registro " + std::string(record_->code) + ", campo " + std::string(f.name) +

@@ -55,7 +55,8 @@ std::string TnInvDPGerarSaldoInv::MontarSQL() const {
   return "with recursive DATAS as ("
          " select L.CODIGOEMPRESA, L.CODIGOESTAB, max(L.DATAINVENT) as DATAINVENT"
          " from LCTOINV L"
-         " where L.DATAINVENT <= :data " + empresa + estab + motivo +
+         " where L.DATAINVENT <= :data " +
+         empresa + estab + motivo +
          " group by L.CODIGOEMPRESA, L.CODIGOESTAB),"
          " VALORES as ("
          " select L.CODIGOEMPRESA, L.CODIGOESTAB, G.CLASSIFGRUPOPRODUTO,"
@@ -67,7 +68,8 @@ std::string TnInvDPGerarSaldoInv::MontarSQL() const {
          " and P.CODIGOPRODUTO = L.CODIGOPRODUTO"
          " join GRUPOPRODUTO G on G.CODIGOEMPRESA = P.CODIGOEMPRESA"
          " and G.CODIGOGRUPOPRODUTO = P.CODIGOGRUPOPRODUTO"
-         " where substr(G.CLASSIFGRUPOPRODUTO, 1, length(:classif)) = :classif " + motivo +
+         " where substr(G.CLASSIFGRUPOPRODUTO, 1, length(:classif)) = :classif " +
+         motivo +
          " group by L.CODIGOEMPRESA, L.CODIGOESTAB, G.CLASSIFGRUPOPRODUTO),"
          " TOTAIS as ("
          " select CODIGOEMPRESA, CODIGOESTAB, sum(VALOR) as TOTAL from VALORES"

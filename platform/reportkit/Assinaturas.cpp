@@ -89,7 +89,8 @@ int BlocosPorLinha(const TnrwReport& report, int a, int b) {
   for (int numero : {a, b}) {
     const stock::SectionDef* secao = def.FindSection(numero);
     if (secao == nullptr) continue;
-    for (const stock::LineDef& l : secao->lines) bloco = std::max<double>(bloco, std::abs(l.x2 - l.x1));
+    for (const stock::LineDef& l : secao->lines)
+      bloco = std::max<double>(bloco, std::abs(l.x2 - l.x1));
   }
   if (bloco <= 0) return 1;
   const stock::PageDef& page = def.page;
@@ -118,7 +119,8 @@ std::string ImprimeAssinaturas(TnrwReport* report, int secao_socio, int secao_co
     if (socios.empty()) {
       const char* quem = tipo_socio == 1 ? "sócio" : "diretor";
       socios.push_back({"", tipo_socio == 1 ? "Sócio" : "Diretor", ""});
-      faltas.push_back(std::string("não há ") + quem + " que assine os livros em " + DateToStr(dia));
+      faltas.push_back(std::string("não há ") + quem + " que assine os livros em " +
+                       DateToStr(dia));
     }
     if (somente_primeiro) socios.resize(1);
     for (Bloco& b : socios) blocos.emplace_back(secao_socio, std::move(b));

@@ -53,24 +53,34 @@ void TnpqParamItem::CheckValue() const {
   bool ok = true;
   switch (type_) {
     case TnParamType::Text: break;
-    case TnParamType::Integer: { int32_t i; ok = TryStrToInt(v, i); break; }
-    case TnParamType::Float: { double d; ok = TryStrToFloat(v, d); break; }
-    case TnParamType::Date: { TDateTime d; ok = TryStrToDate(v, d); break; }
+    case TnParamType::Integer: {
+      int32_t i;
+      ok = TryStrToInt(v, i);
+      break;
+    }
+    case TnParamType::Float: {
+      double d;
+      ok = TryStrToFloat(v, d);
+      break;
+    }
+    case TnParamType::Date: {
+      TDateTime d;
+      ok = TryStrToDate(v, d);
+      break;
+    }
     case TnParamType::Flag: ok = v == "0" || v == "1"; break;
-    case TnParamType::Interval:
-      try {
-        FilterInterval("X", v, TnTiposInclusao{tiIncluir}, false, 0);
+    case TnParamType::Interval: try { FilterInterval("X", v, TnTiposInclusao{tiIncluir}, false, 0);
       } catch (const Exception&) {
         ok = false;
       }
       break;
   }
   if (!ok) {
-    throw Exception("Valor inválido para o parâmetro " + name_ +
-                    (caption_.empty() ? "" : " (" + caption_ + ")") + ": '" + value_ +
-                    "' não é " +
-                    (type_ == TnParamType::Date ? std::string("uma data válida")
-                                                : std::string("um ") + ParamTypeName(type_) + " válido") +
-                    "; aceita " + ParamTypeAccepts(type_) + ", ex.: " + ParamTypeExample(type_) + ".");
+    throw Exception(
+        "Valor inválido para o parâmetro " + name_ +
+        (caption_.empty() ? "" : " (" + caption_ + ")") + ": '" + value_ + "' não é " +
+        (type_ == TnParamType::Date ? std::string("uma data válida")
+                                    : std::string("um ") + ParamTypeName(type_) + " válido") +
+        "; aceita " + ParamTypeAccepts(type_) + ", ex.: " + ParamTypeExample(type_) + ".");
   }
 }

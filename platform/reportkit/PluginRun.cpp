@@ -136,7 +136,8 @@ RunOutcome RunReport(TnDMReport& module, const RunRequest& request, OutputDevice
       stopped = document.stop_requested;
     }
     instance.reset();
-    for (const TnReportMessage& m : report.Messages()) outcome.messages.emplace_back(m.kind, m.text);
+    for (const TnReportMessage& m : report.Messages())
+      outcome.messages.emplace_back(m.kind, m.text);
     outcome.pages = document.pages;
     outcome.stopped = stopped;
   } catch (...) {

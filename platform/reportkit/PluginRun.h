@@ -28,26 +28,27 @@ void RunPluginPass(TnrwReport& report, bool fire_before_report);
 void RunNestedReport(TnrwReport& report, ReportDocument& document);
 
 struct RunRequest {
-  std::string report;  // definition name
+  std::string report;                                       // definition name
   std::vector<std::pair<std::string, std::string>> params;  // values the user gave, in order
   ProgressHandler progress;
 };
 
 struct RunOutcome {
-  int pages = 0;          // pages in the document written
-  bool stopped = false;   // the user asked to stop (the document was discarded)
+  int pages = 0;         // pages in the document written
+  bool stopped = false;  // the user asked to stop (the document was discarded)
   std::vector<std::pair<int, std::string>> messages;  // (kind, text) of the run
 };
 
 // Prints a report end to end into `device`: opens the definition, loads the plug-in, creates
 // the instance, sends the parameter-screen events for each given parameter (enter, change,
-// exit), opens the main query (unless the caller opened it already), fires before-report, runs ImprimirInterno once or, when a label
-// shows "@PageCount", twice (a counting pass into a discarding device first), frees the
-// instance and empties every hook of the report, whatever happened. The device is finished
-// when pages were printed, and aborted when the run raised, was stopped or printed nothing.
-// Book periods the run recorded (TnDMControleLivro::InserirPeriodoBanco) are committed as the
-// device finishes, just before its file is renamed into place, and undone when it is aborted
-// (see TnPublicacaoLivro and PublishGate).
+// exit), opens the main query (unless the caller opened it already), fires before-report, runs
+// ImprimirInterno once or, when a label shows "@PageCount", twice (a counting pass into a
+// discarding device first), frees the instance and empties every hook of the report, whatever
+// happened. The device is finished when pages were printed, and aborted when the run raised, was
+// stopped or printed nothing. Book periods the run recorded
+// (TnDMControleLivro::InserirPeriodoBanco) are committed as the device finishes, just before its
+// file is renamed into place, and undone when it is aborted (see TnPublicacaoLivro and
+// PublishGate).
 RunOutcome RunReport(const RunRequest& request, OutputDevice& device);
 
 // The same on a definition the caller opened (and keeps, to look at it afterwards);

@@ -73,7 +73,7 @@ void CutToWidth(std::string& text, const stock::FontSpec& font, double width) {
 struct TnrwReport::BoundLabel {
   TnLabel* label = nullptr;
   TnpqParamItem* param = nullptr;
-  TField* field = nullptr;       // the column shown, or the one following the parameter
+  TField* field = nullptr;  // the column shown, or the one following the parameter
 };
 
 struct TnrwReport::BoundSection {
@@ -169,11 +169,11 @@ void TnrwReport::OpenMainQuery() {
     try {
       switch (item->GetDataType()) {
         case TnParamType::Integer:
-        case TnParamType::Flag:
-          value = v.empty() ? Variant() : Variant(StrToInt64(v));
-          break;
+        case TnParamType::Flag: value = v.empty() ? Variant() : Variant(StrToInt64(v)); break;
         case TnParamType::Float: value = v.empty() ? Variant() : Variant(StrToFloat(v)); break;
-        case TnParamType::Date: value = v.empty() ? Variant() : Variant::FromDate(StrToDate(v)); break;
+        case TnParamType::Date:
+          value = v.empty() ? Variant() : Variant::FromDate(StrToDate(v));
+          break;
         default: value = Variant(item->GetValue()); break;
       }
     } catch (const EConvertError& e) {
@@ -186,7 +186,8 @@ void TnrwReport::OpenMainQuery() {
   std::unique_ptr<TnClientDataSet> result(dynamic_cast<TnClientDataSet*>(raw));
   if (!result) {
     DestruirSQL(raw);
-    throw Exception("A consulta do relatório '" + definition_->name + "' não gerou um conjunto de dados");
+    throw Exception("A consulta do relatório '" + definition_->name +
+                    "' não gerou um conjunto de dados");
   }
   result->SetName(definition_->name);
   dataset_ = std::move(result);
@@ -203,8 +204,8 @@ void TnrwReport::BindColumns() {
       b.field = dataset_->FindField(column);
       if (b.field == nullptr) {
         throw Exception("Definição de relatório '" + definition_->file + "': seção " +
-                        std::to_string(number) + ", label " + b.label->GetName() +
-                        ": a coluna \"" + column + "\" não existe no resultado da consulta");
+                        std::to_string(number) + ", label " + b.label->GetName() + ": a coluna \"" +
+                        column + "\" não existe no resultado da consulta");
       }
     }
   }
@@ -286,9 +287,9 @@ void TnrwReport::AbortPass() noexcept {
 
 TnrwReport::Cell TnrwReport::CellOf(int cells, int columns, int index) const {
   if (columns < 1 || cells < 1 || cells > columns || index < 0 || index >= cells) {
-    throw Exception("O relatório '" + definition_->name + "' pediu a célula " + std::to_string(index) +
-                    " de uma linha de " + std::to_string(cells) + " células em " +
-                    std::to_string(columns) + " colunas");
+    throw Exception("O relatório '" + definition_->name + "' pediu a célula " +
+                    std::to_string(index) + " de uma linha de " + std::to_string(cells) +
+                    " células em " + std::to_string(columns) + " colunas");
   }
   const stock::PageDef& page = definition_->page;
   const double width = (page.width - page.margin_left - page.margin_right) / page.scale;
@@ -393,9 +394,8 @@ int TnrwReport::Arrange(const BoundSection& section, const Cell* cell) {
       const TnLabel& l = *section.labels[i].label;
       if (l.GetStretch() && l.GetWordWrap() && l.GetVisible()) order.push_back(i);
     }
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return placed_[a].top < placed_[b].top;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return placed_[a].top < placed_[b].top; });
     for (size_t i : order) {
       Box& box = placed_[i];
       TextOf(section.labels[i], label_text_);
@@ -457,8 +457,9 @@ int TnrwReport::Arrange(const BoundSection& section, const Cell* cell) {
         label = section.labels[i].label->GetName();
       }
     }
-    throw Exception("O texto do campo '" + label + "' (seção " + std::to_string(section.def->number) +
-                    ") do relatório '" + definition_->name + "' não cabe em uma página");
+    throw Exception("O texto do campo '" + label + "' (seção " +
+                    std::to_string(section.def->number) + ") do relatório '" + definition_->name +
+                    "' não cabe em uma página");
   }
   return height;
 }
@@ -488,7 +489,7 @@ void TnrwReport::EnsureRoom(int height) {
                       "' encerra cada página que abre: impressão interrompida");
     }
     if (!GetPageOpen()) OpenPage();
-    if (!GetPageOpen()) continue;     // a hook ended the page it opened: open another
+    if (!GetPageOpen()) continue;  // a hook ended the page it opened: open another
     if (y_ + height <= body || page_ == PageState::kOpen) return;  // an empty page takes what comes
     SetCSLIsPageEnd(true);
   }
@@ -639,9 +640,10 @@ void TnrwReport::Draw(const BoundSection& section, int top, bool arranged) {
     const BoundLabel& b = section.labels[i];
     const TnLabel& l = *b.label;
     if (!l.GetVisible()) continue;
-    const Box at = arranged ? placed_[i]
-                            : Box{static_cast<double>(l.GetLeft()), static_cast<double>(l.GetTop()),
-                                  static_cast<double>(l.GetWidth()), static_cast<double>(l.GetHeight())};
+    const Box at = arranged
+                       ? placed_[i]
+                       : Box{static_cast<double>(l.GetLeft()), static_cast<double>(l.GetTop()),
+                             static_cast<double>(l.GetWidth()), static_cast<double>(l.GetHeight())};
     TextOf(b, text);
     const bool wrap = l.GetWordWrap();
     if (!wrap && !l.GetAutoSize() && !text.empty() && !device.CutsTextAtBox()) {

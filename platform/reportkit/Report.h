@@ -195,9 +195,9 @@ class TnrwReport : public TnpqPowerQuery {
   stock::ReportDocument* document_ = nullptr;
   PageState page_ = PageState::kNone;
   int device_pages_open_ = 0;  // BeginPage calls on the device minus EndPage calls, this pass
-  int y_ = 0;  // next free position in the page body, from the top margin
-  std::string label_text_;  // Draw's buffer for the text of each label
-  std::vector<Box> placed_;  // Arrange's label boxes, in the section's label order
+  int y_ = 0;                  // next free position in the page body, from the top margin
+  std::string label_text_;     // Draw's buffer for the text of each label
+  std::vector<Box> placed_;    // Arrange's label boxes, in the section's label order
   std::vector<stock::LineDef> placed_lines_;
   // The row of cells being printed (BeginRow): cells still to print, the row's columns, its
   // cells, the next cell, its top and the height of its tallest section so far.

@@ -27,7 +27,8 @@ class Reader {
   }
 
   const json& Member(const json& obj, const char* key, const std::string& where) const {
-    if (!obj.is_object() || !obj.contains(key)) Fail(where, std::string("falta o membro \"") + key + "\"");
+    if (!obj.is_object() || !obj.contains(key))
+      Fail(where, std::string("falta o membro \"") + key + "\"");
     return obj.at(key);
   }
 
@@ -108,8 +109,8 @@ void CheckQueryTemplate(const Reader& r, const std::string& sql,
                         const std::set<std::string>& param_names) {
   auto declared = [&](std::string_view name) {
     if (!param_names.count(AnsiUpperCase(std::string(name)))) {
-      r.Fail("query", "a consulta usa o parâmetro \"" + std::string(name) +
-                          "\", que não foi declarado");
+      r.Fail("query",
+             "a consulta usa o parâmetro \"" + std::string(name) + "\", que não foi declarado");
     }
   };
   for (const SqlToken& token : TokenizeSqlTemplate(sql)) {
@@ -159,7 +160,7 @@ const SectionDef* ReportDefinition::FindSection(int number) const {
 }
 
 std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string& json_text,
-                                                             const std::string& file) {
+                                                              const std::string& file) {
   Reader r(file);
   json doc;
   try {
@@ -195,7 +196,8 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
       def->page.margin_bottom = r.Int(m, "bottom", "page.margins", def->page.margin_bottom);
       const PageDef& pg = def->page;
       if (pg.margin_left < 0 || pg.margin_top < 0 || pg.margin_right < 0 || pg.margin_bottom < 0 ||
-          pg.margin_left + pg.margin_right >= pg.width || pg.margin_top + pg.margin_bottom >= pg.height) {
+          pg.margin_left + pg.margin_right >= pg.width ||
+          pg.margin_top + pg.margin_bottom >= pg.height) {
         r.Fail("page.margins", "margens negativas ou maiores que a página");
       }
     }
@@ -246,7 +248,8 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
       pd.required = r.Bool(p, "required", where, false);
       if (p.contains("choices")) {
         const json& choices = p.at("choices");
-        if (!choices.is_array() || choices.empty()) r.Fail(where, "\"choices\" deve ser uma lista não vazia");
+        if (!choices.is_array() || choices.empty())
+          r.Fail(where, "\"choices\" deve ser uma lista não vazia");
         for (const json& c : choices) {
           ParamChoice choice;
           choice.value = c.is_object() && c.contains("value") && c.at("value").is_number_integer()
@@ -323,7 +326,8 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
           if (l.contains("column")) {
             ld.then_column = r.Text(l, "column", lw);
             if (ld.then_column.empty()) r.Fail(lw, "\"column\" vazio");
-            if (def->sql.empty()) r.Fail(lw, "ligado a uma coluna, mas o relatório não tem consulta");
+            if (def->sql.empty())
+              r.Fail(lw, "ligado a uma coluna, mas o relatório não tem consulta");
           }
         } else if (l.contains("column")) {
           ld.source = TnLabelSource::Column;
@@ -377,7 +381,8 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
     def->text.columns = r.Int(text, "columns", "text", def->text.columns);
     def->text.lines = r.Int(text, "lines", "text", def->text.lines);
     if (def->text.columns < 20 || def->text.columns > TextDevice::kMaxColumns) {
-      r.Fail("text", "\"columns\" deve ficar entre 20 e " + std::to_string(TextDevice::kMaxColumns));
+      r.Fail("text",
+             "\"columns\" deve ficar entre 20 e " + std::to_string(TextDevice::kMaxColumns));
     }
     if (def->text.lines < 10 || def->text.lines > TextDevice::kMaxLines) {
       r.Fail("text", "\"lines\" deve ficar entre 10 e " + std::to_string(TextDevice::kMaxLines));
@@ -410,7 +415,8 @@ std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string&
         fd.query = r.Text(f, "query", where);
       }
       fd.separator = r.Text(f, "separator", where, "|");
-      if (fd.text.empty() == fd.query.empty()) r.Fail(where, "declare \"text\" ou \"query\" (um dos dois)");
+      if (fd.text.empty() == fd.query.empty())
+        r.Fail(where, "declare \"text\" ou \"query\" (um dos dois)");
       def->functions.push_back(std::move(fd));
     }
   }

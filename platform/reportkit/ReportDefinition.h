@@ -27,10 +27,10 @@ struct ParamChoice {
 struct ParamDef {
   std::string name;
   TnParamType type = TnParamType::Text;
-  std::string caption;        // the parameter screen's label
+  std::string caption;  // the parameter screen's label
   std::string default_value;
-  bool input = true;          // false: a value the report prints (R1, pNomeEmpresa ...)
-  bool required = false;      // the report cannot print without a value (no usable default)
+  bool input = true;      // false: a value the report prints (R1, pNomeEmpresa ...)
+  bool required = false;  // the report cannot print without a value (no usable default)
   // The fixed values the parameter takes ("choices"; a flag without them takes 0 Não and
   // 1 Sim); empty when any value of its type goes.
   std::vector<ParamChoice> choices;
@@ -45,8 +45,8 @@ struct LabelDef {
   FontSpec font;
   bool visible = true;
   bool auto_size = true;
-  bool word_wrap = false;   // long text continues on further lines inside the label's height
-  bool stretch = false;     // with word_wrap: the label grows to hold every line (see TnLabel)
+  bool word_wrap = false;  // long text continues on further lines inside the label's height
+  bool stretch = false;    // with word_wrap: the label grows to hold every line (see TnLabel)
   TnLabelSource source = TnLabelSource::Caption;
   std::string source_name;  // parameter or column
   std::string then_column;  // with a parameter binding: a column whose text follows it
@@ -68,8 +68,8 @@ struct SectionDef {
 
 struct FunctionDef {
   std::string name;
-  std::string text;        // template with {1}, {2} ... placeholders
-  std::string query;       // or a query over :p1, :p2 ... whose first row's columns are the pieces
+  std::string text;   // template with {1}, {2} ... placeholders
+  std::string query;  // or a query over :p1, :p2 ... whose first row's columns are the pieces
   std::string separator = "|";
 };
 
@@ -86,16 +86,16 @@ struct PageDef {
 };
 
 struct ReportDefinition {
-  std::string file;     // where it was read from, for messages
+  std::string file;  // where it was read from, for messages
   std::string name;
   std::string title;
   std::string description;  // one line on what the report prints, for lists of reports
-  std::string plugin;   // library that prints it (stockItems ...), empty for none
+  std::string plugin;       // library that prints it (stockItems ...), empty for none
   PageDef page;
   // The character grid of a text page, over the printable area: from the definition's "text"
   // block ({"columns": 132, "lines": 66}), DefaultTextGrid of the printable area without one.
   TextGrid text;
-  std::string sql;      // main query, may be empty
+  std::string sql;  // main query, may be empty
   std::vector<ParamDef> params;
   std::vector<SectionDef> sections;  // ordered by number
   int footer = 0;                    // page-footer section number, 0 for none
@@ -123,6 +123,6 @@ std::shared_ptr<const ReportDefinition> LoadReportDefinition(const std::string& 
 
 // Same, for a definition held in memory; `file` names it in messages.
 std::shared_ptr<const ReportDefinition> ParseReportDefinition(const std::string& json_text,
-                                                             const std::string& file);
+                                                              const std::string& file);
 
 }  // namespace stock

@@ -19,7 +19,7 @@ struct ReportDocument {
   int page_count = 0;              // what "@PageCount" shows: the counting pass's total
   TDateTime started = 0;           // when the run began: "@Date" and "@Time" show it
   ProgressHandler progress;
-  bool stop_requested = false;     // set once progress answered stop
+  bool stop_requested = false;  // set once progress answered stop
 };
 
 }  // namespace stock

@@ -44,7 +44,8 @@ const std::string& TnReportFunctions::Separator(int index) const {
   return definition_->functions[index].separator;
 }
 
-std::string TnReportFunctions::CallFunction(int index, const std::vector<std::string>& arguments) const {
+std::string TnReportFunctions::CallFunction(int index,
+                                            const std::vector<std::string>& arguments) const {
   Separator(index);  // checks the index
   const stock::FunctionDef& f = definition_->functions[index];
   if (!f.text.empty()) {

@@ -32,9 +32,9 @@ void TnCabecalhoRelatorio::Executar(int empresa) {
     nome = dados[0].AsString();
     const std::string numero = dados[2].AsString();
     const int tipo = static_cast<int>(dados[1].IsNull() ? 1 : dados[1].AsInteger());
-    const TnTipoInscrFederal kind = tipo == 2 ? TnTipoInscrFederal::CPF
-                                   : tipo == 3 ? TnTipoInscrFederal::CEI
-                                               : TnTipoInscrFederal::CNPJ;
+    const TnTipoInscrFederal kind = tipo == 2   ? TnTipoInscrFederal::CPF
+                                    : tipo == 3 ? TnTipoInscrFederal::CEI
+                                                : TnTipoInscrFederal::CNPJ;
     const char* rotulo = tipo == 2 ? "CPF: " : tipo == 3 ? "CEI: " : "CNPJ: ";
     if (!numero.empty()) inscricao = rotulo + FormatarInscrFederal(kind, numero, empresa, true);
   }
@@ -45,8 +45,8 @@ void TnCabecalhoRelatorio::Executar(int empresa) {
   if (TryStrToInt(estabelecimento_, codigo_estab)) {
     const Variant nome_estab = nDMSQLDataSet().PegarValorCampo(
         "ESTAB", "NOMEESTAB",
-        "CODIGOEMPRESA = " + codigo + " and CODIGOESTAB = " +
-            ValorParaSQL(Variant(codigo_estab), ftInteger));
+        "CODIGOEMPRESA = " + codigo +
+            " and CODIGOESTAB = " + ValorParaSQL(Variant(codigo_estab), ftInteger));
     estab = "Estab.: " + FormatFloat("0000", codigo_estab) +
             (nome_estab.IsNull() ? "" : " - " + nome_estab.AsString());
   }

@@ -16,7 +16,7 @@ namespace stock {
 
 }  // namespace stock
 
-#define STOCK_CHECK(condition, what)   \
+#define STOCK_CHECK(condition, what)  \
   ((condition) ? static_cast<void>(0) \
                : ::stock::AssertionFailed(#condition, what, __FILE__, __LINE__))
 

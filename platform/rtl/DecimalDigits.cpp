@@ -77,11 +77,13 @@ DecimalDigits ToDecimalDigits(double value) {
   // (2^-53 < 5 x 10^-16 relative), so rounding its exact value to 15 digits lands on them.
   // Subnormals carry fewer bits and take the long way.
   if (magnitude >= std::numeric_limits<double>::min()) {
-    const auto res = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+    const auto res =
+        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
     if (ReadScientific(text, res.ptr, d)) return d;
   }
   // "d.dddddddddddddde+XX": 15 significant digits, correctly rounded.
-  const auto res = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
+  const auto res =
+      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
   ReadScientific(text, res.ptr, d);
   return d;
 }

@@ -50,34 +50,37 @@ void Append(std::string& out, std::string_view format, const Parts& p, int depth
     bool is_code = true;
     switch (c) {
       case 'd':
-        if (count <= 2) AppendNumber(out, p.date.day, static_cast<int>(count));
-        else if (count == 3) out += fs.ShortDayNames[p.week_day];
-        else if (count == 4) out += fs.LongDayNames[p.week_day];
-        else if (count == 5) Append(out, fs.ShortDateFormat, p, depth + 1);
-        else Append(out, kLongDateFormat, p, depth + 1);
+        if (count <= 2)
+          AppendNumber(out, p.date.day, static_cast<int>(count));
+        else if (count == 3)
+          out += fs.ShortDayNames[p.week_day];
+        else if (count == 4)
+          out += fs.LongDayNames[p.week_day];
+        else if (count == 5)
+          Append(out, fs.ShortDateFormat, p, depth + 1);
+        else
+          Append(out, kLongDateFormat, p, depth + 1);
         break;
       case 'm':
-        if (after_hour && count <= 2) AppendNumber(out, p.minute, static_cast<int>(count));
-        else if (count <= 2) AppendNumber(out, p.date.month, static_cast<int>(count));
-        else if (count == 3) out += fs.ShortMonthNames[p.date.month - 1];
-        else out += fs.LongMonthNames[p.date.month - 1];
+        if (after_hour && count <= 2)
+          AppendNumber(out, p.minute, static_cast<int>(count));
+        else if (count <= 2)
+          AppendNumber(out, p.date.month, static_cast<int>(count));
+        else if (count == 3)
+          out += fs.ShortMonthNames[p.date.month - 1];
+        else
+          out += fs.LongMonthNames[p.date.month - 1];
         break;
       case 'y':
-        if (count <= 2) AppendNumber(out, p.date.year % 100, 2);
-        else AppendNumber(out, p.date.year, 4);
+        if (count <= 2)
+          AppendNumber(out, p.date.year % 100, 2);
+        else
+          AppendNumber(out, p.date.year, 4);
         break;
-      case 'h':
-        AppendNumber(out, p.hour, count >= 2 ? 2 : 1);
-        break;
-      case 'n':
-        AppendNumber(out, p.minute, count >= 2 ? 2 : 1);
-        break;
-      case 's':
-        AppendNumber(out, p.second, count >= 2 ? 2 : 1);
-        break;
-      case 'z':
-        AppendNumber(out, p.ms, count >= 3 ? 3 : 1);
-        break;
+      case 'h': AppendNumber(out, p.hour, count >= 2 ? 2 : 1); break;
+      case 'n': AppendNumber(out, p.minute, count >= 2 ? 2 : 1); break;
+      case 's': AppendNumber(out, p.second, count >= 2 ? 2 : 1); break;
+      case 'z': AppendNumber(out, p.ms, count >= 3 ? 3 : 1); break;
       case 'c':
         Append(out, fs.ShortDateFormat, p, depth + 1);
         if (p.hour || p.minute || p.second || p.ms) {
@@ -90,9 +93,12 @@ void Append(std::string& out, std::string_view format, const Parts& p, int depth
         break;
       default:
         is_code = false;
-        if (raw == '/') out += fs.DateSeparator;
-        else if (raw == ':') out += fs.TimeSeparator;
-        else out.append(format.substr(i, count));
+        if (raw == '/')
+          out += fs.DateSeparator;
+        else if (raw == ':')
+          out += fs.TimeSeparator;
+        else
+          out.append(format.substr(i, count));
     }
     if (is_code) after_hour = c == 'h';
     i += count;

@@ -23,7 +23,7 @@ struct Layout {
   int frac_places = 0;  // "0" and "#" after the decimal point
   int min_frac = 0;     // decimals always printed (up to the last "0")
   bool grouping = false;
-  bool plain = false;   // only "0", "#", "," and at most one "."
+  bool plain = false;  // only "0", "#", "," and at most one "."
 };
 
 // Splits `mask` at ";" outside quotes. Returns the number of sections (1 to 3).

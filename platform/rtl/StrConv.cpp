@@ -42,7 +42,8 @@ bool ParseInteger(std::string_view text, int64_t min, int64_t max, int64_t& resu
     s.remove_prefix(2);
   }
   if (s.empty()) return false;
-  const uint64_t limit = negative ? static_cast<uint64_t>(-(min + 1)) + 1 : static_cast<uint64_t>(max);
+  const uint64_t limit =
+      negative ? static_cast<uint64_t>(-(min + 1)) + 1 : static_cast<uint64_t>(max);
   uint64_t value = 0;
   for (char c : s) {
     const int digit = base == 10 ? (IsDigit(c) ? c - '0' : -1) : HexValue(c);
@@ -266,7 +267,8 @@ bool TryStrToDate(std::string_view text, TDateTime& result) {
 
 TDateTime StrToDate(std::string_view text) {
   TDateTime v;
-  if (!TryStrToDate(text, v)) throw EConvertError("'" + std::string(text) + "' não é uma data válida");
+  if (!TryStrToDate(text, v))
+    throw EConvertError("'" + std::string(text) + "' não é uma data válida");
   return v;
 }
 

@@ -19,7 +19,9 @@ Variant Variant::FromArray(std::vector<Variant> elements) {
   return v;
 }
 
-Variant VarArrayOf(std::vector<Variant> elements) { return Variant::FromArray(std::move(elements)); }
+Variant VarArrayOf(std::vector<Variant> elements) {
+  return Variant::FromArray(std::move(elements));
+}
 
 Variant::Kind Variant::kind() const { return static_cast<Kind>(v_.index()); }
 
@@ -115,14 +117,13 @@ bool Variant::AsBoolean() const {
   }
 }
 
-size_t Variant::Count() const {
-  return IsArray() ? std::get<Array>(v_)->size() : 0;
-}
+size_t Variant::Count() const { return IsArray() ? std::get<Array>(v_)->size() : 0; }
 
 const Variant& Variant::operator[](size_t index) const {
   if (!IsArray()) throw Exception("O valor não é um array");
   const auto& elements = *std::get<Array>(v_);
-  if (index >= elements.size()) throw Exception("Índice fora dos limites do array: " + std::to_string(index));
+  if (index >= elements.size())
+    throw Exception("Índice fora dos limites do array: " + std::to_string(index));
   return elements[index];
 }
 

@@ -32,8 +32,8 @@ class Variant {
 
   // Conversions. Null converts to 0, 0.0, "" and false; a text that does not convert raises
   // EConvertError with the text quoted; an array raises Exception.
-  int64_t AsInteger() const;   // a float (or float text) is rounded half away from zero
-  double AsFloat() const;      // a date gives its day number
+  int64_t AsInteger() const;     // a float (or float text) is rounded half away from zero
+  double AsFloat() const;        // a date gives its day number
   std::string AsString() const;  // floats as FloatToStr, dates as short date (with time when any)
   TDateTime AsDateTime() const;  // texts read as short dates
   bool AsBoolean() const;        // texts "True"/"False" (any case) or numbers, non-zero true

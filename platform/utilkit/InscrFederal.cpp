@@ -24,9 +24,18 @@ std::string FormatarInscrFederal(TnTipoInscrFederal kind, const std::string& num
   const char* pattern = nullptr;
   size_t length = 0;
   switch (kind) {
-    case TnTipoInscrFederal::CNPJ: pattern = "00.000.000/0000-00"; length = 14; break;
-    case TnTipoInscrFederal::CPF: pattern = "000.000.000-00"; length = 11; break;
-    case TnTipoInscrFederal::CEI: pattern = "00.000.00000/00"; length = 12; break;
+    case TnTipoInscrFederal::CNPJ:
+      pattern = "00.000.000/0000-00";
+      length = 14;
+      break;
+    case TnTipoInscrFederal::CPF:
+      pattern = "000.000.000-00";
+      length = 11;
+      break;
+    case TnTipoInscrFederal::CEI:
+      pattern = "00.000.00000/00";
+      length = 12;
+      break;
   }
   if (pattern == nullptr || digits.size() != length) return Trim(number);
   return Apply(pattern, digits);

@@ -37,8 +37,7 @@ int VarToIntDef(const Variant& value, int default_value) {
       return default_value;
     }
     case Variant::Kind::Null:
-    case Variant::Kind::Array:
-      break;
+    case Variant::Kind::Array: break;
   }
   return default_value;
 }

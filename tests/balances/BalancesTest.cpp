@@ -114,13 +114,13 @@ class Balances : public PluginTest {
 TEST_F(Balances, EstablishmentAndCompanyBlocksWithTheirTotals) {
   TwoCompanies();
   PrintOn("31/12/2026");
-  EXPECT_EQ(Events(), (Strings{"page 1 begin", "section 1", "section 10", "section 9",
-                               "section 8", "section 8", "section 9", "section 11", "section 12",
-                               "section 10", "section 8", "section 9", "section 11", "section 12",
-                               "section 9", "section 11", "page 1 end",
-                               "page 1 begin", "section 1", "section 10", "section 8",
-                               "section 9", "section 11", "section 12", "section 9",
-                               "section 11", "page 1 end"}));
+  EXPECT_EQ(Events(),
+            (Strings{"page 1 begin", "section 1",  "section 10",   "section 9",  "section 8",
+                     "section 8",    "section 9",  "section 11",   "section 12", "section 10",
+                     "section 8",    "section 9",  "section 11",   "section 12", "section 9",
+                     "section 11",   "page 1 end", "page 1 begin", "section 1",  "section 10",
+                     "section 8",    "section 9",  "section 11",   "section 12", "section 9",
+                     "section 11",   "page 1 end"}));
   EXPECT_EQ(Shown(1, "CabEmpresa"), (Strings{"0001 - Alfa", "0002 - Beta"}));
   EXPECT_EQ(Shown(10, "NomeEstab"),
             (Strings{"0001 Matriz Alfa", "0002 Filial Alfa", "0001 Matriz Beta"}));
@@ -129,19 +129,21 @@ TEST_F(Balances, EstablishmentAndCompanyBlocksWithTheirTotals) {
                                         "02.001     Tintas", "01.001     Aços"}));
   EXPECT_EQ(Shown(11, "TotalTexto"),
             (Strings{"Total:", "Total:", "Total da empresa:", "Total:", "Total da empresa:"}));
-  EXPECT_EQ(Shown(11, "TotalValor"),
-            (Strings{"300,50", "50,00", "350,50", "7,00", "7,00"}));
+  EXPECT_EQ(Shown(11, "TotalValor"), (Strings{"300,50", "50,00", "350,50", "7,00", "7,00"}));
 }
 
 TEST_F(Balances, TitleDateAndWhatTheModuleReceives) {
   TwoCompanies();
-  PrintOn(" 31/12/2026 ", {{"pCodigoEmpresa", " 1;2 "}, {"pCodigoEstab", " 1..2 "},
-                           {"pClassifGrupoProduto", " 01 "}, {"pMotivoInventario", " 1 "}});
+  PrintOn(" 31/12/2026 ", {{"pCodigoEmpresa", " 1;2 "},
+                           {"pCodigoEstab", " 1..2 "},
+                           {"pClassifGrupoProduto", " 01 "},
+                           {"pMotivoInventario", " 1 "}});
   EXPECT_EQ(Shown(1, "CabData")[0], "Saldos em  31 de dezembro de 2026");
-  EXPECT_EQ(StandIn::received, (std::map<std::string, std::string>{
-                                   {"pCodigoEmpresa", "1;2"}, {"pCodigoEstab", "1..2"},
-                                   {"pDataInicial", " 31/12/2026 "}, {"pClassifConta", "01"},
-                                   {"pMotivoInventario", "1"}}));
+  EXPECT_EQ(StandIn::received, (std::map<std::string, std::string>{{"pCodigoEmpresa", "1;2"},
+                                                                   {"pCodigoEstab", "1..2"},
+                                                                   {"pDataInicial", " 31/12/2026 "},
+                                                                   {"pClassifConta", "01"},
+                                                                   {"pMotivoInventario", "1"}}));
 
   // The balance date only names the title; the module still computes at pDataInicial.
   PrintOn("31/12/2026", {{"pDataSaldo", "01/02/2027"}});
@@ -191,8 +193,9 @@ TEST_F(Balances, ModuleIsFreedOnErrorAndOnEmptyResult) {
 }
 
 TEST_F(Balances, CompanyDecimalsShapeLinesAndTotals) {
-  Exec("update CFGEMPRESAINV set QTDECASADECIMAL = 3 where CODIGOEMPRESA = 1;"
-       "update CFGEMPRESAINV set QTDECASADECIMAL = 'x' where CODIGOEMPRESA = 2;");
+  Exec(
+      "update CFGEMPRESAINV set QTDECASADECIMAL = 3 where CODIGOEMPRESA = 1;"
+      "update CFGEMPRESAINV set QTDECASADECIMAL = 'x' where CODIGOEMPRESA = 2;");
   // Establishment 9 of company 1 is not in the report's establishments: it is headed by its
   // code and keeps the company's decimals.
   StandIn::rows = {{1, 1, 2, "01", "A", 1234.5675, 1234.5675},
@@ -200,8 +203,7 @@ TEST_F(Balances, CompanyDecimalsShapeLinesAndTotals) {
                    {2, 1, 2, "01", "A", 2.675, 2.675}};
   PrintOn("31/12/2026");
   EXPECT_EQ(Shown(8, "Saldo"), (Strings{"1.234,568", "0,001", "2,68"}));
-  EXPECT_EQ(Shown(11, "TotalValor"),
-            (Strings{"1.234,568", "0,001", "1.234,568", "2,68", "2,68"}));
+  EXPECT_EQ(Shown(11, "TotalValor"), (Strings{"1.234,568", "0,001", "1.234,568", "2,68", "2,68"}));
   EXPECT_EQ(Shown(10, "NomeEstab"), (Strings{"0001 Matriz Alfa", "0009 ", "0001 Matriz Beta"}));
 }
 
@@ -224,9 +226,9 @@ TEST_F(Balances, RealModuleTotalsMatchTheInventory) {
       (2, 1, '2026-12-31', 1, 1, 0.1, 0.10), (2, 1, '2027-01-31', 1, 1, 5, 5.00);
   )");
   PrintOn("31/12/2026");
-  EXPECT_EQ(Shown(8, "Grupo"), (Strings{"01     Matérias-primas", "01.001     Aços",
-                                        "01.002     Tintas", "01     Matérias-primas",
-                                        "01.002     Tintas", "05     Revenda"}));
+  EXPECT_EQ(Shown(8, "Grupo"),
+            (Strings{"01     Matérias-primas", "01.001     Aços", "01.002     Tintas",
+                     "01     Matérias-primas", "01.002     Tintas", "05     Revenda"}));
   EXPECT_EQ(Shown(8, "Saldo"), (Strings{"103,20", "101,10", "2,10", "0,20", "0,20", "0,10"}));
   EXPECT_EQ(Shown(11, "TotalValor"), (Strings{"103,20", "0,20", "103,40", "0,10", "0,10"}));
 }

@@ -24,14 +24,16 @@ std::string LoadError(const std::string& sql) {
 
 TEST(DamagedAmount, IsNamedByTableRowKeyAndColumn) {
   TempDatabase db(kSchema);
-  const std::string too_big = "Valor danificado em T (A = 1, B = 2), coluna V: 1e+308 não cabe em NUMERIC(15,4)";
+  const std::string too_big =
+      "Valor danificado em T (A = 1, B = 2), coluna V: 1e+308 não cabe em NUMERIC(15,4)";
   const struct {
     std::string sql, error;
   } cases[] = {
       {"select A, V from T where A = 1 order by B", too_big},
       {"select coalesce(null, V) as X from T where A = 1", too_big},  // computed from the column
       {"select V from T where A = 2", "Valor danificado em T (A = 2, B = 1), coluna V: infinito"},
-      {"select W from T where A = 3", "Valor danificado em T (A = 3, B = 1), coluna W: menos infinito"},
+      {"select W from T where A = 3",
+       "Valor danificado em T (A = 3, B = 1), coluna W: menos infinito"},
       {"select V * 1e12 as X, W from T where A = 1 and B = 1", ""},  // only a large computed value
       {"select V from T where A = 3", ""},
   };

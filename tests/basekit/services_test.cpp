@@ -31,10 +31,10 @@ TEST(PegarValorCampo, OneColumnManyColumnsAndNoRow) {
   EXPECT_TRUE(dm.PegarValorCampo("EMPRESA", "NOMEEMPRESA", "CODIGOEMPRESA = 99").IsNull());
   EXPECT_TRUE(dm.PegarValorCampo("EMPRESA", "NOMEEMPRESA, CAPITAL", "CODIGOEMPRESA = 99").IsNull());
 
-  Variant row = dm.PegarValorCampo(
-      "EMPRESA E left join ESTAB F on E.CODIGOEMPRESA = F.CODIGOEMPRESA",
-      "E.NOMEEMPRESA, F.APELIDOESTAB, COALESCE(E.CAPITAL, 0), F.DATAINICIOATIV",
-      "E.CODIGOEMPRESA = 1 and F.CODIGOESTAB = 2");
+  Variant row =
+      dm.PegarValorCampo("EMPRESA E left join ESTAB F on E.CODIGOEMPRESA = F.CODIGOEMPRESA",
+                         "E.NOMEEMPRESA, F.APELIDOESTAB, COALESCE(E.CAPITAL, 0), F.DATAINICIOATIV",
+                         "E.CODIGOEMPRESA = 1 and F.CODIGOESTAB = 2");
   ASSERT_TRUE(row.IsArray());
   ASSERT_EQ(row.Count(), 4u);
   EXPECT_EQ(row[0], Variant("Alfa"));
@@ -69,7 +69,9 @@ TEST(Services, NeedTheDefaultConnection) {
 }
 
 TEST(nMessageDlg, AsksTheInstalledHandler) {
-  EXPECT_EQ(ErrorOf([] { nMessageDlg("Continuar?", mtConfirmation, {"Sim", "Não"}, 1, 0, 0, 0); }),
+  EXPECT_EQ(ErrorOf([] {
+              nMessageDlg("Continuar?", mtConfirmation, {"Sim", "Não"}, 1, 0, 0, 0);
+            }),
             "Nenhuma resposta disponível para a pergunta: Continuar?");
   DialogRequest seen;
   {
@@ -83,8 +85,9 @@ TEST(nMessageDlg, AsksTheInstalledHandler) {
     EXPECT_EQ(seen.buttons, (std::vector<std::string>{"Sim", "Não"}));
     {
       DialogHandlerGuard inner([](const DialogRequest&) { return 5; });
-      EXPECT_NE(ErrorOf([] { nMessageDlg("Ok?", mtInformation, {"Ok"}, 0, 0, 0, 0); })
-                    .find("Resposta inválida (5)"),
+      EXPECT_NE(ErrorOf([] {
+                  nMessageDlg("Ok?", mtInformation, {"Ok"}, 0, 0, 0, 0);
+                }).find("Resposta inválida (5)"),
                 std::string::npos);
     }
     EXPECT_EQ(nMessageDlg("De novo?", mtWarning, {"Sim", "Não"}, 1, 0, 0, 0), 1);  // outer again

@@ -44,13 +44,15 @@ TEST(SqlTemplate, TokensOfStatements) {
       {"a = :pA and b = :_b2", {"T[a = ]", "P[:pA](pA)", "T[ and b = ]", "P[:_b2](_b2)"}},
       // An apostrophe inside a comment opens no string: the placeholder after it still counts.
       {"-- the company's groups\nwhere 1 = 1 {{interval pX A.B}}",
-       {"C[-- the company's groups]", "T[\nwhere 1 = 1 ]", "H[{{interval pX A.B}}](interval pX A.B)"}},
+       {"C[-- the company's groups]", "T[\nwhere 1 = 1 ]",
+        "H[{{interval pX A.B}}](interval pX A.B)"}},
       {"/* it's :x {{y}} */:z", {"C[/* it's :x {{y}} */]", "P[:z](z)"}},
       {"'it''s :x {{y}}' || :z", {"S['it''s :x {{y}}']", "T[ || ]", "P[:z](z)"}},
       {"\"a\"\"b:c\" = 'd'", {"Q[\"a\"\"b:c\"]", "T[ = ]", "S['d']"}},
       {"\"it's\" = :p", {"Q[\"it's\"]", "T[ = ]", "P[:p](p)"}},
       {"x::integer, y:::p", {"T[x]", "K[::]", "T[integer, y]", "K[::]", "P[:p](p)"}},
-      {"hora = '10:30' and : x and :1 and x:", {"T[hora = ]", "S['10:30']", "T[ and : x and :1 and x:]"}},
+      {"hora = '10:30' and : x and :1 and x:",
+       {"T[hora = ]", "S['10:30']", "T[ and : x and :1 and x:]"}},
       {"a -- fim", {"T[a ]", "C[-- fim]"}},
       {"a - -b / *c", {"T[a - -b / *c]"}},
       // What the statement ends before closing runs to its end, marked open.

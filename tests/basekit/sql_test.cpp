@@ -37,7 +37,9 @@ TEST(NamedParameters, FoundOutsideQuotesAndComments) {
   };
   const std::vector<Case> cases = {
       {"select :a, :b", "select ?1, ?2", {"a", "b"}},
-      {"x = :pData or y = :PDATA and z = :outro", "x = ?1 or y = ?1 and z = ?2", {"pData", "outro"}},
+      {"x = :pData or y = :PDATA and z = :outro",
+       "x = ?1 or y = ?1 and z = ?2",
+       {"pData", "outro"}},
       {"':naoe' || :sim", "':naoe' || ?1", {"sim"}},
       {"'it''s :x' || :y", "'it''s :x' || ?1", {"y"}},
       {"\"col:x\" -- :c\n/* :d */ :e", "\"col:x\" -- :c\n/* :d */ ?1", {"e"}},
@@ -63,7 +65,8 @@ TEST(ExecutarSQL, BindsInOrderOfFirstAppearanceAndRepeatedNamesOnce) {
 
   // A single value binds the only parameter; Null binds NULL.
   EXPECT_EQ(Query("SELECT NOMEEMPRESA FROM EMPRESA WHERE CODIGOEMPRESA = :c", 3)
-                ->FieldByName("NOMEEMPRESA")->AsString(),
+                ->FieldByName("NOMEEMPRESA")
+                ->AsString(),
             "Gama d'Oeste");
   EXPECT_TRUE(Query("SELECT :x IS NULL AS N", Variant())->Fields(0)->AsInteger() == 1);
 }
@@ -86,9 +89,9 @@ TEST(ExecutarSQL, WrongNumberOfValuesRaisesQuotingTheSql) {
 TEST(ExecutarSQL, RejectsWhatItCannotRunSafely) {
   TempDatabase db(kSampleSchema);
   const std::vector<std::string> bad = {
-      "SELEC 1",                                 // syntax
-      "SELECT * FROM NAOEXISTE",                 // unknown table
-      "SELECT 1; DELETE FROM EMPRESA",           // a second statement
+      "SELEC 1",                                        // syntax
+      "SELECT * FROM NAOEXISTE",                        // unknown table
+      "SELECT 1; DELETE FROM EMPRESA",                  // a second statement
       "SELECT * FROM EMPRESA WHERE CODIGOEMPRESA = ?",  // positional parameter
       "SELECT @x",                                      // non-portable parameter
       "",
@@ -102,22 +105,30 @@ TEST(ExecutarSQL, RejectsWhatItCannotRunSafely) {
 }
 
 TEST(ExecutarSQL, FieldTypesFollowDeclaredTypesAndExpressionValues) {
-  TempDatabase db(kSampleSchema +
-                  std::string("CREATE TABLE MISTO (N INTEGER, V TEXT);"
-                              "INSERT INTO MISTO VALUES (1, '2024-01-01'), (2, '2024-02-01 08:00:00'),"
-                              "(3, NULL);"));
+  TempDatabase db(
+      kSampleSchema +
+      std::string("CREATE TABLE MISTO (N INTEGER, V TEXT);"
+                  "INSERT INTO MISTO VALUES (1, '2024-01-01'), (2, '2024-02-01 08:00:00'),"
+                  "(3, NULL);"));
   auto ds = Query(
       "SELECT E.CODIGOEMPRESA, E.NOMEEMPRESA, E.DATAINICIO, E.ALTERADO, E.CAPITAL, E.FATOR, "
       "COUNT(*) OVER () AS QTD, E.FATOR * 2 AS DOBRO, E.NOMEEMPRESA || '!' AS GRITO, "
       "CASE WHEN E.CODIGOEMPRESA = 1 THEN 1 ELSE 2.5 END AS MISTO, NULL AS NADA, "
       "MAX(E.DATAINICIO) OVER () AS ULTIMA, E.CODIGOEMPRESA AS CODIGOEMPRESA "
       "FROM EMPRESA E ORDER BY 1");
-  const std::vector<std::pair<std::string, TFieldType>> expected = {
-      {"CODIGOEMPRESA", ftInteger}, {"NOMEEMPRESA", ftString}, {"DATAINICIO", ftDate},
-      {"ALTERADO", ftDateTime},     {"CAPITAL", ftFloat},      {"FATOR", ftFloat},
-      {"QTD", ftInteger},           {"DOBRO", ftFloat},        {"GRITO", ftString},
-      {"MISTO", ftFloat},           {"NADA", ftString},        {"ULTIMA", ftDate},
-      {"CODIGOEMPRESA_1", ftInteger}};
+  const std::vector<std::pair<std::string, TFieldType>> expected = {{"CODIGOEMPRESA", ftInteger},
+                                                                    {"NOMEEMPRESA", ftString},
+                                                                    {"DATAINICIO", ftDate},
+                                                                    {"ALTERADO", ftDateTime},
+                                                                    {"CAPITAL", ftFloat},
+                                                                    {"FATOR", ftFloat},
+                                                                    {"QTD", ftInteger},
+                                                                    {"DOBRO", ftFloat},
+                                                                    {"GRITO", ftString},
+                                                                    {"MISTO", ftFloat},
+                                                                    {"NADA", ftString},
+                                                                    {"ULTIMA", ftDate},
+                                                                    {"CODIGOEMPRESA_1", ftInteger}};
   ASSERT_EQ(ds->FieldCount(), static_cast<int>(expected.size()));
   for (int i = 0; i < ds->FieldCount(); ++i) {
     EXPECT_EQ(ds->Fields(i)->GetFieldName(), expected[i].first);
@@ -142,9 +153,10 @@ TEST(ExecutarSQL, FieldTypesFollowDeclaredTypesAndExpressionValues) {
 }
 
 TEST(ExecutarSQL, ValuesThatDoNotFitTheirColumnRaiseNamingThem) {
-  TempDatabase db("CREATE TABLE T (N INTEGER, D DATE, B BOOLEAN);"
-                  "INSERT INTO T VALUES (1, '2024-02-30', 1), (2, '', 0);"
-                  "CREATE TABLE U (N INTEGER); INSERT INTO U VALUES ('doze');");
+  TempDatabase db(
+      "CREATE TABLE T (N INTEGER, D DATE, B BOOLEAN);"
+      "INSERT INTO T VALUES (1, '2024-02-30', 1), (2, '', 0);"
+      "CREATE TABLE U (N INTEGER); INSERT INTO U VALUES ('doze');");
   std::string error = ErrorOf([] { Query("SELECT D FROM T"); });
   EXPECT_NE(error.find("'2024-02-30'"), std::string::npos) << error;
   EXPECT_NE(error.find("SQL: SELECT D FROM T"), std::string::npos) << error;
@@ -162,10 +174,10 @@ TEST(ExecutarSQL, BindsDatesBooleansFloatsAndParameterLists) {
                   VarArrayOf({Variant::FromDate(EncodeDate(2024, 1, 1)),
                               Variant::FromDate(EncodeDate(2024, 3, 1))}));
   EXPECT_EQ(ds->Fields(0)->AsInteger(), 2);  // 31/01 and 01/03, both ends included
-  auto typed = Query("SELECT :d AS D, :t AS T, :b AS B, :f AS F",
-                     VarArrayOf({Variant::FromDate(EncodeDate(2024, 5, 6)),
-                                 Variant::FromDate(EncodeDate(2024, 5, 6) + EncodeTime(7, 8, 9)),
-                                 true, 0.1}));
+  auto typed = Query(
+      "SELECT :d AS D, :t AS T, :b AS B, :f AS F",
+      VarArrayOf({Variant::FromDate(EncodeDate(2024, 5, 6)),
+                  Variant::FromDate(EncodeDate(2024, 5, 6) + EncodeTime(7, 8, 9)), true, 0.1}));
   EXPECT_EQ(typed->Fields(0)->GetDataType(), ftDate);
   EXPECT_DOUBLE_EQ(typed->Fields(0)->AsDateTime(), EncodeDate(2024, 5, 6));
   EXPECT_NEAR(typed->Fields(1)->AsDateTime(), EncodeDate(2024, 5, 6) + EncodeTime(7, 8, 9), 1e-8);
@@ -178,11 +190,12 @@ TEST(ExecutarSQL, BindsDatesBooleansFloatsAndParameterLists) {
                                    &params, true, false, -1, "curNome", nullptr, true));
   EXPECT_EQ(byName->Fields(0)->AsString(), "Delta");
   EXPECT_EQ(byName->GetName(), "curNome");
-  SQLDataSetPtr none(ExecutarSQL("SELECT COUNT(*) FROM ESTAB", nullptr, true, false, -1, "",
-                                 nullptr, true));
+  SQLDataSetPtr none(
+      ExecutarSQL("SELECT COUNT(*) FROM ESTAB", nullptr, true, false, -1, "", nullptr, true));
   EXPECT_EQ(none->Fields(0)->AsInteger(), 3);
-  EXPECT_NE(ErrorOf([] { ExecutarSQL("SELECT :x", nullptr, true, false, -1, "", nullptr, true); })
-                .find(":x"),
+  EXPECT_NE(ErrorOf([] {
+              ExecutarSQL("SELECT :x", nullptr, true, false, -1, "", nullptr, true);
+            }).find(":x"),
             std::string::npos);
 }
 
@@ -190,7 +203,8 @@ TEST(ExecutarSQL, CompanySelectionFromFilterInterval) {
   TempDatabase db(kSampleSchema);
   auto codes = [](const std::string& selection) {
     auto ds = Query("SELECT E.CODIGOEMPRESA FROM EMPRESA E WHERE 1 = 1" +
-                    FilterInterval(std::vector<std::string>{"E.CODIGOEMPRESA"}, selection, {tiIncluir}, true, 6) +
+                    FilterInterval(std::vector<std::string>{"E.CODIGOEMPRESA"}, selection,
+                                   {tiIncluir}, true, 6) +
                     " ORDER BY 1");
     std::vector<int64_t> result;
     for (; !ds->GetEof(); ds->Next()) result.push_back(ds->Fields(0)->AsInteger());
@@ -226,7 +240,8 @@ TEST(ExecutarSQL, LargeResultsArriveWholeInOrder) {
   )");
   const std::string sql = "SELECT N, D, V, T, N * 2 AS E FROM L ORDER BY N DESC";
   for (int limit : {-1, 4095, 4096, 4097, 5120, 24999}) {
-    SQLDataSetPtr ds(ExecutarSQL(sql, Variant::FromArray({}), true, false, limit, "", nullptr, true));
+    SQLDataSetPtr ds(
+        ExecutarSQL(sql, Variant::FromArray({}), true, false, limit, "", nullptr, true));
     const int expected = limit < 0 ? 25000 : limit;
     ASSERT_EQ(ds->RecordCount(), expected) << limit;
     ASSERT_EQ(ds->Fields(1)->GetDataType(), ftDate);
@@ -240,7 +255,8 @@ TEST(ExecutarSQL, LargeResultsArriveWholeInOrder) {
       } else {
         ASSERT_EQ(ds->Fields(2)->AsFloat(), i / 8.0) << i;
       }
-      ASSERT_EQ(ds->Fields(3)->AsString(), i % 3 == 0 ? "" : "texto " + std::to_string(i % 1000)) << i;
+      ASSERT_EQ(ds->Fields(3)->AsString(), i % 3 == 0 ? "" : "texto " + std::to_string(i % 1000))
+          << i;
       ASSERT_EQ(ds->Fields(4)->AsInteger(), 2 * i);
     }
     ASSERT_EQ(row, expected);
@@ -248,7 +264,9 @@ TEST(ExecutarSQL, LargeResultsArriveWholeInOrder) {
 
   // SQLite fails at row 20,000, on the reading thread.
   std::string error = ErrorOf([] {
-    Query("SELECT N, CASE WHEN N = 5000 THEN abs(-9223372036854775807 - 1) END AS X FROM L ORDER BY N DESC");
+    Query(
+        "SELECT N, CASE WHEN N = 5000 THEN abs(-9223372036854775807 - 1) END AS X FROM L ORDER BY "
+        "N DESC");
   });
   EXPECT_NE(error.find("integer overflow"), std::string::npos) << error;
   EXPECT_NE(error.find("SQL: SELECT N, CASE"), std::string::npos) << error;
@@ -265,9 +283,10 @@ TEST(RefreshSQL, RunsTheSamePreparedStatementWithNewValues) {
   TDataSet* cur = nullptr;
   {
     SQLDataSetGuard guard(cur);
-    cur = ExecutarSQL("SELECT CODIGOESTAB, APELIDOESTAB FROM ESTAB WHERE CODIGOEMPRESA = :e "
-                      "ORDER BY 1",
-                      VarArrayOf({1}), true, true, -1, "", nullptr, true);
+    cur = ExecutarSQL(
+        "SELECT CODIGOESTAB, APELIDOESTAB FROM ESTAB WHERE CODIGOEMPRESA = :e "
+        "ORDER BY 1",
+        VarArrayOf({1}), true, true, -1, "", nullptr, true);
     uint64_t prepared = db.conexao().GetPreparacoes();
     EXPECT_EQ(cur->RecordCount(), 2);
     cur->Next();
@@ -280,7 +299,9 @@ TEST(RefreshSQL, RunsTheSamePreparedStatementWithNewValues) {
     RefreshSQL(cur, VarArrayOf({1}), true);
     EXPECT_EQ(cur->Fields(1)->AsString(), "Matriz");
     EXPECT_EQ(db.conexao().GetPreparacoes(), prepared);
-    EXPECT_NE(ErrorOf([&] { RefreshSQL(cur, VarArrayOf({1, 2}), true); }).find("parâmetro"),
+    EXPECT_NE(ErrorOf([&] {
+                RefreshSQL(cur, VarArrayOf({1, 2}), true);
+              }).find("parâmetro"),
               std::string::npos);
   }
   EXPECT_EQ(cur, nullptr);  // the guard released it
@@ -355,8 +376,9 @@ TEST(TnConexao, ReadOnlyRefusesWritesAndTransactionsUndoUnlessConfirmed) {
 
   TnConexao leitura(db.path(), TnModoAbertura::SomenteLeitura);
   EXPECT_TRUE(leitura.GetSomenteLeitura());
-  EXPECT_NE(ErrorOf([&] { leitura.ExecutarComando("DELETE FROM EMPRESA"); }).find("DELETE FROM EMPRESA"),
-            std::string::npos);
+  EXPECT_NE(
+      ErrorOf([&] { leitura.ExecutarComando("DELETE FROM EMPRESA"); }).find("DELETE FROM EMPRESA"),
+      std::string::npos);
   SQLDataSetPtr ds(ExecutarSQL("SELECT COUNT(*) FROM EMPRESA", Variant::FromArray({}), true, false,
                                -1, "", &leitura, true));
   EXPECT_EQ(ds->Fields(0)->AsInteger(), 10);

@@ -57,32 +57,45 @@ TEST(ControleLivro, NumberingStartsAfterTheNewerOfPeriodAndImplantation) {
   };
   const Caso casos[] = {
       {"nothing recorded", "", false, {1, 1}},
-      {"implanted new book", "insert into LIVRONUMERACAO values (1,1,11,'2026-01-01',4,0)", true,
+      {"implanted new book",
+       "insert into LIVRONUMERACAO values (1,1,11,'2026-01-01',4,0)",
+       true,
        {4, 1}},
-      {"implanted after a page", "insert into LIVRONUMERACAO values (1,1,11,'2025-06-10',2,37)",
-       true, {2, 38}},
+      {"implanted after a page",
+       "insert into LIVRONUMERACAO values (1,1,11,'2025-06-10',2,37)",
+       true,
+       {2, 38}},
       {"implanted with a time of day on the start date",
-       "insert into LIVRONUMERACAO values (1,1,11,'2026-01-01 00:00:00',5,9)", true, {5, 10}},
+       "insert into LIVRONUMERACAO values (1,1,11,'2026-01-01 00:00:00',5,9)",
+       true,
+       {5, 10}},
       {"implanted after the start does not count",
-       "insert into LIVRONUMERACAO values (1,1,11,'2026-02-01',9,9)", false, {1, 1}},
+       "insert into LIVRONUMERACAO values (1,1,11,'2026-02-01',9,9)",
+       false,
+       {1, 1}},
       {"period before the start",
        "insert into LIVROPERIODO values (1,1,11,'2025-07-01','2025-12-31',3,88,0,'2026-01-05')",
-       true, {3, 89}},
+       true,
+       {3, 89}},
       {"periods on or after the start do not count",
        "insert into LIVROPERIODO values (1,1,11,'2025-12-01','2025-12-31',3,88,0,'2026-01-05');"
        "insert into LIVROPERIODO values (1,1,11,'2026-01-01','2026-01-31',3,99,0,'2026-02-05')",
-       true, {3, 89}},
+       true,
+       {3, 89}},
       {"implantation newer than the period",
        "insert into LIVROPERIODO values (1,1,11,'2025-01-01','2025-06-30',3,88,0,'2025-07-05');"
        "insert into LIVRONUMERACAO values (1,1,11,'2025-07-01',6,0)",
-       true, {6, 1}},
+       true,
+       {6, 1}},
       {"period newer than the implantation",
        "insert into LIVRONUMERACAO values (1,1,11,'2025-01-01',6,0);"
        "insert into LIVROPERIODO values (1,1,11,'2025-01-01','2025-12-31',7,12,0,'2026-01-05')",
-       true, {7, 13}},
+       true,
+       {7, 13}},
       {"another establishment's book does not count",
        "insert into LIVROPERIODO values (1,2,11,'2025-01-01','2025-12-31',7,12,0,'2026-01-05')",
-       false, {1, 1}},
+       false,
+       {1, 1}},
   };
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.nome);
@@ -96,8 +109,9 @@ TEST(ControleLivro, NumberingStartsAfterTheNewerOfPeriodAndImplantation) {
 
 TEST(ControleLivro, PageLimitAndBookStartingMonths) {
   BookTestDb db;
-  db.Exec("insert into CONTROLELIVRO values (1, 1, 11, '2;3', 0, 0, 3, 'Folha');"
-          "insert into LIVRONUMERACAO values (1,1,11,'2025-12-01',1,1)");
+  db.Exec(
+      "insert into CONTROLELIVRO values (1, 1, 11, '2;3', 0, 0, 3, 'Folha');"
+      "insert into LIVRONUMERACAO values (1,1,11,'2025-12-01',1,1)");
   auto c = ControleDe(kJan1, kMar31);
   EXPECT_EQ(Pegar(*c, kJan31), std::make_pair(1, 2));
   EXPECT_EQ(Pegar(*c, kJan31), std::make_pair(1, 3));

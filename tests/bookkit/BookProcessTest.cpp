@@ -65,10 +65,15 @@ std::vector<std::string> Registro(const std::string& db, int de, int ate, const 
     return (dia < 10 ? "0" : "") + IntToStr(dia) + (m < 10 ? "/0" : "/") + IntToStr(m) + "/" +
            IntToStr(ano);
   };
-  return {"print", "stockRegister", "--db", db, "-p", "pCodigoEmpresa=1", "-p",
-          "pCodigoEstab=1", "-p", "pCompetInicial=" + competencia(de, false), "-p",
-          "pCompetFinal=" + competencia(ate, true), "-p", "pAtualizarControleLivro=1", "--yes",
-          "-q", "--out", out};
+  return {"print", "stockRegister",
+          "--db",  db,
+          "-p",    "pCodigoEmpresa=1",
+          "-p",    "pCodigoEstab=1",
+          "-p",    "pCompetInicial=" + competencia(de, false),
+          "-p",    "pCompetFinal=" + competencia(ate, true),
+          "-p",    "pAtualizarControleLivro=1",
+          "--yes", "-q",
+          "--out", out};
 }
 
 // The book's recorded periods, one "inicio fim livro folha" line each.
@@ -130,9 +135,8 @@ TEST_F(LivroProcessos, KilledPrintRecordsItsPeriodOnlyWithItsFile) {
     const pid_t pid = Iniciar(Registro(db_, 1, 3, out), log);
     // Half the kills anywhere, half around the end, where the period is recorded and published
     // (a killed print runs slower than the first one: some of these come after it ended).
-    const double fracao = rodada % 2 == 0
-                              ? std::uniform_real_distribution<double>(0.0, 1.15)(rng)
-                              : std::uniform_real_distribution<double>(0.6, 2.0)(rng);
+    const double fracao = rodada % 2 == 0 ? std::uniform_real_distribution<double>(0.0, 1.15)(rng)
+                                          : std::uniform_real_distribution<double>(0.6, 2.0)(rng);
     const auto espera = std::chrono::duration_cast<std::chrono::microseconds>(duracao) * fracao;
     std::this_thread::sleep_for(espera);
     kill(pid, SIGKILL);
@@ -144,7 +148,8 @@ TEST_F(LivroProcessos, KilledPrintRecordsItsPeriodOnlyWithItsFile) {
       ++publicados;
     } else {
       std::string pasta;
-      for (const auto& e : fs::directory_iterator(dir_)) pasta += e.path().filename().string() + " ";
+      for (const auto& e : fs::directory_iterator(dir_))
+        pasta += e.path().filename().string() + " ";
       EXPECT_EQ(periodos, "") << "status " << s.status << " after " << espera.count() << " us; "
                               << pasta << s.texto;
       ++nenhum;
@@ -166,8 +171,8 @@ TEST_F(LivroProcessos, TwoClerksNumberTheBookWithoutGapOrRepeat) {
   fs::copy_file(db_, referencia_db);
   // One print of every month numbers and records each month as consecutive prints do.
   const std::string log = dir_ + "/ref.log";
-  const Saida s = Esperar(Iniciar(Registro(referencia_db, 1, 2 * rodadas, dir_ + "/ref.pdf"), log),
-                          log);
+  const Saida s =
+      Esperar(Iniciar(Registro(referencia_db, 1, 2 * rodadas, dir_ + "/ref.pdf"), log), log);
   ASSERT_EQ(s.status, 0) << s.texto;
   const std::string referencia = Periodos(referencia_db);
 

@@ -33,8 +33,7 @@ long BookTestDb::Count(const std::string& sql) {
   return static_cast<long>(ds->Fields(0)->AsInteger());
 }
 
-std::unique_ptr<TnDMControleLivro> ControleDe(TDateTime inicio, TDateTime fim,
-                                              TnConexao* conexao) {
+std::unique_ptr<TnDMControleLivro> ControleDe(TDateTime inicio, TDateTime fim, TnConexao* conexao) {
   auto controle = std::make_unique<TnDMControleLivro>(conexao);
   controle->SetTipoLivro(11);
   controle->SetCodigoEmpresa(1);

@@ -15,12 +15,12 @@ namespace {
 
 // One book, page by page, as a clerk would number it by hand.
 struct Modelo {
-  int limite = 500;         // below 1: no limit
-  std::set<int> meses;      // months (1..12) at whose start a new book begins
+  int limite = 500;     // below 1: no limit
+  std::set<int> meses;  // months (1..12) at whose start a new book begins
   int livro = 1, folha = 0;
-  bool encerrado = false;   // closed by its closing term
-  bool com_corpo = false;   // a content page was numbered in the book (a starting point has none)
-  int mes = -1;             // months since year 0 of the last page (or of the origin)
+  bool encerrado = false;  // closed by its closing term
+  bool com_corpo = false;  // a content page was numbered in the book (a starting point has none)
+  int mes = -1;            // months since year 0 of the last page (or of the origin)
 
   std::pair<int, int> Pagina(int ano, int mes_do_ano) {
     const int m = ano * 12 + mes_do_ano - 1;

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "support/CommandRun.h"
 #include "output/OutputTestSupport.h"
+#include "support/CommandRun.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ std::vector<Report> ListedReports() {
     if (line.rfind("    ", 0) == 0 && !reports.empty()) {
       const size_t open = line.find(" (", 4), close = line.find(')', open);
       if (open == std::string::npos || close == std::string::npos) continue;
-      reports.back().params.push_back({line.substr(4, open - 4), line.substr(open + 2, close - open - 2)});
+      reports.back().params.push_back(
+          {line.substr(4, open - 4), line.substr(open + 2, close - open - 2)});
     } else if (const size_t dash = line.find(" - "); dash != std::string::npos) {
       reports.push_back({line.substr(0, dash), {}});
     }
@@ -67,17 +68,27 @@ std::vector<BadValue> BadValuesFor(const Parameter& p) {
   const BadValue impossible_date{"a date that does not exist", "31/02/2026"};
   const BadValue letters{"letters", "abc"};
   if (p.type == "intervalo") {
-    return {letters, {"a quote", "1'"}, {"an SQL fragment", "1; delete from PRODUTO"}, huge,
-            {"a negative number", "-1"}, impossible_date, {"a reversed range", "9..5"},
+    return {letters,
+            {"a quote", "1'"},
+            {"an SQL fragment", "1; delete from PRODUTO"},
+            huge,
+            {"a negative number", "-1"},
+            impossible_date,
+            {"a reversed range", "9..5"},
             {"an open range", "3.."}};
   }
   if (p.type == "data") {
-    return {letters, {"a quote", "31/12/2026'"}, {"an SQL fragment", "31/12/2026' or '1'='1"}, huge,
-            {"a negative number", "-1"}, impossible_date, {"a reversed range", "31/12/2026..01/01/2026"}};
+    return {letters,
+            {"a quote", "31/12/2026'"},
+            {"an SQL fragment", "31/12/2026' or '1'='1"},
+            huge,
+            {"a negative number", "-1"},
+            impossible_date,
+            {"a reversed range", "31/12/2026..01/01/2026"}};
   }
   if (p.type == "inteiro" || p.type == "número") {
-    return {letters, {"a quote", "1'"}, {"an SQL fragment", "1 or 1=1"}, huge, impossible_date,
-            {"a reversed range", "9..5"}};
+    return {letters, {"a quote", "1'"}, {"an SQL fragment", "1 or 1=1"},
+            huge,    impossible_date,   {"a reversed range", "9..5"}};
   }
   return {};
 }
@@ -134,8 +145,9 @@ std::vector<std::string> Required(const std::string& report) {
 // Lines of the trace of `report` printed with `prefix` as the product-group prefix.
 size_t TraceLines(const std::string& report, const std::string& prefix, const std::string& db,
                   const std::string& out) {
-  std::vector<std::string> args = {"print", report, "--db", db, "-p", "pClassifGrupoProduto=" + prefix,
-                                   "--out", out, "-q", "--no"};
+  std::vector<std::string> args = {
+      "print", report, "--db", db,    "-p", "pClassifGrupoProduto=" + prefix,
+      "--out", out,    "-q",   "--no"};
   for (const std::string& a : Required(report)) args.push_back(a);
   const CommandResult r = RunStockreports(args);
   EXPECT_TRUE(r.status == 0 || r.status == 3) << r.output;
@@ -153,8 +165,9 @@ TEST_F(BadInput, QuotesAndSqlInATextPrefixSelectNothing) {
   const std::string out = scratch_->File("prefixo.trace");
   int reports = 0;
   for (const Report& report : ListedReports()) {
-    const bool has_prefix = std::any_of(report.params.begin(), report.params.end(),
-                                        [](const Parameter& p) { return p.name == "pClassifGrupoProduto"; });
+    const bool has_prefix =
+        std::any_of(report.params.begin(), report.params.end(),
+                    [](const Parameter& p) { return p.name == "pClassifGrupoProduto"; });
     if (!has_prefix) continue;
     ++reports;
     const size_t nothing = TraceLines(report.name, "ZZZ", db, out);

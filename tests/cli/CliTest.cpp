@@ -94,7 +94,8 @@ TEST_F(Cli, NoticesAreToldAndQuestionsAnsweredInEveryWayOfRunning) {
   const std::string registro = "env -u STOCK_PLUGIN_DIR -u STOCK_DEFINITION_DIR " +
                                std::string(STOCKREPORTS_EXE) + " print stockRegister --db " + dir_ +
                                "/dialogos.db -p pCodigoEmpresa=1 -p pCompetInicial=01/09/2026 "
-                               "-p pCompetFinal=30/09/2026 --out " + dir_ + "/dialogos.pdf";
+                               "-p pCompetFinal=30/09/2026 --out " +
+                               dir_ + "/dialogos.pdf";
   const std::string warning = registro + " -p pCodigoEstab=3";  // closed in August: a notice
   const std::string question = registro + " -p pCodigoEstab=1 -p pAtualizarControleLivro=1";
   // A terminal is given by script(1); `typed` is what the person types there.
@@ -109,11 +110,17 @@ TEST_F(Cli, NoticesAreToldAndQuestionsAnsweredInEveryWayOfRunning) {
     std::vector<std::string> shown, not_shown;
   };
   const Case cases[] = {
-      {warning + " < /dev/null", 3, {notice, "Mensagem: Impressão cancelada.", "Nada foi impresso"}, {"Escolha"}},
+      {warning + " < /dev/null",
+       3,
+       {notice, "Mensagem: Impressão cancelada.", "Nada foi impresso"},
+       {"Escolha"}},
       {warning + " --yes < /dev/null", 3, {notice, "Impressão cancelada."}, {}},
       {warning + " --no < /dev/null", 3, {notice, "Impressão cancelada."}, {}},
       {on_terminal(warning, ""), 3, {notice, "Impressão cancelada."}, {"Escolha"}},
-      {question + " < /dev/null", 1, {"não há terminal para respondê-la (use --yes ou --no)"}, {"Aviso:"}},
+      {question + " < /dev/null",
+       1,
+       {"não há terminal para respondê-la (use --yes ou --no)"},
+       {"Aviso:"}},
       {question + " --no < /dev/null", 3, {"A impressão foi cancelada pelo usuário."}, {"Aviso:"}},
       {on_terminal(question, "2\\n"), 3, {asked, "Escolha [1-2]", "cancelada pelo usuário"}, {}},
       {on_terminal(question, "1\\n"), 0, {asked, "Escolha [1-2]", "dialogos.pdf: "}, {}},
@@ -127,14 +134,18 @@ TEST_F(Cli, NoticesAreToldAndQuestionsAnsweredInEveryWayOfRunning) {
     size_t n;
     while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
     const int status = pclose(pipe);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.command << "\n" << output;
-    for (const std::string& text : c.shown) EXPECT_NE(output.find(text), std::string::npos) << text << "\n" << output;
-    for (const std::string& text : c.not_shown) EXPECT_EQ(output.find(text), std::string::npos) << text << "\n" << output;
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.command << "\n"
+                                                                      << output;
+    for (const std::string& text : c.shown)
+      EXPECT_NE(output.find(text), std::string::npos) << text << "\n" << output;
+    for (const std::string& text : c.not_shown)
+      EXPECT_EQ(output.find(text), std::string::npos) << text << "\n" << output;
   }
 }
 
 TEST_F(Cli, OutputInAMissingFolderLeavesNoFile) {
-  CommandResult r = RunStockreportsShell("print stockItems" + Db() + " --out " + dir_ + "/falta/itens.pdf");
+  CommandResult r =
+      RunStockreportsShell("print stockItems" + Db() + " --out " + dir_ + "/falta/itens.pdf");
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("falta/itens.pdf"), std::string::npos) << r.output;
   EXPECT_FALSE(fs::exists(dir_ + "/falta"));
@@ -164,8 +175,10 @@ TEST_F(Cli, PrintHelpOfAReportListsItsParameters) {
     EXPECT_NE(r.output.find(expected), std::string::npos) << expected << "\n" << r.output;
   }
   r = RunStockreportsShell("list");
-  EXPECT_NE(r.output.find("Competência final (dd/mm/aaaa) [padrão: 31/12/" + year + ", @fimAnoAnterior]"),
-            std::string::npos) << r.output;
+  EXPECT_NE(
+      r.output.find("Competência final (dd/mm/aaaa) [padrão: 31/12/" + year + ", @fimAnoAnterior]"),
+      std::string::npos)
+      << r.output;
   r = RunStockreportsShell("print naoExiste --help");
   EXPECT_EQ(r.status, 2) << r.output;
   EXPECT_NE(r.output.find("Relatório desconhecido"), std::string::npos) << r.output;
@@ -173,12 +186,14 @@ TEST_F(Cli, PrintHelpOfAReportListsItsParameters) {
 
 TEST_F(Cli, ParametersAreNamedWhateverTheirCaseAndCheckedBeforeTheRun) {
   const std::string out = dir_ + "/caixa.trace";
-  CommandResult r = RunStockreportsShell("print stockItems" + Db() + " -p PQUEBRA=0 -p pcodigoempresa=1 --out " + out);
+  CommandResult r = RunStockreportsShell("print stockItems" + Db() +
+                                         " -p PQUEBRA=0 -p pcodigoempresa=1 --out " + out);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(fs::exists(out));
 
   // A value that does not convert names the parameter, its label and what it accepts.
-  r = RunStockreportsShell("print stockListing" + Db() + " -p pdatainicial=32/01/2026 --out " + out);
+  r = RunStockreportsShell("print stockListing" + Db() + " -p pdatainicial=32/01/2026 --out " +
+                           out);
   EXPECT_EQ(r.status, 1) << r.output;
   for (const char* expected : {"pDataInicial (Data inicial)", "'32/01/2026'", "dd/mm/aaaa"}) {
     EXPECT_NE(r.output.find(expected), std::string::npos) << expected << "\n" << r.output;
@@ -197,8 +212,9 @@ TEST_F(Cli, RequiredParameterIsMarkedInTheListAndNamedWhenMissing) {
 
 TEST_F(Cli, PlaceOptionsGoBeforeOrAfterTheCommand) {
   const std::string out = dir_ + "/antes.txt";
-  CommandResult r = RunStockreportsShell("--db " + dir_ + "/demo.db --definitions " + std::string(STOCK_DEFINITIONS) +
-                          " print stockItems --out " + out);
+  CommandResult r =
+      RunStockreportsShell("--db " + dir_ + "/demo.db --definitions " +
+                           std::string(STOCK_DEFINITIONS) + " print stockItems --out " + out);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(fs::exists(out));
   r = RunStockreportsShell("list --definitions " + dir_);  // a folder without definitions

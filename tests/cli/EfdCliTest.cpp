@@ -33,10 +33,13 @@ std::string EfdCli::dir_;
 
 TEST_F(EfdCli, WritesTheDemoFileAndChecksIt) {
   const std::string out = dir_ + "/efd.txt";
-  CommandResult r = RunStockreportsShell("efd" + Db() + " -p pCodigoEmpresa=1 -p pCodigoEstab=1 "
-                                         "-p pDataInventario=31/12/2026 --out " + out);
+  CommandResult r = RunStockreportsShell("efd" + Db() +
+                                         " -p pCodigoEmpresa=1 -p pCodigoEstab=1 "
+                                         "-p pDataInventario=31/12/2026 --out " +
+                                         out);
   ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_NE(r.output.find("leiaute 020, período 01/02/2027 a 28/02/2027"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("leiaute 020, período 01/02/2027 a 28/02/2027"), std::string::npos)
+      << r.output;
   r = RunStockreportsShell("efd" + Db() + " --check " + out);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("confere com o livro e a listagem"), std::string::npos) << r.output;
@@ -48,12 +51,15 @@ TEST_F(EfdCli, WritesTheDemoFileAndChecksIt) {
   const size_t h010 = text.find("|H010|");
   const size_t value_end = text.find("|0|", h010);
   ASSERT_NE(value_end, std::string::npos);
-  text[value_end - 1] = text[value_end - 1] == '9' ? '8' : static_cast<char>(text[value_end - 1] + 1);
+  text[value_end - 1] =
+      text[value_end - 1] == '9' ? '8' : static_cast<char>(text[value_end - 1] + 1);
   std::ofstream(dir_ + "/changed.txt", std::ios::binary) << text;
   r = RunStockreportsShell("efd" + Db() + " --check " + dir_ + "/changed.txt");
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("Erro: Linha"), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("Diferença: H005 de 31/12/2026 (motivo 1), H010 do item"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("Diferença: H005 de 31/12/2026 (motivo 1), H010 do item"),
+            std::string::npos)
+      << r.output;
 }
 
 TEST_F(EfdCli, ListAndUsage) {
@@ -65,14 +71,20 @@ TEST_F(EfdCli, ListAndUsage) {
     int status;
     std::string message;
   } cases[] = {
-      {"efd" + Db() + " --out " + dir_ + "/x.txt", 2, "Falta o parâmetro obrigatório pDataInventario"},
-      {"efd" + Db() + " -p pDataInventario=31/02/2026 --out " + dir_ + "/x.txt", 2, "não é uma data válida"},
-      {"efd" + Db() + " -p pDataInventario=31/12/2026 -p pMotivoInventario=6 --out " + dir_ + "/x.txt", 2, "de 1 a 5"},
-      {"efd" + Db() + " -p pDataInventario=31/12/2026 -p pPeriodo=2027-02 --out " + dir_ + "/x.txt", 2, "mm/aaaa"},
+      {"efd" + Db() + " --out " + dir_ + "/x.txt", 2,
+       "Falta o parâmetro obrigatório pDataInventario"},
+      {"efd" + Db() + " -p pDataInventario=31/02/2026 --out " + dir_ + "/x.txt", 2,
+       "não é uma data válida"},
+      {"efd" + Db() + " -p pDataInventario=31/12/2026 -p pMotivoInventario=6 --out " + dir_ +
+           "/x.txt",
+       2, "de 1 a 5"},
+      {"efd" + Db() + " -p pDataInventario=31/12/2026 -p pPeriodo=2027-02 --out " + dir_ + "/x.txt",
+       2, "mm/aaaa"},
       {"efd" + Db() + " -p pDataInventario=31/12/2026", 2, "Falta a opção --out"},
-      {"efd" + Db() + " -p pDataInventario=31/12/2026 -p pCodigoEstab=7 --out " + dir_ + "/x.txt", 1,
-       "O estabelecimento 7 da empresa 1 não existe"},
-      {"efd" + Db() + " -p pDataInventario=31/12/2026 --out " + dir_ + "/nao/existe/x.txt", 1, "Não foi possível criar"},
+      {"efd" + Db() + " -p pDataInventario=31/12/2026 -p pCodigoEstab=7 --out " + dir_ + "/x.txt",
+       1, "O estabelecimento 7 da empresa 1 não existe"},
+      {"efd" + Db() + " -p pDataInventario=31/12/2026 --out " + dir_ + "/nao/existe/x.txt", 1,
+       "Não foi possível criar"},
       {"efd" + Db() + " --check " + dir_ + "/demo.db", 1, "não é"},
       {"efd" + Db() + " --check " + dir_ + "/ausente.txt", 1, "Não foi possível ler"},
   };

@@ -15,8 +15,8 @@
 #include <random>
 #include <thread>
 
-#include "support/CommandRun.h"
 #include "output/OutputTestSupport.h"
+#include "support/CommandRun.h"
 
 namespace {
 
@@ -52,8 +52,9 @@ class OutputFaults : public ::testing::Test {
   }
 
   static CommandResult Print(const std::string& out, long file_size_limit = 0) {
-    return RunStockreports({"print", "stockItems", "--db", scratch_->File("demo.db"), "--out", out, "-q"},
-                           file_size_limit);
+    return RunStockreports(
+        {"print", "stockItems", "--db", scratch_->File("demo.db"), "--out", out, "-q"},
+        file_size_limit);
   }
 
   static ScratchDir* scratch_;
@@ -131,7 +132,8 @@ TEST_F(OutputFaults, APreviewPageThatCannotBePublishedKeepsTheFirstPage) {
 TEST_F(OutputFaults, KilledAnywhereLeavesTheOldDocumentOrTheNewOne) {
   if (!stock::testing::HaveProgram("qpdf")) GTEST_SKIP() << "qpdf not installed";
   const std::string db = scratch_->File("grande.db");
-  ASSERT_EQ(RunStockreports({"demo", "--db", db, "--products", "20000", "--months", "1"}).status, 0);
+  ASSERT_EQ(RunStockreports({"demo", "--db", db, "--products", "20000", "--months", "1"}).status,
+            0);
   const std::string out = scratch_->File("morto.pdf");
   const std::vector<std::string> args = {"print", "stockItems", "--db", db, "--out", out, "-q"};
 
@@ -170,8 +172,8 @@ TEST_F(OutputFaults, KilledAnywhereLeavesTheOldDocumentOrTheNewOne) {
     for (const std::string& temp : left) fs::remove(temp);
   }
   EXPECT_GE(mid_print, 3) << "too few kills landed while the document was being written";
-  std::cout << "[ note     ] " << round << " killed runs: " << mid_print << " in the middle of the print, "
-            << replaced << " had published their document\n";
+  std::cout << "[ note     ] " << round << " killed runs: " << mid_print
+            << " in the middle of the print, " << replaced << " had published their document\n";
 }
 
 }  // namespace

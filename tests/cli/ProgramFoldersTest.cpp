@@ -28,7 +28,8 @@ class ProgramFoldersTest : public ::testing::Test {
     fs::create_directories(path);
     return path;
   }
-  stock::host::ProgramFolders Locate(const std::string& plugins = "", const std::string& definitions = "") {
+  stock::host::ProgramFolders Locate(const std::string& plugins = "",
+                                     const std::string& definitions = "") {
     return stock::host::LocateProgramFolders(root_ / "bin", plugins, definitions);
   }
 

@@ -44,13 +44,13 @@ class CountSheet : public PluginTest {
 
 TEST_F(CountSheet, EstablishmentsAndCompaniesSeparateAsALayoutExpects) {
   Print("stockCountSheet");
-  EXPECT_EQ(Events(), (Strings{"page 1 begin", "section 1", "section 9", "section 10",
-                               "section 10", "section 10", "section 11", "section 9",
-                               "section 10", "section 10", "section 10", "section 11",
-                               "page 1 end", "page 1 begin", "section 1", "section 9",
-                               "section 10", "section 11", "page 1 end"}));
-  EXPECT_EQ(Products(), (Strings{"000003", "000001", "000002", "000003", "000001", "000002",
-                                 "000001"}));
+  EXPECT_EQ(Events(),
+            (Strings{"page 1 begin", "section 1", "section 9", "section 10", "section 10",
+                     "section 10", "section 11", "section 9", "section 10", "section 10",
+                     "section 10", "section 11", "page 1 end", "page 1 begin", "section 1",
+                     "section 9", "section 10", "section 11", "page 1 end"}));
+  EXPECT_EQ(Products(),
+            (Strings{"000003", "000001", "000002", "000003", "000001", "000002", "000001"}));
   EXPECT_EQ(Shown(1, "CabEmpresa"), (Strings{"0001 - Alfa", "0002 - Beta"}));
   EXPECT_EQ(Shown(9, "EstabNome"), (Strings{"Matriz Alfa", "Filial Alfa", "Matriz Beta"}));
 }
@@ -59,14 +59,13 @@ TEST_F(CountSheet, PricesComeFromTheInventoryOfExactlyThatDay) {
   Print("stockCountSheet", {{"pInclUltimoCusto", "1"}, {"pDataUltimoCusto", "31/03/2024"}});
   // Company 1 prints 3 decimals, company 2 two; a product without an inventory line that day
   // in its establishment shows zero.
-  EXPECT_EQ(Prices(), (Strings{"0,000", "1.234,500", "0,000", "0,000", "7,000", "0,000",
-                               "12,50"}));
+  EXPECT_EQ(Prices(), (Strings{"0,000", "1.234,500", "0,000", "0,000", "7,000", "0,000", "12,50"}));
   EXPECT_EQ(Shown(1, "Etq_PrecoUnit"), (Strings{"Último custo", "Último custo"}));
   EXPECT_EQ(Shown(1, "Etq_Periodo"), (Strings{"em 03/2024", "em 03/2024"}));
 
   // Another day of March: same caption, no inventory that day.
-  Print("stockCountSheet", {{"pInclUltimoCusto", "1"}, {"pDataUltimoCusto", "01/03/2024"},
-                            {"pCodigoEmpresa", "2"}});
+  Print("stockCountSheet",
+        {{"pInclUltimoCusto", "1"}, {"pDataUltimoCusto", "01/03/2024"}, {"pCodigoEmpresa", "2"}});
   EXPECT_EQ(Prices(), (Strings{"0,00"}));
   EXPECT_EQ(Shown(1, "Etq_Periodo"), (Strings{"em 03/2024"}));
 }
@@ -97,9 +96,8 @@ TEST_F(CountSheet, ClassificationPrefixFiltersTheLines) {
   // A quote in the prefix is a literal character of the pattern.
   Print("stockCountSheet", {{"pClassifGrupoProduto", " 01' "}});
   EXPECT_EQ(Products(), (Strings{"000003", "000003"}));
-  EXPECT_EQ(Events(), (Strings{"page 1 begin", "section 1", "section 9", "section 10",
-                               "section 11", "section 9", "section 10", "section 11",
-                               "page 1 end"}));
+  EXPECT_EQ(Events(), (Strings{"page 1 begin", "section 1", "section 9", "section 10", "section 11",
+                               "section 9", "section 10", "section 11", "page 1 end"}));
   // A prefix that matches nothing leaves the first heading alone.
   Print("stockCountSheet", {{"pClassifGrupoProduto", "99"}});
   EXPECT_EQ(Events(), (Strings{"page 1 begin", "section 1", "section 9", "page 1 end"}));

@@ -43,7 +43,8 @@ TEST(ClientDataSet, AppendedRowsFollowTheIndexAndFindNearestPositions) {
   ASSERT_EQ(ds->RecordCount(), 3);
 
   std::vector<int64_t> livros;
-  for (ds->First(); !ds->GetEof(); ds->Next()) livros.push_back(ds->FieldByName("NumLivro")->AsInteger());
+  for (ds->First(); !ds->GetEof(); ds->Next())
+    livros.push_back(ds->FieldByName("NumLivro")->AsInteger());
   EXPECT_EQ(livros, (std::vector<int64_t>{1, 2, 1}));
 
   ds->FindNearest({1, 1, Variant::FromDate(EncodeDate(2026, 6, 30)), 0});
@@ -54,7 +55,7 @@ TEST(ClientDataSet, AppendedRowsFollowTheIndexAndFindNearestPositions) {
   EXPECT_TRUE(ds->FindKey({1, 2}));
   EXPECT_EQ(ds->FieldByName("QtdeFolhas")->AsInteger(), 40);
   EXPECT_FALSE(ds->FindKey({1, 3}));
-  EXPECT_EQ(ds->FieldByName("QtdeFolhas")->AsInteger(), 40);  // cursor unchanged
+  EXPECT_EQ(ds->FieldByName("QtdeFolhas")->AsInteger(), 40);            // cursor unchanged
   EXPECT_THROW(ds->FindKey({1, 1, Variant::Null(), 1, 5}), Exception);  // more values than fields
   EXPECT_THROW(ds->FindKey({"um"}), EConvertError);
 }
@@ -109,8 +110,12 @@ TEST(ClientDataSet, CursorEditAndCancel) {
 
 TEST(ClientDataSet, FieldConversionsFollowTheRunTime) {
   TnClientDataSet ds;
-  ds.BeginBulkLoad({{"I", ftInteger, 0}, {"F", ftFloat, 0}, {"S", ftString, 20}, {"D", ftDate, 0},
-                    {"T", ftDateTime, 0}, {"B", ftBoolean, 0}});
+  ds.BeginBulkLoad({{"I", ftInteger, 0},
+                    {"F", ftFloat, 0},
+                    {"S", ftString, 20},
+                    {"D", ftDate, 0},
+                    {"T", ftDateTime, 0},
+                    {"B", ftBoolean, 0}});
   ds.AppendText(" 42 ");
   ds.AppendFloat(1234.5);
   ds.AppendText("abc");
@@ -182,10 +187,17 @@ TEST(ClientDataSet, ErrorsNameTheDataSetTheFieldAndTheText) {
   ds->SetFilter("CodigoEmpresa = 2");
   ds->SetFiltered(true);
   const char* bad[] = {
-      "CodigoEmpresa =",          "CodigoEmpresa = 1 and",     "(CodigoEmpresa = 1",
-      "CodigoEmpresa = 1)",       "Nome = 'x'",                "NumLivro like 'x%'",
-      "DataPeriodo = '31/02/2026'", "NumLivro = 'um'",         "CodigoEmpresa = 'abc",
-      "CodigoEmpresa # 1",        "CodigoEmpresa = 1 1",
+      "CodigoEmpresa =",
+      "CodigoEmpresa = 1 and",
+      "(CodigoEmpresa = 1",
+      "CodigoEmpresa = 1)",
+      "Nome = 'x'",
+      "NumLivro like 'x%'",
+      "DataPeriodo = '31/02/2026'",
+      "NumLivro = 'um'",
+      "CodigoEmpresa = 'abc",
+      "CodigoEmpresa # 1",
+      "CodigoEmpresa = 1 1",
   };
   for (const char* text : bad) {
     SCOPED_TRACE(text);
@@ -193,7 +205,8 @@ TEST(ClientDataSet, ErrorsNameTheDataSetTheFieldAndTheText) {
       ds->SetFilter(text);
       FAIL() << "accepted";
     } catch (const Exception& e) {
-      EXPECT_EQ(e.Message().rfind(std::string("Expressão de filtro inválida: ") + text + ": ", 0), 0u)
+      EXPECT_EQ(e.Message().rfind(std::string("Expressão de filtro inválida: ") + text + ": ", 0),
+                0u)
           << e.Message();
     }
     // The previous filter stays in force.
@@ -209,7 +222,8 @@ TEST(ClientDataSet, ErrorsNameTheDataSetTheFieldAndTheText) {
 TEST(ClientDataSet, FiltersCompareLargeIntegersExactly) {
   TnClientDataSet ds;
   ds.BeginBulkLoad({{"Codigo", ftLargeint, 0}});
-  for (int64_t v : {INT64_C(8888888887392639978), INT64_C(8888888887392639979), INT64_C(9007199254740993)}) {
+  for (int64_t v :
+       {INT64_C(8888888887392639978), INT64_C(8888888887392639979), INT64_C(9007199254740993)}) {
     ds.AppendInteger(v);
   }
   ds.EndBulkLoad();
@@ -279,13 +293,21 @@ TEST(ClientDataSet, BulkLoadTypesUnknownColumnsByTheirValues) {
   const std::vector<Case> cases = {
       {"integers", {{'i', 7}, {'-'}, {'i', -2}}, ftInteger, {"7", "<null>", "-2"}},
       {"a real among integers", {{'i', 1}, {'f', 0, 2.5}, {'-'}}, ftFloat, {"1", "2,5", "<null>"}},
-      {"ISO dates", {{'s', 0, 0, "2026-01-31"}, {'-'}, {'d', 0, EncodeDate(2026, 2, 1)}},
-       ftDate, {"31/01/2026", "<null>", "01/02/2026"}},
-      {"a time of day", {{'s', 0, 0, "2026-01-31"}, {'s', 0, 0, "2026-02-01 08:00:00"}},
-       ftDateTime, {"31/01/2026", "01/02/2026 08:00:00"}},
-      {"numbers among texts", {{'i', 12}, {'s', 0, 0, "abc"}, {'f', 0, 0.5}, {'-'}},
-       ftString, {"12", "abc", "0,5", "<null>"}},
-      {"a text that is no date", {{'s', 0, 0, "2026-01-31"}, {'s', 0, 0, ""}}, ftString,
+      {"ISO dates",
+       {{'s', 0, 0, "2026-01-31"}, {'-'}, {'d', 0, EncodeDate(2026, 2, 1)}},
+       ftDate,
+       {"31/01/2026", "<null>", "01/02/2026"}},
+      {"a time of day",
+       {{'s', 0, 0, "2026-01-31"}, {'s', 0, 0, "2026-02-01 08:00:00"}},
+       ftDateTime,
+       {"31/01/2026", "01/02/2026 08:00:00"}},
+      {"numbers among texts",
+       {{'i', 12}, {'s', 0, 0, "abc"}, {'f', 0, 0.5}, {'-'}},
+       ftString,
+       {"12", "abc", "0,5", "<null>"}},
+      {"a text that is no date",
+       {{'s', 0, 0, "2026-01-31"}, {'s', 0, 0, ""}},
+       ftString,
        {"2026-01-31", ""}},
       {"no value", {{'-'}, {'-'}}, ftString, {"<null>", "<null>"}},
   };
@@ -309,7 +331,8 @@ TEST(ClientDataSet, BulkLoadTypesUnknownColumnsByTheirValues) {
     EXPECT_EQ(x->GetDataType(), c.type);
     EXPECT_EQ(ds.FieldDefs()[1].DataType, c.type);
     std::vector<std::string> shown;
-    for (ds.First(); !ds.GetEof(); ds.Next()) shown.push_back(x->IsNull() ? "<null>" : x->AsString());
+    for (ds.First(); !ds.GetEof(); ds.Next())
+      shown.push_back(x->IsNull() ? "<null>" : x->AsString());
     EXPECT_EQ(shown, c.shown);
   }
 

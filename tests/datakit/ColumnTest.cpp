@@ -15,16 +15,27 @@ namespace {
 
 TEST(Column, TextsOfEveryLengthComeBackAsStored) {
   const size_t limit = Column::kLongText;
-  const std::vector<std::optional<std::string>> values = {
-      std::string(),          std::string("a"),        std::string("a"),
-      std::nullopt,           std::string("a"),        std::string(limit - 1, 'x'),
-      std::string(limit - 1, 'x'), std::string(limit, 'y'), std::string(limit, 'y'),
-      std::string("depois"),  std::string(3 << 20, 'z'), std::string("ação"),
-      std::string("ação"),    std::nullopt,            std::string("fim")};
+  const std::vector<std::optional<std::string>> values = {std::string(),
+                                                          std::string("a"),
+                                                          std::string("a"),
+                                                          std::nullopt,
+                                                          std::string("a"),
+                                                          std::string(limit - 1, 'x'),
+                                                          std::string(limit - 1, 'x'),
+                                                          std::string(limit, 'y'),
+                                                          std::string(limit, 'y'),
+                                                          std::string("depois"),
+                                                          std::string(3 << 20, 'z'),
+                                                          std::string("ação"),
+                                                          std::string("ação"),
+                                                          std::nullopt,
+                                                          std::string("fim")};
   Column column("T", ftString);
   for (const auto& v : values) {
-    if (v) column.PushText(*v);
-    else column.PushNull();
+    if (v)
+      column.PushText(*v);
+    else
+      column.PushNull();
   }
   ASSERT_EQ(column.size(), values.size());
   for (size_t row = 0; row < values.size(); ++row) {
@@ -67,8 +78,8 @@ TEST(Column, NullFlagsAppearWithTheFirstNullAndFollowEveryChange) {
   column.SetNull(1);
   column.PushInteger(4);
   column.PushNull();
-  EXPECT_EQ((std::vector<bool>{column.IsNull(0), column.IsNull(1), column.IsNull(2), column.IsNull(3),
-                               column.IsNull(4)}),
+  EXPECT_EQ((std::vector<bool>{column.IsNull(0), column.IsNull(1), column.IsNull(2),
+                               column.IsNull(3), column.IsNull(4)}),
             (std::vector<bool>{false, true, false, false, true}));
   column.SetInteger(1, 9);
   column.PopBack();

@@ -31,7 +31,8 @@ std::vector<Row> MakeRows(size_t count, bool sorted) {
     r.estab = rng() % 4 + 1;
     if (rng() % 10 != 0) {
       char buf[16];
-      std::snprintf(buf, sizeof buf, "%02u.%02u.%03u", unsigned(rng() % 4), unsigned(rng() % 3), unsigned(rng() % 50));
+      std::snprintf(buf, sizeof buf, "%02u.%02u.%03u", unsigned(rng() % 4), unsigned(rng() % 3),
+                    unsigned(rng() % 50));
       r.classif = buf;
     }
     r.data = base + static_cast<double>(rng() % 400);
@@ -47,15 +48,24 @@ std::vector<Row> MakeRows(size_t count, bool sorted) {
 
 std::unique_ptr<TnClientDataSet> Load(const std::vector<Row>& rows) {
   auto ds = std::make_unique<TnClientDataSet>();
-  ds->BeginBulkLoad({{"CodigoEmpresa", ftInteger, 0}, {"CodigoEstab", ftInteger, 0},
-                     {"ClassifGrupoProduto", ftString, 30}, {"DataInvent", ftDate, 0},
-                     {"Valor", ftFloat, 0}}, rows.size());
+  ds->BeginBulkLoad({{"CodigoEmpresa", ftInteger, 0},
+                     {"CodigoEstab", ftInteger, 0},
+                     {"ClassifGrupoProduto", ftString, 30},
+                     {"DataInvent", ftDate, 0},
+                     {"Valor", ftFloat, 0}},
+                    rows.size());
   for (const Row& r : rows) {
     ds->AppendInteger(r.empresa);
     ds->AppendInteger(r.estab);
-    if (r.classif) ds->AppendText(*r.classif); else ds->AppendNull();
+    if (r.classif)
+      ds->AppendText(*r.classif);
+    else
+      ds->AppendNull();
     ds->AppendDateTime(r.data);
-    if (r.valor) ds->AppendFloat(*r.valor); else ds->AppendNull();
+    if (r.valor)
+      ds->AppendFloat(*r.valor);
+    else
+      ds->AppendNull();
   }
   ds->EndBulkLoad();
   return ds;
@@ -69,7 +79,8 @@ std::vector<int64_t> Walk(TnClientDataSet& ds) {
   return out;
 }
 
-std::vector<int64_t> Brute(const std::vector<Row>& rows, const std::function<bool(const Row&)>& keep) {
+std::vector<int64_t> Brute(const std::vector<Row>& rows,
+                           const std::function<bool(const Row&)>& keep) {
   std::vector<int64_t> out;
   for (size_t i = 0; i < rows.size(); ++i)
     if (keep(rows[i])) out.push_back(static_cast<int64_t>(i));
@@ -88,20 +99,24 @@ TEST_F(DataSetOracle, FiltersKeepExactlyTheMatchingRows) {
     std::string filter;
     std::function<bool(const Row&)> keep;
   } cases[] = {
-      {"ClassifGrupoProduto like '01%'", [](const Row& r) { return r.classif && r.classif->rfind("01", 0) == 0; }},
-      {"ClassifGrupoProduto like '%.0_.01_'", [](const Row& r) { return r.classif && r.classif->substr(6, 2) == "01"; }},
+      {"ClassifGrupoProduto like '01%'",
+       [](const Row& r) { return r.classif && r.classif->rfind("01", 0) == 0; }},
+      {"ClassifGrupoProduto like '%.0_.01_'",
+       [](const Row& r) { return r.classif && r.classif->substr(6, 2) == "01"; }},
       {"not (ClassifGrupoProduto like '0_.01%')",
        [](const Row& r) { return !(r.classif && r.classif->substr(2, 4) == ".01."); }},
-      {"CodigoEmpresa = 2 and CodigoEstab <> 3", [](const Row& r) { return r.empresa == 2 && r.estab != 3; }},
+      {"CodigoEmpresa = 2 and CodigoEstab <> 3",
+       [](const Row& r) { return r.empresa == 2 && r.estab != 3; }},
       {"codigoempresa >= 4 OR (CODIGOESTAB < 2 and Valor > 100.5)",
        [](const Row& r) { return r.empresa >= 4 || (r.estab < 2 && r.valor && *r.valor > 100.5); }},
       {"Valor is null", [](const Row& r) { return !r.valor; }},
-      {"Valor is not null and Valor <= -100", [](const Row& r) { return r.valor && *r.valor <= -100; }},
+      {"Valor is not null and Valor <= -100",
+       [](const Row& r) { return r.valor && *r.valor <= -100; }},
       {"not (Valor > 0)", [](const Row& r) { return !(r.valor && *r.valor > 0); }},
       {"ClassifGrupoProduto >= '02' and ClassifGrupoProduto < '03'",
        [](const Row& r) { return r.classif && *r.classif >= "02" && *r.classif < "03"; }},
-      {"DataInvent >= " + ValorParaFiltro(Variant::FromDate(d1), ftDate) + " and DataInvent <= " +
-           ValorParaFiltro(Variant::FromDate(d2), ftDate),
+      {"DataInvent >= " + ValorParaFiltro(Variant::FromDate(d1), ftDate) +
+           " and DataInvent <= " + ValorParaFiltro(Variant::FromDate(d2), ftDate),
        [&](const Row& r) { return r.data >= d1 && r.data <= d2; }},
       {"DataInvent = '2025-03-15'", [](const Row& r) { return r.data == EncodeDate(2025, 3, 15); }},
       {"CodigoEmpresa = CodigoEstab", [](const Row& r) { return r.empresa == r.estab; }},
@@ -147,7 +162,8 @@ TEST_F(DataSetOracle, IndexOrdersStablyAndFindsKeys) {
     } else {
       EXPECT_EQ(ds_->GetBookmark(), *nearest) << estab << " " << classif;
     }
-    bool exists = nearest != expected.end() && rows_[*nearest].estab == estab && rows_[*nearest].classif == classif;
+    bool exists = nearest != expected.end() && rows_[*nearest].estab == estab &&
+                  rows_[*nearest].classif == classif;
     EXPECT_EQ(ds_->FindKey({estab, classif}), exists);
     if (exists) {
       EXPECT_EQ(ds_->GetBookmark(), *nearest);
@@ -199,7 +215,8 @@ TEST(DataSetRange, WithoutIndexUsesLeadingColumnsSortedOrNot) {
       }
     }
     ds->SetRange({2}, {3});
-    EXPECT_EQ(Walk(*ds), Brute(rows, [](const Row& r) { return r.empresa >= 2 && r.empresa <= 3; }));
+    EXPECT_EQ(Walk(*ds),
+              Brute(rows, [](const Row& r) { return r.empresa >= 2 && r.empresa <= 3; }));
   }
 }
 

@@ -48,7 +48,8 @@ TEST(ValorParaSQL, WritesLiteralsByKindAndByFieldType) {
       {Variant(0), ftBoolean, "0"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.type ? ValorParaSQL(c.value, *c.type) : ValorParaSQL(c.value), c.expected) << c.expected;
+    EXPECT_EQ(c.type ? ValorParaSQL(c.value, *c.type) : ValorParaSQL(c.value), c.expected)
+        << c.expected;
   }
   EXPECT_THROW(ValorParaSQL(Variant("1; drop table EMPRESA"), ftInteger), EConvertError);
   EXPECT_THROW(ValorParaSQL(Variant("abc"), ftFloat), EConvertError);
@@ -77,11 +78,20 @@ TEST(RoundValor, RoundsTheDecimalDigitsHalfAwayFromZero) {
     int decimals;
     double rounded, truncated;
   } cases[] = {
-      {0.125, 2, 0.13, 0.12},    {1.005, 2, 1.01, 1.00},    {2.675, 2, 2.68, 2.67},
-      {-2.675, 2, -2.68, -2.67}, {1.0049999, 2, 1.0, 1.0},  {0.5, 0, 1, 0},
-      {-0.5, 0, -1, 0},          {9.995, 2, 10.0, 9.99},    {123.456, 0, 123, 123},
-      {1234.5, -2, 1200, 1200},  {0.004, 2, 0, 0},          {1e-20, 2, 0, 0},
-      {3.0, 2, 3.0, 3.0},        {1.23456789012345e15, 2, 1.23456789012345e15, 1.23456789012345e15},
+      {0.125, 2, 0.13, 0.12},
+      {1.005, 2, 1.01, 1.00},
+      {2.675, 2, 2.68, 2.67},
+      {-2.675, 2, -2.68, -2.67},
+      {1.0049999, 2, 1.0, 1.0},
+      {0.5, 0, 1, 0},
+      {-0.5, 0, -1, 0},
+      {9.995, 2, 10.0, 9.99},
+      {123.456, 0, 123, 123},
+      {1234.5, -2, 1200, 1200},
+      {0.004, 2, 0, 0},
+      {1e-20, 2, 0, 0},
+      {3.0, 2, 3.0, 3.0},
+      {1.23456789012345e15, 2, 1.23456789012345e15, 1.23456789012345e15},
       {19.99 * 3, 2, 59.97, 59.97},
   };
   for (const Case& c : cases) {
@@ -100,7 +110,7 @@ TEST(RoundValor, ProductsRoundAsTheirExactDecimalValue) {
     int decimals;
     double rounded, truncated;
   } cases[] = {
-      {325 * 2.635, 2, 856.38, 856.37},          // 856.3749999999999
+      {325 * 2.635, 2, 856.38, 856.37},           // 856.3749999999999
       {1090.875 * 51.16, 2, 55809.17, 55809.16},  // 55809.16499999999
       {950.66 * 14.25, 2, 13546.91, 13546.90},    // 13546.904999999999
       {1413.3 * 997.55, 2, 1409837.42, 1409837.41},
@@ -108,8 +118,8 @@ TEST(RoundValor, ProductsRoundAsTheirExactDecimalValue) {
       {1486.5 * 180.71, 2, 268625.42, 268625.41},   // 268625.41500000004
       {-325 * 2.635, 2, -856.38, -856.37},
       {-(1090.875 * 51.16), 2, -55809.17, -55809.16},
-      {0.7 * 3, 2, 2.1, 2.1},                  // 2.0999999999999996
-      {856.37499999, 2, 856.37, 856.37},       // a value meant below the half cent
+      {0.7 * 3, 2, 2.1, 2.1},             // 2.0999999999999996
+      {856.37499999, 2, 856.37, 856.37},  // a value meant below the half cent
       {856.37500001, 2, 856.38, 856.37},
       {0.9999999999999999, 2, 1.0, 1.0},
       // From 10^13 up the cent lies beyond 15 digits: the value is read as written.
@@ -132,7 +142,7 @@ TEST(RoundValor, RandomProductsAgreeWithIntegerArithmetic) {
   for (int i = 0; i < 1000000; ++i) {
     const int64_t quantity = static_cast<int64_t>(rng() % 100000000);  // up to 99.999,999
     const int64_t price = static_cast<int64_t>(rng() % 10000000);      // up to 99.999,99
-    const int64_t exact = quantity * price;                           // in 10^-5
+    const int64_t exact = quantity * price;                            // in 10^-5
     const bool negative = rng() % 4 == 0;
     const double value = (negative ? -1.0 : 1.0) * (static_cast<double>(quantity) / 1000) *
                          (static_cast<double>(price) / 100);
@@ -140,7 +150,8 @@ TEST(RoundValor, RandomProductsAgreeWithIntegerArithmetic) {
     const double rounded = sign * static_cast<double>((exact + 500) / 1000) / 100;
     const double truncated = sign * static_cast<double>(exact / 1000) / 100;
     ASSERT_EQ(RoundValor(value, 2), rounded == 0 ? 0.0 : rounded) << quantity << " x " << price;
-    ASSERT_EQ(TruncateValor(value, 2), truncated == 0 ? 0.0 : truncated) << quantity << " x " << price;
+    ASSERT_EQ(TruncateValor(value, 2), truncated == 0 ? 0.0 : truncated)
+        << quantity << " x " << price;
   }
 }
 
@@ -183,12 +194,13 @@ TEST(LikeMatch, WildcardsMatchCharactersNotBytes) {
     const char* pattern;
     bool match;
   } cases[] = {
-      {"ação", "a_ão", true},   {"ação", "a__ão", false}, {"ação", "%ç%", true},
-      {"01.02", "01%", true},   {"1.02", "01%", false},   {"Abc", "abc", false},
-      {"", "%", true},          {"", "_", false},         {"abcabd", "%abd", true},
-      {"abc", "a%c%", true},    {"ab", "a_c", false},     {"x%y", "x%y", true},
+      {"ação", "a_ão", true}, {"ação", "a__ão", false}, {"ação", "%ç%", true},
+      {"01.02", "01%", true}, {"1.02", "01%", false},   {"Abc", "abc", false},
+      {"", "%", true},        {"", "_", false},         {"abcabd", "%abd", true},
+      {"abc", "a%c%", true},  {"ab", "a_c", false},     {"x%y", "x%y", true},
   };
-  for (const Case& c : cases) EXPECT_EQ(stock::LikeMatch(c.text, c.pattern), c.match) << c.text << " " << c.pattern;
+  for (const Case& c : cases)
+    EXPECT_EQ(stock::LikeMatch(c.text, c.pattern), c.match) << c.text << " " << c.pattern;
 }
 
 TEST(StrToStrArray, SplitsAtEveryOccurrenceOfTheSeparator) {

@@ -51,7 +51,8 @@ TEST(FiscalNumbers, GeneratorRebuildsPublishedNumbersThatTheValidatorAccepts) {
       {"11444777000161", stock::demo::MakeCnpj("11444777", 1)},
       {"11222333000262", stock::demo::MakeCnpj("11222333", 2)}};
   const std::pair<std::string, std::string> cpfs[] = {
-      {"52998224725", stock::demo::MakeCpf("529982247")}, {"11144477735", stock::demo::MakeCpf("111444777")}};
+      {"52998224725", stock::demo::MakeCpf("529982247")},
+      {"11144477735", stock::demo::MakeCpf("111444777")}};
   for (const auto& [published, made] : cnpjs) {
     EXPECT_EQ(made, published);
     EXPECT_TRUE(ValidCnpj(published)) << published;
@@ -83,7 +84,8 @@ class TempDir {
   std::string File(const std::string& name) const { return (path_ / name).string(); }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(path_))
+      names.push_back(entry.path().filename());
     return names;
   }
 
@@ -144,18 +146,23 @@ DemoSummary DemoDatabaseTest::summary_;
 
 TEST_F(DemoDatabaseTest, HasEveryTableAndTheCurrentEstablishmentView) {
   Db db(path_);
-  for (const char* table : {"EMPRESA", "ESTAB", "ESTABHISTORICO", "CFGEMPRESAINV", "CFGEMPRESAGEM",
-                            "CONTROLELIVRO", "LIVRONUMERACAO", "LIVROPERIODO", "CONTADOR", "SOCIO",
-                            "PRODUTO", "GRUPOPRODUTO", "TERCEIRO", "PLANOESPEC", "LCTOINV",
-                            "LCTOINVPROPRIEDADE"}) {
+  for (const char* table :
+       {"EMPRESA", "ESTAB", "ESTABHISTORICO", "CFGEMPRESAINV", "CFGEMPRESAGEM", "CONTROLELIVRO",
+        "LIVRONUMERACAO", "LIVROPERIODO", "CONTADOR", "SOCIO", "PRODUTO", "GRUPOPRODUTO",
+        "TERCEIRO", "PLANOESPEC", "LCTOINV", "LCTOINVPROPRIEDADE"}) {
     EXPECT_EQ(db.Count(std::string("select count(*) from sqlite_master where type = 'table' and "
-                                   "name = '") + table + "'"), 1) << table;
+                                   "name = '") +
+                       table + "'"),
+              1)
+        << table;
     EXPECT_GT(db.Count(std::string("select count(*) from ") + table), 0) << table;
   }
   // One current row per establishment; the head office that moved shows its later address.
-  EXPECT_EQ(db.Count("select count(*) from VESTABHISTORICOATUAL"), db.Count("select count(*) from ESTAB"));
+  EXPECT_EQ(db.Count("select count(*) from VESTABHISTORICOATUAL"),
+            db.Count("select count(*) from ESTAB"));
   EXPECT_EQ(db.Value("select CIDADE || '|' || DATAVIGENCIA from VESTABHISTORICOATUAL "
-                     "where CODIGOEMPRESA = 1 and CODIGOESTAB = 1"), "Campinas|2021-06-01");
+                     "where CODIGOEMPRESA = 1 and CODIGOESTAB = 1"),
+            "Campinas|2021-06-01");
   EXPECT_EQ(summary_.companies, 2);
   EXPECT_EQ(summary_.products, 300);
   EXPECT_EQ(summary_.inventoryLines, db.Count("select count(*) from LCTOINV"));
@@ -180,33 +187,40 @@ TEST_F(DemoDatabaseTest, FederalNumbersHaveValidCheckDigits) {
     }
   EXPECT_GT(checked, 15);
   // Establishments share their company's CNPJ root and number their branches.
-  EXPECT_EQ(db.Count("select count(*) from ESTAB F join EMPRESA E on E.CODIGOEMPRESA = F.CODIGOEMPRESA "
-                     "where substr(F.INSCRFEDERAL, 1, 8) <> substr(E.INSCRFEDERAL, 1, 8) "
-                     "or cast(substr(F.INSCRFEDERAL, 9, 4) as integer) <> F.CODIGOESTAB"), 0);
+  EXPECT_EQ(
+      db.Count("select count(*) from ESTAB F join EMPRESA E on E.CODIGOEMPRESA = F.CODIGOEMPRESA "
+               "where substr(F.INSCRFEDERAL, 1, 8) <> substr(E.INSCRFEDERAL, 1, 8) "
+               "or cast(substr(F.INSCRFEDERAL, 9, 4) as integer) <> F.CODIGOESTAB"),
+      0);
 }
 
 TEST_F(DemoDatabaseTest, OneEstablishmentClosesWithinTheYearAndStopsItsInventories) {
   Db db(path_);
-  auto closed = db.Rows("select CODIGOEMPRESA, CODIGOESTAB, DATAENCERATIV from ESTAB "
-                        "where DATAENCERATIV is not null");
+  auto closed = db.Rows(
+      "select CODIGOEMPRESA, CODIGOESTAB, DATAENCERATIV from ESTAB "
+      "where DATAENCERATIV is not null");
   ASSERT_EQ(closed.size(), 1u);
   const std::string& close = closed[0][2];
   EXPECT_TRUE(close >= "2026-01-01" && close <= "2026-12-31") << close;
-  std::string where = " from LCTOINV where CODIGOEMPRESA = " + closed[0][0] +
-                      " and CODIGOESTAB = " + closed[0][1];
+  std::string where =
+      " from LCTOINV where CODIGOEMPRESA = " + closed[0][0] + " and CODIGOESTAB = " + closed[0][1];
   EXPECT_EQ(db.Value("select max(DATAINVENT)" + where), close);
   EXPECT_EQ(db.Count("select count(*)" + where + " and DATAINVENT = '" + close +
-                     "' and MOTIVOINVENTARIO <> 3"), 0);
+                     "' and MOTIVOINVENTARIO <> 3"),
+            0);
   EXPECT_GT(db.Count("select count(*)" + where + " and DATAINVENT = '" + close + "'"), 0);
 }
 
 TEST_F(DemoDatabaseTest, GroupTreeIsConsistent) {
   Db db(path_);
   // Every product sits in an analytic group of its company.
-  EXPECT_EQ(db.Count("select count(*) from PRODUTO P left join GRUPOPRODUTO G on "
-                     "G.CODIGOEMPRESA = P.CODIGOEMPRESA and G.CODIGOGRUPOPRODUTO = P.CODIGOGRUPOPRODUTO "
-                     "where G.TIPOGRUPOPRODUTO is null or G.TIPOGRUPOPRODUTO <> 2"), 0);
-  auto groups = db.Rows("select CODIGOEMPRESA, CLASSIFGRUPOPRODUTO, TIPOGRUPOPRODUTO from GRUPOPRODUTO");
+  EXPECT_EQ(
+      db.Count("select count(*) from PRODUTO P left join GRUPOPRODUTO G on "
+               "G.CODIGOEMPRESA = P.CODIGOEMPRESA and G.CODIGOGRUPOPRODUTO = P.CODIGOGRUPOPRODUTO "
+               "where G.TIPOGRUPOPRODUTO is null or G.TIPOGRUPOPRODUTO <> 2"),
+      0);
+  auto groups =
+      db.Rows("select CODIGOEMPRESA, CLASSIFGRUPOPRODUTO, TIPOGRUPOPRODUTO from GRUPOPRODUTO");
   std::set<std::string> summaries, all;
   for (const auto& g : groups) {
     all.insert(g[0] + ":" + g[1]);
@@ -230,16 +244,19 @@ TEST_F(DemoDatabaseTest, GroupTreeIsConsistent) {
 
 TEST_F(DemoDatabaseTest, InventoriesEveryMonthEndOfEachActiveEstablishment) {
   Db db(path_);
-  auto rows = db.Rows("select F.CODIGOEMPRESA, F.CODIGOESTAB, F.DATAINICIOATIV, "
-                      "coalesce(F.DATAENCERATIV, '9999'), "
-                      "(select count(distinct DATAINVENT) from LCTOINV L where L.CODIGOEMPRESA = "
-                      "F.CODIGOEMPRESA and L.CODIGOESTAB = F.CODIGOESTAB and L.MOTIVOINVENTARIO = 1) "
-                      "from ESTAB F where exists (select 1 from CFGEMPRESAINV C "
-                      "where C.CODIGOEMPRESA = F.CODIGOEMPRESA)");
+  auto rows = db.Rows(
+      "select F.CODIGOEMPRESA, F.CODIGOESTAB, F.DATAINICIOATIV, "
+      "coalesce(F.DATAENCERATIV, '9999'), "
+      "(select count(distinct DATAINVENT) from LCTOINV L where L.CODIGOEMPRESA = "
+      "F.CODIGOEMPRESA and L.CODIGOESTAB = F.CODIGOESTAB and L.MOTIVOINVENTARIO = 1) "
+      "from ESTAB F where exists (select 1 from CFGEMPRESAINV C "
+      "where C.CODIGOEMPRESA = F.CODIGOEMPRESA)");
   // The company without an inventory configuration (the one only the book terms print) keeps
   // no stock at all.
-  EXPECT_EQ(db.Count("select count(*) from LCTOINV L where not exists (select 1 from CFGEMPRESAINV C "
-                     "where C.CODIGOEMPRESA = L.CODIGOEMPRESA)"), 0);
+  EXPECT_EQ(
+      db.Count("select count(*) from LCTOINV L where not exists (select 1 from CFGEMPRESAINV C "
+               "where C.CODIGOEMPRESA = L.CODIGOEMPRESA)"),
+      0);
   const char* monthEnds[] = {"2026-01-31", "2026-02-28", "2026-03-31", "2026-04-30",
                              "2026-05-31", "2026-06-30", "2026-07-31", "2026-08-31",
                              "2026-09-30", "2026-10-31", "2026-11-30", "2026-12-31"};
@@ -250,8 +267,11 @@ TEST_F(DemoDatabaseTest, InventoriesEveryMonthEndOfEachActiveEstablishment) {
     openedDuringYear |= r[2] > "2026-01-01";
     EXPECT_EQ(std::stoi(r[4]), expected) << "estab " << r[0] << "/" << r[1];
     std::string key = " where CODIGOEMPRESA = " + r[0] + " and CODIGOESTAB = " + r[1];
-    for (const auto& end : db.Rows("select distinct DATAINVENT from LCTOINV" + key + " and MOTIVOINVENTARIO = 1"))
-      EXPECT_TRUE(std::find(std::begin(monthEnds), std::end(monthEnds), end[0]) != std::end(monthEnds)) << end[0];
+    for (const auto& end :
+         db.Rows("select distinct DATAINVENT from LCTOINV" + key + " and MOTIVOINVENTARIO = 1"))
+      EXPECT_TRUE(std::find(std::begin(monthEnds), std::end(monthEnds), end[0]) !=
+                  std::end(monthEnds))
+          << end[0];
   }
   EXPECT_TRUE(openedDuringYear);
 }
@@ -260,36 +280,62 @@ TEST_F(DemoDatabaseTest, LinesAndPortionsAddUp) {
   Db db(path_);
   // Totals are quantity x price in cents; portions add up to their line and carry all three
   // ownership indicators; prices respect the company's decimals.
-  EXPECT_EQ(db.Count("select count(*) from LCTOINV where abs(VALORTOTAL - round(QTDEESTOQUE * PRECOUNIT, 2)) > 0.005"), 0);
-  EXPECT_EQ(db.Count("select count(*) from LCTOINV L where abs(L.QTDEESTOQUE - (select sum(D.QUANTIDADE) "
-                     "from LCTOINVPROPRIEDADE D where D.CODIGOEMPRESA = L.CODIGOEMPRESA and "
-                     "D.CODIGOESTAB = L.CODIGOESTAB and D.DATAINVENT = L.DATAINVENT and "
-                     "D.CODIGOPRODUTO = L.CODIGOPRODUTO and D.MOTIVOINVENTARIO = L.MOTIVOINVENTARIO)) > 0.00001"), 0);
+  EXPECT_EQ(db.Count("select count(*) from LCTOINV where abs(VALORTOTAL - round(QTDEESTOQUE * "
+                     "PRECOUNIT, 2)) > 0.005"),
+            0);
+  EXPECT_EQ(
+      db.Count("select count(*) from LCTOINV L where abs(L.QTDEESTOQUE - (select sum(D.QUANTIDADE) "
+               "from LCTOINVPROPRIEDADE D where D.CODIGOEMPRESA = L.CODIGOEMPRESA and "
+               "D.CODIGOESTAB = L.CODIGOESTAB and D.DATAINVENT = L.DATAINVENT and "
+               "D.CODIGOPRODUTO = L.CODIGOPRODUTO and D.MOTIVOINVENTARIO = L.MOTIVOINVENTARIO)) > "
+               "0.00001"),
+      0);
   EXPECT_EQ(db.Value("select group_concat(distinct INDICADORPROPRIEDADE) from "
-                     "(select INDICADORPROPRIEDADE from LCTOINVPROPRIEDADE order by 1)"), "0,1,2");
+                     "(select INDICADORPROPRIEDADE from LCTOINVPROPRIEDADE order by 1)"),
+            "0,1,2");
   EXPECT_GT(db.Count("select count(*) from LCTOINVPROPRIEDADE where CONTACTB is null"), 0);
-  EXPECT_EQ(db.Count("select count(*) from LCTOINVPROPRIEDADE D where D.CONTACTB is not null and not exists "
-                     "(select 1 from PLANOESPEC P where P.CODIGOEMPRESA = D.CODIGOEMPRESA and P.CONTACTB = D.CONTACTB)"), 0);
-  EXPECT_EQ(db.Count("select count(*) from LCTOINV L join CFGEMPRESAINV C on C.CODIGOEMPRESA = L.CODIGOEMPRESA "
-                     "where abs(L.PRECOUNIT * (case C.QTDECASADECIMAL when 2 then 100 else 10000 end) - "
-                     "round(L.PRECOUNIT * (case C.QTDECASADECIMAL when 2 then 100 else 10000 end))) > 1e-6"), 0);
+  EXPECT_EQ(
+      db.Count(
+          "select count(*) from LCTOINVPROPRIEDADE D where D.CONTACTB is not null and not exists "
+          "(select 1 from PLANOESPEC P where P.CODIGOEMPRESA = D.CODIGOEMPRESA and P.CONTACTB = "
+          "D.CONTACTB)"),
+      0);
+  EXPECT_EQ(
+      db.Count(
+          "select count(*) from LCTOINV L join CFGEMPRESAINV C on C.CODIGOEMPRESA = "
+          "L.CODIGOEMPRESA "
+          "where abs(L.PRECOUNIT * (case C.QTDECASADECIMAL when 2 then 100 else 10000 end) - "
+          "round(L.PRECOUNIT * (case C.QTDECASADECIMAL when 2 then 100 else 10000 end))) > 1e-6"),
+      0);
   EXPECT_GT(db.Count("select count(*) from LCTOINV where CODIGOEMPRESA = 2 and "
-                     "abs(PRECOUNIT * 100 - round(PRECOUNIT * 100)) > 1e-6"), 0);
+                     "abs(PRECOUNIT * 100 - round(PRECOUNIT * 100)) > 1e-6"),
+            0);
 }
 
 TEST_F(DemoDatabaseTest, CompaniesDifferInBookModelAndTaxColumns) {
   Db db(path_);
-  EXPECT_EQ(db.Value("select group_concat(LIVROMODELO7 || '/' || LANCAICMSRECUP || '/' || DETALHARPISCOFINSITEM, ' ') "
-                     "from (select * from CFGEMPRESAINV order by CODIGOEMPRESA)"), "1/1/0 0/0/1");
+  EXPECT_EQ(db.Value("select group_concat(LIVROMODELO7 || '/' || LANCAICMSRECUP || '/' || "
+                     "DETALHARPISCOFINSITEM, ' ') "
+                     "from (select * from CFGEMPRESAINV order by CODIGOEMPRESA)"),
+            "1/1/0 0/0/1");
   EXPECT_GT(db.Count("select count(*) from LCTOINV where CODIGOEMPRESA = 1 and VALORICMS > 0"), 0);
-  EXPECT_GT(db.Count("select count(*) from LCTOINV where CODIGOEMPRESA = 2 and VALORCOFINS > 0"), 0);
-  EXPECT_GT(db.Count("select count(*) from LCTOINV where CODIGOEMPRESA = 1 and OBSLCTOINV <> ''"), 0);
+  EXPECT_GT(db.Count("select count(*) from LCTOINV where CODIGOEMPRESA = 2 and VALORCOFINS > 0"),
+            0);
+  EXPECT_GT(db.Count("select count(*) from LCTOINV where CODIGOEMPRESA = 1 and OBSLCTOINV <> ''"),
+            0);
   EXPECT_GT(db.Count("select count(*) from PRODUTO where CODIGONCM is null"), 0);
-  EXPECT_EQ(db.Count("select count(*) from PRODUTO where CODIGONCM is not null and CODIGONCM not glob "
-                     "'[0-9][0-9][0-9][0-9].[0-9][0-9].[0-9][0-9]'"), 0);
-  EXPECT_GT(db.Count("select count(*) from CONTROLELIVRO where TIPOLIVRO = 11 and INCLIVROMES is not null"), 0);
-  EXPECT_EQ(db.Value("select DESCRPRODUTO from PRODUTO where DESCRPRODUTO like 'Óleo lubrificante 20W50%' limit 1")
-                .substr(0, 24), "Óleo lubrificante 20W50");
+  EXPECT_EQ(
+      db.Count("select count(*) from PRODUTO where CODIGONCM is not null and CODIGONCM not glob "
+               "'[0-9][0-9][0-9][0-9].[0-9][0-9].[0-9][0-9]'"),
+      0);
+  EXPECT_GT(
+      db.Count(
+          "select count(*) from CONTROLELIVRO where TIPOLIVRO = 11 and INCLIVROMES is not null"),
+      0);
+  EXPECT_EQ(db.Value("select DESCRPRODUTO from PRODUTO where DESCRPRODUTO like 'Óleo lubrificante "
+                     "20W50%' limit 1")
+                .substr(0, 24),
+            "Óleo lubrificante 20W50");
 }
 
 TEST(DemoDatabase, SameSeedSameDataOtherSeedOtherData) {
@@ -303,8 +349,9 @@ TEST(DemoDatabase, SameSeedSameDataOtherSeedOtherData) {
   CreateDemoDatabase(dir.File("c.db"), small);
   auto digest = [](const std::string& path) {
     Db db(path);
-    return db.Value("select count(*) || '|' || sum(QTDEESTOQUE) || '|' || sum(VALORTOTAL) || '|' || "
-                    "(select group_concat(DESCRPRODUTO) from PRODUTO) from LCTOINV");
+    return db.Value(
+        "select count(*) || '|' || sum(QTDEESTOQUE) || '|' || sum(VALORTOTAL) || '|' || "
+        "(select group_concat(DESCRPRODUTO) from PRODUTO) from LCTOINV");
   };
   EXPECT_EQ(digest(dir.File("a.db")), digest(dir.File("b.db")));
   EXPECT_NE(digest(dir.File("a.db")), digest(dir.File("c.db")));
@@ -332,9 +379,12 @@ TEST(DemoDatabase, RejectsBadOptionsAndPathsWithoutLeavingFiles) {
     std::string path;
   };
   const Case cases[] = {
-      {0, 12, 2026, dir.File("x.db")},     {300, 0, 2026, dir.File("x.db")},
-      {300, 241, 2026, dir.File("x.db")},  {300, 12, 1800, dir.File("x.db")},
-      {-5, 12, 2026, dir.File("x.db")},    {300, 12, 2026, ""},
+      {0, 12, 2026, dir.File("x.db")},
+      {300, 0, 2026, dir.File("x.db")},
+      {300, 241, 2026, dir.File("x.db")},
+      {300, 12, 1800, dir.File("x.db")},
+      {-5, 12, 2026, dir.File("x.db")},
+      {300, 12, 2026, ""},
       {300, 12, 2026, dir.File("missing/dir/x.db")},
   };
   for (const Case& c : cases) {
@@ -344,7 +394,8 @@ TEST(DemoDatabase, RejectsBadOptionsAndPathsWithoutLeavingFiles) {
     options.year = c.year;
     try {
       CreateDemoDatabase(c.path, options);
-      ADD_FAILURE() << "accepted " << c.products << " " << c.months << " " << c.year << " " << c.path;
+      ADD_FAILURE() << "accepted " << c.products << " " << c.months << " " << c.year << " "
+                    << c.path;
     } catch (const Exception& e) {
       EXPECT_FALSE(std::string(e.what()).empty());
     }
@@ -356,10 +407,15 @@ TEST(DemoDatabase, SchemaKeepsDeclaredTypesThroughTheView) {
   // Result columns are typed by their declared type, also when read through the view.
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, std::string(stock::SuiteSchemaSql()).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(db, std::string(stock::SuiteSchemaSql()).c_str(), nullptr, nullptr, nullptr),
+      SQLITE_OK);
   sqlite3_stmt* st = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "select F.DATAINICIOATIV, F.TIPOINSCR, L.QTDEESTOQUE, L.DATAINVENT "
-                                   "from VESTABHISTORICOATUAL F, LCTOINV L", -1, &st, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_prepare_v2(db,
+                               "select F.DATAINICIOATIV, F.TIPOINSCR, L.QTDEESTOQUE, L.DATAINVENT "
+                               "from VESTABHISTORICOATUAL F, LCTOINV L",
+                               -1, &st, nullptr),
+            SQLITE_OK);
   EXPECT_STREQ(sqlite3_column_decltype(st, 0), "DATE");
   EXPECT_STREQ(sqlite3_column_decltype(st, 1), "INTEGER");
   EXPECT_STREQ(sqlite3_column_decltype(st, 2), "NUMERIC(15,4)");
@@ -383,11 +439,13 @@ TEST(DemoDatabase, SchemaStatementsOneByOneBuildTheSameSchema) {
       sqlite3_exec(db, std::string(stock::SuiteSchemaSql()).c_str(), nullptr, nullptr, nullptr);
     }
     std::string names;
-    sqlite3_exec(db, "select type || ' ' || name from sqlite_master order by 1",
-                 [](void* out, int, char** values, char**) {
-                   *static_cast<std::string*>(out) += std::string(values[0]) + "\n";
-                   return 0;
-                 }, &names, nullptr);
+    sqlite3_exec(
+        db, "select type || ' ' || name from sqlite_master order by 1",
+        [](void* out, int, char** values, char**) {
+          *static_cast<std::string*>(out) += std::string(values[0]) + "\n";
+          return 0;
+        },
+        &names, nullptr);
     sqlite3_close(db);
     return names;
   };
@@ -395,7 +453,8 @@ TEST(DemoDatabase, SchemaStatementsOneByOneBuildTheSameSchema) {
   EXPECT_EQ(master(true), whole);
   EXPECT_NE(whole.find("view VESTABHISTORICOATUAL"), std::string::npos);
   int indexes = 0;
-  for (const std::string& statement : stock::SuiteSchemaStatements()) indexes += stock::IsCreateIndex(statement);
+  for (const std::string& statement : stock::SuiteSchemaStatements())
+    indexes += stock::IsCreateIndex(statement);
   EXPECT_EQ(indexes, 5);
 }
 

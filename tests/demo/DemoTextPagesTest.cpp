@@ -61,7 +61,8 @@ std::vector<DemoPrint> ReadDemoPrints(const std::string& makefile) {
         if (word != "-p") continue;
         words >> word;
         const size_t eq = word.find('=');
-        p.params.emplace_back(word.substr(0, eq), eq == std::string::npos ? "" : word.substr(eq + 1));
+        p.params.emplace_back(word.substr(0, eq),
+                              eq == std::string::npos ? "" : word.substr(eq + 1));
       }
       prints.push_back(std::move(p));
     }
@@ -294,8 +295,7 @@ void CheckPage(const std::string& where, const std::string& page_text, const Rec
           ++next;
           c += n;
         }
-        ok = ok && line_first >= 0 &&
-             !(label.align == TextAlign::Left && line_first != first) &&
+        ok = ok && line_first >= 0 && !(label.align == TextAlign::Left && line_first != first) &&
              !(label.align == TextAlign::Right && line_last != end - 1);
       }
       if (!ok || next < words.size()) continue;
@@ -338,7 +338,8 @@ class DemoTextPages : public ::testing::TestWithParam<DemoPrint> {
   void SetUp() override {
     if (const char* plugins = std::getenv("STOCK_PLUGIN_DIR")) SetPluginDirectory(plugins);
     if (const char* defs = std::getenv("STOCK_DEFINITION_DIR")) SetDefinitionDirectory(defs);
-    SetConexaoPadrao(std::make_unique<TnConexao>(dir_ + "/demo.db", TnModoAbertura::LeituraEscrita));
+    SetConexaoPadrao(
+        std::make_unique<TnConexao>(dir_ + "/demo.db", TnModoAbertura::LeituraEscrita));
   }
   void TearDown() override { SetConexaoPadrao(nullptr); }
 
@@ -390,13 +391,16 @@ std::vector<DemoPrint> Prints() {
 }
 
 INSTANTIATE_TEST_SUITE_P(MakeDemo, DemoTextPages, ::testing::ValuesIn(Prints()),
-                         [](const ::testing::TestParamInfo<DemoPrint>& info) { return info.param.out; });
+                         [](const ::testing::TestParamInfo<DemoPrint>& info) {
+                           return info.param.out;
+                         });
 
 TEST(DemoPrints, TheMakefileListsThePrints) {
   const std::vector<DemoPrint> prints = Prints();
   ASSERT_GE(prints.size(), 7u);
   EXPECT_EQ(prints.front().out, "stockItems");
-  EXPECT_EQ(prints.front().params, (std::vector<std::pair<std::string, std::string>>{{"pQuebra", "1"}}));
+  EXPECT_EQ(prints.front().params,
+            (std::vector<std::pair<std::string, std::string>>{{"pQuebra", "1"}}));
 }
 
 }  // namespace

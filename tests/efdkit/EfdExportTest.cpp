@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -128,7 +128,8 @@ TEST_F(EfdExportTest, DecemberInventoryAgreesWithTheDatabase) {
 
   const std::string text = Read(December().out);
   const std::vector<std::string> lines = Lines(text);
-  EXPECT_EQ(lines.front().rfind("|0000|020|0|01022027|28022027|Metal\xFArgica Horizonte", 0), 0u) << lines.front();
+  EXPECT_EQ(lines.front().rfind("|0000|020|0|01022027|28022027|Metal\xFArgica Horizonte", 0), 0u)
+      << lines.front();
   EXPECT_EQ(lines.back(), "|9999|" + std::to_string(lines.size()) + "|");
   EXPECT_EQ(static_cast<int64_t>(lines.size()), s.file_lines);
 
@@ -146,7 +147,8 @@ TEST_F(EfdExportTest, TwoOwnershipPortionsMakeTwoH010) {
   const ExportSummary s = ExportBlocoH(*db, December("portions.txt"));
   (void)s;
   auto statement = db->Preparar(
-      "SELECT L.CODIGOPRODUTO, L.VALORTOTAL FROM LCTOINV L WHERE L.CODIGOEMPRESA = 1 AND L.CODIGOESTAB = 1"
+      "SELECT L.CODIGOPRODUTO, L.VALORTOTAL FROM LCTOINV L WHERE L.CODIGOEMPRESA = 1 AND "
+      "L.CODIGOESTAB = 1"
       " AND L.DATAINVENT = '2026-12-31' AND (SELECT COUNT(*) FROM LCTOINVPROPRIEDADE D WHERE"
       " D.CODIGOEMPRESA = 1 AND D.CODIGOESTAB = 1 AND D.DATAINVENT = L.DATAINVENT AND"
       " D.CODIGOPRODUTO = L.CODIGOPRODUTO) = 2 ORDER BY 1");
@@ -188,8 +190,7 @@ TEST_F(EfdExportTest, BrokenFilesAreNamed) {
       {"a missing 0200",
        [&](auto& l) { l.erase(l.begin() + static_cast<long>(first("|0200|" + item + "|"))); },
        "o item"},
-      {"a wrong 9900 count",
-       [&](auto& l) { l[first("|9900|H010|")] = "|9900|H010|1|"; },
+      {"a wrong 9900 count", [&](auto& l) { l[first("|9900|H010|")] = "|9900|H010|1|"; },
        "registro 9900 de H010, campo QTD_REG_BLC"},
       {"a cent off in H005",
        [&](auto& l) {
@@ -199,8 +200,10 @@ TEST_F(EfdExportTest, BrokenFilesAreNamed) {
        },
        "registro H005, campo VL_INV"},
       {"a field too many", [&](auto& l) { l[h010] += "|"; }, "12 campos em vez de 11"},
-      {"a record out of place", [&](auto& l) { std::swap(l[first("|0150|")], l[first("|0190|")]); }, "fora da ordem"},
-      {"a date that does not exist", [&](auto& l) { l[first("|H005|")].replace(6, 8, "31022026"); }, "não é uma data"},
+      {"a record out of place", [&](auto& l) { std::swap(l[first("|0150|")], l[first("|0190|")]); },
+       "fora da ordem"},
+      {"a date that does not exist", [&](auto& l) { l[first("|H005|")].replace(6, 8, "31022026"); },
+       "não é uma data"},
       {"LF without CR", [&](auto&) {}, "CR LF"},
   };
   for (const Case& c : cases) {
@@ -210,8 +213,10 @@ TEST_F(EfdExportTest, BrokenFilesAreNamed) {
     if (std::string(c.name) == "LF without CR") text.erase(text.find("\r\n"), 1);
     const FileCheck check = CheckFile(text);
     bool found = false;
-    for (const std::string& p : check.problems) found = found || p.find(c.problem) != std::string::npos;
-    EXPECT_TRUE(found) << c.name << ": " << (check.problems.empty() ? "no problem" : check.problems[0]);
+    for (const std::string& p : check.problems)
+      found = found || p.find(c.problem) != std::string::npos;
+    EXPECT_TRUE(found) << c.name << ": "
+                       << (check.problems.empty() ? "no problem" : check.problems[0]);
   }
   // A cent off in an H010 and in its H005 passes the structure check, not the reconciliation.
   std::vector<std::string> lines = good;
@@ -249,16 +254,21 @@ TEST_F(EfdExportTest, IncompleteDatabasesWriteNothing) {
     const char* sql;
     const char* message;
   } cases[] = {
-      {"portions", "UPDATE LCTOINVPROPRIEDADE SET VALORTOTAL = VALORTOTAL + 0.01 WHERE CODIGOEMPRESA = 1 AND"
-                   " CODIGOESTAB = 1 AND DATAINVENT = '2026-12-31' AND CODIGOPRODUTO = (SELECT MIN(CODIGOPRODUTO)"
-                   " FROM LCTOINV WHERE CODIGOEMPRESA = 1 AND CODIGOESTAB = 1 AND DATAINVENT = '2026-12-31')",
+      {"portions",
+       "UPDATE LCTOINVPROPRIEDADE SET VALORTOTAL = VALORTOTAL + 0.01 WHERE CODIGOEMPRESA = 1 AND"
+       " CODIGOESTAB = 1 AND DATAINVENT = '2026-12-31' AND CODIGOPRODUTO = (SELECT "
+       "MIN(CODIGOPRODUTO)"
+       " FROM LCTOINV WHERE CODIGOEMPRESA = 1 AND CODIGOESTAB = 1 AND DATAINVENT = '2026-12-31')",
        "parcelas de propriedade da linha do item"},
       {"ncm", "UPDATE PRODUTO SET CODIGONCM = NULL, TIPOITEM = 4 WHERE CODIGOEMPRESA = 1",
        "Registro 0200, campo COD_NCM, item"},
-      {"unit", "UPDATE PRODUTO SET UNIDADEMEDIDA = '' WHERE CODIGOEMPRESA = 1", "Registro 0200, campo UNID_INV, item"},
-      {"cnpj", "UPDATE TERCEIRO SET INSCRFEDERAL = '' WHERE CODIGOEMPRESA = 1", "Registro 0150, campo CNPJ, participante"},
+      {"unit", "UPDATE PRODUTO SET UNIDADEMEDIDA = '' WHERE CODIGOEMPRESA = 1",
+       "Registro 0200, campo UNID_INV, item"},
+      {"cnpj", "UPDATE TERCEIRO SET INSCRFEDERAL = '' WHERE CODIGOEMPRESA = 1",
+       "Registro 0150, campo CNPJ, participante"},
       {"municipality", "UPDATE ESTAB SET CODIGOMUNIBGE = NULL", "Registro 0000, campo COD_MUN"},
-      {"pipe", "UPDATE PRODUTO SET DESCRPRODUTO = 'A|B' WHERE CODIGOEMPRESA = 1", "Registro 0200, campo DESCR_ITEM"},
+      {"pipe", "UPDATE PRODUTO SET DESCRPRODUTO = 'A|B' WHERE CODIGOEMPRESA = 1",
+       "Registro 0200, campo DESCR_ITEM"},
   };
   for (const Case& c : cases) {
     auto db = Database(std::string(c.name) + ".db");
@@ -269,14 +279,17 @@ TEST_F(EfdExportTest, IncompleteDatabasesWriteNothing) {
   auto db = Database();
   ExportRequest r = December("broken.txt");
   r.estab = 9;
-  EXPECT_NE(Failure([&] { ExportBlocoH(*db, r); }).find("estabelecimento 9 da empresa 1 não existe"), std::string::npos);
+  EXPECT_NE(
+      Failure([&] { ExportBlocoH(*db, r); }).find("estabelecimento 9 da empresa 1 não existe"),
+      std::string::npos);
   r = December("broken.txt");
   r.date = "2026-12-30";
   EXPECT_NE(Failure([&] { ExportBlocoH(*db, r); }).find("Não há linhas"), std::string::npos);
   r = December("broken.txt");
   r.period_year = 2026;
   r.period_month = 11;
-  EXPECT_NE(Failure([&] { ExportBlocoH(*db, r); }).find("antes da data do inventário"), std::string::npos);
+  EXPECT_NE(Failure([&] { ExportBlocoH(*db, r); }).find("antes da data do inventário"),
+            std::string::npos);
   EXPECT_TRUE(NoFile("broken.txt"));
 }
 
@@ -285,7 +298,8 @@ TEST_F(EfdExportTest, IncompleteDatabasesWriteNothing) {
 TEST_F(EfdExportTest, ClosingInventoryCarriesH020) {
   auto db = Database("closing.db");
   db->ExecutarComando("UPDATE LCTOINV SET MOTIVOINVENTARIO = 4 WHERE DATAINVENT = '2026-12-31'");
-  db->ExecutarComando("UPDATE LCTOINVPROPRIEDADE SET MOTIVOINVENTARIO = 4 WHERE DATAINVENT = '2026-12-31'");
+  db->ExecutarComando(
+      "UPDATE LCTOINVPROPRIEDADE SET MOTIVOINVENTARIO = 4 WHERE DATAINVENT = '2026-12-31'");
   ExportRequest r = December("closing.txt");
   r.motive = 4;
   const ExportSummary s = ExportBlocoH(*db, r);
@@ -301,8 +315,9 @@ TEST_F(EfdExportTest, ClosingInventoryCarriesH020) {
     icms += *ParseDecimal(Fields(line)[3], 2);
   }
   EXPECT_EQ(h020, s.h010);
-  auto statement = db->Preparar("SELECT SUM(VALORICMS) FROM LCTOINV WHERE CODIGOEMPRESA = 1 AND CODIGOESTAB = 1"
-                                " AND DATAINVENT = '2026-12-31'");
+  auto statement = db->Preparar(
+      "SELECT SUM(VALORICMS) FROM LCTOINV WHERE CODIGOEMPRESA = 1 AND CODIGOESTAB = 1"
+      " AND DATAINVENT = '2026-12-31'");
   statement->Bind(Variant());
   ASSERT_TRUE(statement->Step());
   EXPECT_EQ(icms, *Scaled(statement->ColumnValue(0).AsFloat(), 2));

@@ -42,7 +42,8 @@ TEST(EfdLayoutTest, TableIsConsistent) {
       EXPECT_LT(RecordOrder(r.parent), RecordOrder(r.code)) << r.code;
     }
     std::set<std::string_view> names;
-    for (const FieldDef& f : r.fields) EXPECT_TRUE(names.insert(f.name).second) << r.code << " " << f.name;
+    for (const FieldDef& f : r.fields)
+      EXPECT_TRUE(names.insert(f.name).second) << r.code << " " << f.name;
   }
   EXPECT_EQ(Records().front().code, "0000");
   EXPECT_EQ(Records().back().code, "9999");
@@ -78,19 +79,26 @@ TEST(EfdLayoutTest, RecordsWrittenFromTheTableReadBack) {
       {"0190", {{"UNID", "UN"}, {"DESCR", "UNIDADE"}}},
       {"0200", {{"COD_ITEM", "7"}, {"UNID_INV", "UN"}}},
       {"H005", {{"VL_INV", "12,55"}, {"MOT_INV", "02"}}},
-      {"H010", {{"COD_ITEM", "7"}, {"UNID", "UN"}, {"IND_PROP", "1"}, {"COD_PART", "P1"}, {"VL_ITEM", "12,55"}}},
+      {"H010",
+       {{"COD_ITEM", "7"},
+        {"UNID", "UN"},
+        {"IND_PROP", "1"},
+        {"COD_PART", "P1"},
+        {"VL_ITEM", "12,55"}}},
   };
   for (const RecordDef& r : Records()) {
     if (r.code[0] == '9' && r.code != "9001") continue;
     auto values = fixed.count(std::string(r.code)) ? fixed.at(std::string(r.code))
                                                    : std::map<std::string, std::string>{};
-    if (r.code == "0990" || r.code == "H990") values["QTD_LIN_" + std::string(1, r.code[0])] = std::to_string(block_lines + 1);
+    if (r.code == "0990" || r.code == "H990")
+      values["QTD_LIN_" + std::string(1, r.code[0])] = std::to_string(block_lines + 1);
     add(r, values);
   }
   counts["9900"] = static_cast<int>(counts.size()) + 3;  // the 9900s of 9900, 9990 and 9999
   counts["9990"] = counts["9999"] = 1;
   const std::map<std::string, int> declared = counts;
-  for (const auto& [code, n] : declared) add(*FindRecord("9900"), {{"REG_BLC", code}, {"QTD_REG_BLC", std::to_string(n)}});
+  for (const auto& [code, n] : declared)
+    add(*FindRecord("9900"), {{"REG_BLC", code}, {"QTD_REG_BLC", std::to_string(n)}});
   add(*FindRecord("9990"), {{"QTD_LIN_9", std::to_string(block_lines + 2)}});
   add(*FindRecord("9999"), {{"QTD_LIN", std::to_string(lines + 1)}});
 
@@ -112,16 +120,28 @@ TEST(EfdLayoutTest, FieldRules) {
     const char* value;
     const char* problem;  // "" when it fits
   } cases[] = {
-      {&date, "29022028", ""},         {&date, "29022027", "data"},   {&date, "2027-02-01", "data"},
-      {&date, "", "obrigatório"},      {&money, "0,01", ""},          {&money, "1234", ""},
-      {&money, "1.234,56", "número"},  {&money, "1,234", "casas"},    {&money, "-5,00", "número"},
-      {&money, "5,", "número"},        {&cnpj, "", ""},               {&cnpj, "1234567800019", "14"},
-      {&cnpj, "1234567800019X", "número"}, {&unit, "METROS", ""},    {&unit, "METROS2", "mais de 6"},
+      {&date, "29022028", ""},
+      {&date, "29022027", "data"},
+      {&date, "2027-02-01", "data"},
+      {&date, "", "obrigatório"},
+      {&money, "0,01", ""},
+      {&money, "1234", ""},
+      {&money, "1.234,56", "número"},
+      {&money, "1,234", "casas"},
+      {&money, "-5,00", "número"},
+      {&money, "5,", "número"},
+      {&cnpj, "", ""},
+      {&cnpj, "1234567800019", "14"},
+      {&cnpj, "1234567800019X", "número"},
+      {&unit, "METROS", ""},
+      {&unit, "METROS2", "mais de 6"},
   };
   for (const Case& c : cases) {
     const std::string problem = CheckField(*c.field, c.value);
-    if (*c.problem == '\0') EXPECT_EQ(problem, "") << c.value;
-    else EXPECT_NE(problem.find(c.problem), std::string::npos) << c.value << ": " << problem;
+    if (*c.problem == '\0')
+      EXPECT_EQ(problem, "") << c.value;
+    else
+      EXPECT_NE(problem.find(c.problem), std::string::npos) << c.value << ": " << problem;
   }
 }
 

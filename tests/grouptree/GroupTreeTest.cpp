@@ -37,12 +37,12 @@ TEST_F(GroupTree, SummaryGroupsAreMarkedAndEachCompanyStartsAtPageOne) {
   Print("stockGroupTree", {{"pPularLinha", "1"}});
   // The empty line comes before every summary group, also before the very first line; no page
   // end comes before the first company.
-  EXPECT_EQ(Events(), (Strings{"page 1 begin", "section 1", "section 9", "section 8",
-                               "section 8", "section 8", "section 9", "section 8", "section 8",
-                               "section 8", "page 1 end",
-                               "page 1 begin", "section 1", "section 9", "section 8",
-                               "section 8", "page 1 end",
-                               "page 1 begin", "section 1", "section 8", "page 1 end"}));
+  EXPECT_EQ(
+      Events(),
+      (Strings{"page 1 begin", "section 1", "section 9", "section 8", "section 8",  "section 8",
+               "section 9",    "section 8", "section 8", "section 8", "page 1 end", "page 1 begin",
+               "section 1",    "section 9", "section 8", "section 8", "page 1 end", "page 1 begin",
+               "section 1",    "section 8", "page 1 end"}));
   EXPECT_EQ(Shown(8, "Tipo"), (Strings{"S", "", "", "S", "", "", "S", "", ""}));
   EXPECT_EQ(Shown(1, "CabEmpresa"), (Strings{"0001 - Alfa", "0002 - Beta", "0003 - Gama"}));
   EXPECT_EQ(Shown(1, "CabPagina"), (Strings{"Página 1", "Página 1", "Página 1"}));
@@ -62,8 +62,8 @@ TEST_F(GroupTree, PrefixFiltersTheBranchAndBlankSwitchesTheFilterOff) {
     Strings classifs;
   } cases[] = {
       {" 01.0 ", {"01.001", "01.002", "01.001"}},
-      {"02'", {"02'X"}},         // a quote is a literal character of the pattern
-      {"02' or '1'='1", {}},     // and cannot widen the filter
+      {"02'", {"02'X"}},      // a quote is a literal character of the pattern
+      {"02' or '1'='1", {}},  // and cannot widen the filter
       {"9", {}},
   };
   for (const auto& c : cases) {

@@ -32,11 +32,13 @@ struct Row {
 };
 
 std::ostream& operator<<(std::ostream& os, const Row& r) {
-  return os << r.empresa << "/" << r.estab << " " << r.classif << " t" << r.tipo << " "
-            << r.valor << " " << r.total;
+  return os << r.empresa << "/" << r.estab << " " << r.classif << " t" << r.tipo << " " << r.valor
+            << " " << r.total;
 }
 
-bool StartsWith(const std::string& s, const std::string& p) { return s.compare(0, p.size(), p) == 0; }
+bool StartsWith(const std::string& s, const std::string& p) {
+  return s.compare(0, p.size(), p) == 0;
+}
 
 class BalanceModule : public PluginTest {
  protected:
@@ -48,7 +50,7 @@ class BalanceModule : public PluginTest {
     std::ostringstream sql;
     sql << "begin;";
     const std::vector<std::string> tree = {"01", "01.001", "01.001.001", "01.001.002", "01.002",
-                                           "02", "02.001", "02.002", "02.002.001", "03"};
+                                           "02", "02.001", "02.002",     "02.002.001", "03"};
     for (int empresa = 1; empresa <= 2; ++empresa) {
       for (size_t g = 0; g < tree.size(); ++g) {
         const bool folha = g + 1 == tree.size() || !StartsWith(tree[g + 1], tree[g] + ".");
@@ -73,13 +75,13 @@ class BalanceModule : public PluginTest {
         const int motivo = rnd() % 3 == 0 ? 2 : 1;
         for (const auto& [chave, grupo] : grupo_) {
           if (chave.first != empresa || rnd() % 3 == 0) continue;
-          const Line l{empresa, estab, data, chave.second, motivo,
-                       static_cast<int64_t>(rnd() % 5000000)};
+          const Line l{empresa,      estab,  data,
+                       chave.second, motivo, static_cast<int64_t>(rnd() % 5000000)};
           lines_.push_back(l);
           sql << "insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, "
                  "MOTIVOINVENTARIO, QTDEESTOQUE, PRECOUNIT, VALORTOTAL) values ("
-              << empresa << ", " << estab << ", '" << data << "', " << l.produto << ", "
-              << motivo << ", 1, 1, " << l.centavos / 100 << "." << (l.centavos % 100 < 10 ? "0" : "")
+              << empresa << ", " << estab << ", '" << data << "', " << l.produto << ", " << motivo
+              << ", 1, 1, " << l.centavos / 100 << "." << (l.centavos % 100 < 10 ? "0" : "")
               << l.centavos % 100 << ");";
         }
       }
@@ -99,7 +101,8 @@ class BalanceModule : public PluginTest {
     };
     std::map<std::pair<int, int>, std::string> ultima;
     for (const Line& l : lines_)
-      if (selected(l)) ultima[{l.empresa, l.estab}] = std::max(ultima[{l.empresa, l.estab}], l.data);
+      if (selected(l))
+        ultima[{l.empresa, l.estab}] = std::max(ultima[{l.empresa, l.estab}], l.data);
     std::map<std::tuple<int, int, std::string>, int64_t> valor;
     std::map<std::pair<int, int>, int64_t> total;
     for (const Line& l : lines_) {

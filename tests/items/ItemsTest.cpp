@@ -68,11 +68,10 @@ TEST_F(Items, PrefixFiltersExactlyTheBranchAndBlankLeavesEverything) {
 }
 
 TEST_F(Items, StopEndsRightAfterTheSectionJustPrinted) {
-  RunOutcome outcome = Print("stockItems", {{"pQuebra", "1"}},
-                             [](int done, int total) {
-                               EXPECT_EQ(total, 6);
-                               return done == 3;
-                             });
+  RunOutcome outcome = Print("stockItems", {{"pQuebra", "1"}}, [](int done, int total) {
+    EXPECT_EQ(total, 6);
+    return done == 3;
+  });
   EXPECT_TRUE(outcome.stopped);
   EXPECT_EQ(Codes().size(), 3u);
   EXPECT_FALSE(module_->GetReport()->GetCSLIsPageEnd());  // none was requested for that record

@@ -58,16 +58,16 @@ class ItemsByGroup : public PluginTest {
 
 TEST_F(ItemsByGroup, GroupsAreFollowedByTheirProductsAndCompaniesRestartAtPageOne) {
   Print("stockItemsByAccount", {{"pQuebra", "0"}});
-  EXPECT_EQ(Events(), (Strings{"page 1 begin", "section 1", "section 8",  // 01
-                               "section 8", "section 9", "section 9", "section 10",  // 01.002
-                               "section 8", "section 9", "section 10",  // 01.003
-                               "section 8",                             // 01.004: no products
-                               "section 8", "section 8",  // 02, 02.0'X of neither kind
-                               "section 8", "section 9", "section 10", "page 1 end",  // 02.001
-                               "page 1 begin", "section 1", "section 8", "section 8",
-                               "section 9", "section 10", "page 1 end",
-                               "page 1 begin", "section 1", "section 8", "section 9",
-                               "section 10", "page 1 end"}));
+  EXPECT_EQ(Events(),
+            (Strings{"page 1 begin", "section 1",  "section 8",                   // 01
+                     "section 8",    "section 9",  "section 9",    "section 10",  // 01.002
+                     "section 8",    "section 9",  "section 10",                  // 01.003
+                     "section 8",                  // 01.004: no products
+                     "section 8",    "section 8",  // 02, 02.0'X of neither kind
+                     "section 8",    "section 9",  "section 10",   "page 1 end",  // 02.001
+                     "page 1 begin", "section 1",  "section 8",    "section 8",  "section 9",
+                     "section 10",   "page 1 end", "page 1 begin", "section 1",  "section 8",
+                     "section 9",    "section 10", "page 1 end"}));
   EXPECT_EQ(Groups(), (Strings{"01     Matérias-primas", "01.002     Cobre", "01.003     Tintas",
                                "01.004     Vazio", "02     Acabados", "02.0'X     Aspas",
                                "02.001     Ferragens", "01     Revenda", "01.001     Construção",
@@ -93,11 +93,10 @@ TEST_F(ItemsByGroup, FirstLevelBreakEndsPagesOnlyBetweenFirstLevelsOfOneCompany)
   Print("stockItemsByAccount", {{"pQuebra", "1"}});
   // 01.002 .. 01.004 share a page with 01; 02 opens page 2 (the numbering goes on); each
   // company starts again at page 1.
-  EXPECT_EQ(GroupsByPage(), (std::vector<Strings>{
-                                {"page 1", "01", "01.002", "01.003", "01.004"},
-                                {"page 2", "02", "02.0'X", "02.001"},
-                                {"page 1", "01", "01.001"},
-                                {"page 1", "03.001"}}));
+  EXPECT_EQ(GroupsByPage(), (std::vector<Strings>{{"page 1", "01", "01.002", "01.003", "01.004"},
+                                                  {"page 2", "02", "02.0'X", "02.001"},
+                                                  {"page 1", "01", "01.001"},
+                                                  {"page 1", "03.001"}}));
 
   for (const char* off : {"0", "2"}) {
     Print("stockItemsByAccount", {{"pCodigoEmpresa", "1"}, {"pQuebra", off}});
@@ -110,8 +109,8 @@ TEST_F(ItemsByGroup, PrefixFiltersTheBranchAndBlankClearsAnEarlierFilter) {
     const char* prefix;
     Strings groups;
   } cases[] = {
-      {" 01.00 ", {"01.002     Cobre", "01.003     Tintas", "01.004     Vazio",
-                   "01.001     Construção"}},
+      {" 01.00 ",
+       {"01.002     Cobre", "01.003     Tintas", "01.004     Vazio", "01.001     Construção"}},
       {"02.0'", {"02.0'X     Aspas"}},
       {"02.0' or '1'='1", {}},
   };

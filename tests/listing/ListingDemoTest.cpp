@@ -25,25 +25,27 @@ class ListingOverDemo : public PluginTest {
   void SetUp() override {
     PluginTest::SetUp();
     CreateDemoDatabase(dir_ + "/demo.db", DemoOptions{});
-    SetConexaoPadrao(std::make_unique<TnConexao>(dir_ + "/demo.db", TnModoAbertura::SomenteLeitura));
+    SetConexaoPadrao(
+        std::make_unique<TnConexao>(dir_ + "/demo.db", TnModoAbertura::SomenteLeitura));
   }
 
   // Stored cents of the listed rows of 2026 by (company, establishment, indicator, account);
   // indicator and account are 0 for the plain listing, a portion without account is account 0.
   std::map<std::tuple<int64_t, int64_t, int64_t, int64_t>, int64_t> StoredCents(bool portions) {
     const std::string sql =
-        portions ? "select D.CODIGOEMPRESA, D.CODIGOESTAB, D.INDICADORPROPRIEDADE, "
-                   "coalesce(D.CONTACTB, 0), sum(round(D.VALORTOTAL * 100)) "
-                   "from LCTOINVPROPRIEDADE D join LCTOINV L on L.CODIGOEMPRESA = D.CODIGOEMPRESA "
-                   "and L.CODIGOESTAB = D.CODIGOESTAB and L.DATAINVENT = D.DATAINVENT "
-                   "and L.CODIGOPRODUTO = D.CODIGOPRODUTO and L.MOTIVOINVENTARIO = D.MOTIVOINVENTARIO "
-                   "join PRODUTO P on P.CODIGOEMPRESA = L.CODIGOEMPRESA "
-                   "and P.CODIGOPRODUTO = L.CODIGOPRODUTO "
-                   "where D.DATAINVENT between '2026-01-01' and '2026-12-31' group by 1, 2, 3, 4"
-                 : "select L.CODIGOEMPRESA, L.CODIGOESTAB, 0, 0, sum(round(L.VALORTOTAL * 100)) "
-                   "from LCTOINV L join PRODUTO P on P.CODIGOEMPRESA = L.CODIGOEMPRESA "
-                   "and P.CODIGOPRODUTO = L.CODIGOPRODUTO "
-                   "where L.DATAINVENT between '2026-01-01' and '2026-12-31' group by 1, 2";
+        portions
+            ? "select D.CODIGOEMPRESA, D.CODIGOESTAB, D.INDICADORPROPRIEDADE, "
+              "coalesce(D.CONTACTB, 0), sum(round(D.VALORTOTAL * 100)) "
+              "from LCTOINVPROPRIEDADE D join LCTOINV L on L.CODIGOEMPRESA = D.CODIGOEMPRESA "
+              "and L.CODIGOESTAB = D.CODIGOESTAB and L.DATAINVENT = D.DATAINVENT "
+              "and L.CODIGOPRODUTO = D.CODIGOPRODUTO and L.MOTIVOINVENTARIO = D.MOTIVOINVENTARIO "
+              "join PRODUTO P on P.CODIGOEMPRESA = L.CODIGOEMPRESA "
+              "and P.CODIGOPRODUTO = L.CODIGOPRODUTO "
+              "where D.DATAINVENT between '2026-01-01' and '2026-12-31' group by 1, 2, 3, 4"
+            : "select L.CODIGOEMPRESA, L.CODIGOESTAB, 0, 0, sum(round(L.VALORTOTAL * 100)) "
+              "from LCTOINV L join PRODUTO P on P.CODIGOEMPRESA = L.CODIGOEMPRESA "
+              "and P.CODIGOPRODUTO = L.CODIGOPRODUTO "
+              "where L.DATAINVENT between '2026-01-01' and '2026-12-31' group by 1, 2";
     SQLDataSetPtr cur(ExecutarSQL(sql, Variant(), true, false, -1, ""));
     std::map<std::tuple<int64_t, int64_t, int64_t, int64_t>, int64_t> out;
     for (; !cur->GetEof(); cur->Next()) {
@@ -58,9 +60,8 @@ class ListingOverDemo : public PluginTest {
   std::vector<std::pair<std::string, std::string>> ExpectedTotals(bool portions) {
     const auto stored = StoredCents(portions);
     std::vector<std::pair<std::string, std::string>> out;
-    SQLDataSetPtr estabs(ExecutarSQL(
-        "select CODIGOEMPRESA, CODIGOESTAB from ESTAB order by 1, 2", Variant(), true, false,
-        -1, ""));
+    SQLDataSetPtr estabs(ExecutarSQL("select CODIGOEMPRESA, CODIGOESTAB from ESTAB order by 1, 2",
+                                     Variant(), true, false, -1, ""));
     for (; !estabs->GetEof();) {
       const int64_t empresa = estabs->Fields(0)->AsInteger();
       int64_t total = 0;
@@ -107,14 +108,18 @@ class ListingOverDemo : public PluginTest {
 };
 
 TEST_F(ListingOverDemo, TotalsByIndicatorAndAccountAreTheSumsOfTheStoredPortionValues) {
-  Print("stockListing", {{"pModelo", "1"}, {"pIncluirConta", "1"}, {"pIndPropriedade", "3"},
-                         {"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"}});
+  Print("stockListing", {{"pModelo", "1"},
+                         {"pIncluirConta", "1"},
+                         {"pIndPropriedade", "3"},
+                         {"pDataInicial", "01/01/2026"},
+                         {"pDataFinal", "31/12/2026"}});
   const auto expected = ExpectedTotals(true);
   EXPECT_EQ(PrintedTotals(expected), expected);
 }
 
 TEST_F(ListingOverDemo, PlainTotalsAreTheSumsOfTheStoredLineValues) {
-  Print("stockListing", {{"pModelo", "0"}, {"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"}});
+  Print("stockListing",
+        {{"pModelo", "0"}, {"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"}});
   const auto expected = ExpectedTotals(false);
   EXPECT_EQ(PrintedTotals(expected), expected);
 }

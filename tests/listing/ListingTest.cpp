@@ -120,7 +120,8 @@ TEST_F(Listing, QueryPiecesFollowTheOptions) {
       {{{"pModelo", "1"}, {"pIndPropriedade", "2"}}, {"AND D.INDICADORPROPRIEDADE = 2 "}, {}},
       // Any model but 0 lists by indicator, joins included.
       {{{"pModelo", "7"}, {"pIndPropriedade", "1"}},
-       {" INNER JOIN LCTOINVPROPRIEDADE D ", "AND D.INDICADORPROPRIEDADE = 1 "}, {}},
+       {" INNER JOIN LCTOINVPROPRIEDADE D ", "AND D.INDICADORPROPRIEDADE = 1 "},
+       {}},
       {{{"pModelo", "x"}}, {", L.QTDEESTOQUE "}, {"LCTOINVPROPRIEDADE"}},
       {{{"pMotivoInventario", "0"}}, {}, {"AND L.MOTIVOINVENTARIO"}},
       {{{"pMotivoInventario", ""}}, {}, {"AND L.MOTIVOINVENTARIO"}},
@@ -133,11 +134,14 @@ TEST_F(Listing, QueryPiecesFollowTheOptions) {
   };
   for (const Case& c : cases) {
     const std::string sql = Query(c.params);
-    for (const std::string& piece : c.present) EXPECT_NE(sql.find(piece), std::string::npos) << piece << "\n" << sql;
-    for (const std::string& piece : c.absent) EXPECT_EQ(sql.find(piece), std::string::npos) << piece << "\n" << sql;
+    for (const std::string& piece : c.present)
+      EXPECT_NE(sql.find(piece), std::string::npos) << piece << "\n" << sql;
+    for (const std::string& piece : c.absent)
+      EXPECT_EQ(sql.find(piece), std::string::npos) << piece << "\n" << sql;
     // Every variant is a query the database runs.
-    SQLDataSetPtr cur(ExecutarSQL(sql, VarArrayOf({Variant::FromDate(EncodeDate(2026, 1, 1)),
-                                                   Variant::FromDate(EncodeDate(2026, 12, 31))}),
+    SQLDataSetPtr cur(ExecutarSQL(sql,
+                                  VarArrayOf({Variant::FromDate(EncodeDate(2026, 1, 1)),
+                                              Variant::FromDate(EncodeDate(2026, 12, 31))}),
                                   true, false, -1, "", nullptr, true));
     EXPECT_TRUE(cur != nullptr);
   }
@@ -182,10 +186,22 @@ TEST_F(Listing, LinesPrintInTheChosenOrderWithTiesInTheOrderOfTheirKeys) {
       {1, 1, "2026-02-28", 10, "Parafuso", 2, 1, 2}};
   using Key = std::tuple<int, int, std::string, std::string, int, int, int>;
   const std::vector<std::pair<std::string, std::function<Key(const ListedLine&)>>> orders = {
-      {"0", [](const ListedLine& l) { return Key{l.empresa, l.estab, std::to_string(l.produto), l.data, l.motivo, l.seq, 0}; }},
-      {"", [](const ListedLine& l) { return Key{l.empresa, l.estab, std::to_string(l.produto), l.data, l.motivo, l.seq, 0}; }},
-      {"1", [](const ListedLine& l) { return Key{l.empresa, l.estab, l.descricao, l.data, l.produto, l.motivo, l.seq}; }},
-      {"2", [](const ListedLine& l) { return Key{l.empresa, l.estab, l.data, std::to_string(l.produto), l.motivo, l.seq, 0}; }},
+      {"0",
+       [](const ListedLine& l) {
+         return Key{l.empresa, l.estab, std::to_string(l.produto), l.data, l.motivo, l.seq, 0};
+       }},
+      {"",
+       [](const ListedLine& l) {
+         return Key{l.empresa, l.estab, std::to_string(l.produto), l.data, l.motivo, l.seq, 0};
+       }},
+      {"1",
+       [](const ListedLine& l) {
+         return Key{l.empresa, l.estab, l.descricao, l.data, l.produto, l.motivo, l.seq};
+       }},
+      {"2",
+       [](const ListedLine& l) {
+         return Key{l.empresa, l.estab, l.data, std::to_string(l.produto), l.motivo, l.seq, 0};
+       }},
       // No order but the establishment's: lines of one reason may come in any order.
       {"5", [](const ListedLine& l) { return Key{l.empresa, l.estab, "", "", 0, 0, 0}; }}};
   for (const auto& [order, key] : orders) {
@@ -198,13 +214,17 @@ TEST_F(Listing, LinesPrintInTheChosenOrderWithTiesInTheOrderOfTheirKeys) {
                        [&](const ListedLine& a, const ListedLine& b) { return key(a) < key(b); });
       Texts want;
       for (const ListedLine& l : expected) {
-        want.push_back(std::to_string(l.produto) + " " + l.descricao + " " + l.data.substr(5, 2) + "/" +
-                       l.data.substr(0, 4) + (porIndicador ? " " + std::to_string(l.indicador) : ""));
+        want.push_back(std::to_string(l.produto) + " " + l.descricao + " " + l.data.substr(5, 2) +
+                       "/" + l.data.substr(0, 4) +
+                       (porIndicador ? " " + std::to_string(l.indicador) : ""));
       }
-      Print("stockListing", With({{"pModelo", porIndicador ? "1" : "0"}, {"pIncluirConta", "0"}, {"pOrdem", order}}));
+      Print(
+          "stockListing",
+          With({{"pModelo", porIndicador ? "1" : "0"}, {"pIncluirConta", "0"}, {"pOrdem", order}}));
       const int section = porIndicador ? 14 : 9;
       const std::string prefix = "Lin" + std::to_string(section) + ".";
-      const Texts codes = Shown(section, prefix + "Produto"), names = Shown(section, prefix + "Descricao"),
+      const Texts codes = Shown(section, prefix + "Produto"),
+                  names = Shown(section, prefix + "Descricao"),
                   months = Shown(section, prefix + "Mes");
       const Texts indicators = porIndicador ? Shown(section, prefix + "Ind") : Texts(codes.size());
       ASSERT_EQ(codes.size(), want.size()) << order;
@@ -228,15 +248,16 @@ TEST_F(Listing, PlainListingTotalsEveryEstablishmentAndBreaksBetweenCompanies) {
     progress.emplace_back(done, total);
     return false;
   });
-  EXPECT_EQ(Events(), (Texts{"page 1 begin", "section 1", "section 12", "section 8",
-                             "section 9", "section 9", "section 9", "section 11", "section 10",
-                             "section 8", "section 11", "section 10",  // no lines, zero total
-                             "section 8", "section 9", "section 11", "section 10", "section 11",
-                             "page 1 end", "page 2 begin", "section 1", "section 12",
-                             "section 8", "section 9", "section 11", "section 10", "section 11",
-                             "page 2 end"}));
-  EXPECT_EQ(Captions(), (Texts{"Total:", "Total:", "Total:", "Total da empresa:", "Total:",
-                               "Total da empresa:"}));
+  EXPECT_EQ(Events(),
+            (Texts{"page 1 begin", "section 1",    "section 12", "section 8",  "section 9",
+                   "section 9",    "section 9",    "section 11", "section 10", "section 8",
+                   "section 11",   "section 10",  // no lines, zero total
+                   "section 8",    "section 9",    "section 11", "section 10", "section 11",
+                   "page 1 end",   "page 2 begin", "section 1",  "section 12", "section 8",
+                   "section 9",    "section 11",   "section 10", "section 11", "page 2 end"}));
+  EXPECT_EQ(
+      Captions(),
+      (Texts{"Total:", "Total:", "Total:", "Total da empresa:", "Total:", "Total da empresa:"}));
   // 3 x 0.335 = 1.005 and 5 x 3.333 = 16.665 round up to the cent; totals add rounded costs.
   EXPECT_EQ(Amounts(), (Texts{"31,01", "0,00", "200,00", "231,01", "16,67", "16,67"}));
   EXPECT_EQ(Shown(9, "Lin9.Custo"), (Texts{"1,01", "25,00", "5,00", "200,00", "16,67"}));
@@ -256,8 +277,7 @@ TEST_F(Listing, PlainListingTotalsEveryEstablishmentAndBreaksBetweenCompanies) {
 TEST_F(Listing, IndicatorAndAccountTotalsPerCompany) {
   Print("stockListing", With({{"pModelo", "1"}, {"pIncluirConta", "1"}}));
   EXPECT_EQ(Captions(),
-            (Texts{"Total:", "Total:", "Total:",
-                   "Total Ind. de Propr.: 0 Estoque Próprio",
+            (Texts{"Total:", "Total:", "Total:", "Total Ind. de Propr.: 0 Estoque Próprio",
                    "Total Ind. de Propr.: 1 Estoque Próprio em poder de Terceiros",
                    "Total Ind. de Propr.: 2 Estoque de Terceiros em poder do Contribuinte",
                    // ascending accounts; a portion without account; an account not in the chart
@@ -267,15 +287,14 @@ TEST_F(Listing, IndicatorAndAccountTotalsPerCompany) {
                    // company 2: indicator 9 only, so its block is just the closing section
                    "Total:", "Total Conta 1141 - ", "Total da empresa:"}));
   // Indicator 7 (200,00) counts in the establishment and company totals only.
-  EXPECT_EQ(Amounts(), (Texts{"31,01", "0,00", "200,00", "16,01", "10,00", "5,00", "5,00",
-                              "200,00", "16,01", "10,00", "231,01", "16,67", "16,67",
-                              "16,67"}));
+  EXPECT_EQ(Amounts(), (Texts{"31,01", "0,00", "200,00", "16,01", "10,00", "5,00", "5,00", "200,00",
+                              "16,01", "10,00", "231,01", "16,67", "16,67", "16,67"}));
   const Texts events = Events();
   ASSERT_GE(events.size(), 12u);
-  EXPECT_EQ(Texts(events.end() - 12, events.end()),
-            (Texts{"page 2 begin", "section 1", "section 15", "section 8", "section 16",
-                   "section 11", "section 10", "section 10", "section 11", "section 10",
-                   "section 11", "page 2 end"}));
+  EXPECT_EQ(
+      Texts(events.end() - 12, events.end()),
+      (Texts{"page 2 begin", "section 1", "section 15", "section 8", "section 16", "section 11",
+             "section 10", "section 10", "section 11", "section 10", "section 11", "page 2 end"}));
 }
 
 TEST_F(Listing, AccountTotalsOnlyWhenAskedWithOne) {
@@ -315,8 +334,8 @@ TEST_F(Listing, StopEndsOnlyTheCurrentEstablishmentsLines) {
 
 TEST_F(Listing, DatesAndEmptySelections) {
   // ISO dates work as well; the period shows month and year.
-  Print("stockListing", {{"pModelo", "0"}, {"pDataInicial", "2026-01-01"},
-                         {"pDataFinal", "2026-01-31"}});
+  Print("stockListing",
+        {{"pModelo", "0"}, {"pDataInicial", "2026-01-01"}, {"pDataFinal", "2026-01-31"}});
   EXPECT_EQ(Shown(1, "CabPeriodoIni"), (Texts{"01/2026", "01/2026"}));
   EXPECT_EQ(Shown(9, "Lin9.Custo").size(), 4u);
   // A blank start date lists from the first inventory on.

@@ -69,15 +69,15 @@ TEST(TextDeviceTest, PlacesEachTextInTheColumnsOfItsBox) {
     std::string line;
   };
   const Case cases[] = {
-      {10, 60, "Código", TextAlign::Left, "Código"},           // columns 0-5
-      {70, 40, "Qtde", TextAlign::Right, "      Qtde"},         // columns 6-9
+      {10, 60, "Código", TextAlign::Left, "Código"},     // columns 0-5
+      {70, 40, "Qtde", TextAlign::Right, "      Qtde"},  // columns 6-9
       {110, 100, "centro", TextAlign::Center, "            centro"},
       {14, 12, "ab", TextAlign::Left, "ab"},                    // edges round to columns 0 and 2
       {10, 60, "Bobinas de aço", TextAlign::Left, "Bobina"},    // cut at the box
       {70, 40, "Total geral", TextAlign::Right, "      Tota"},  // cut, keeping its start
-      {70, 40, "-1.234,56", TextAlign::Right, "      ####"},   // a number is never cut
+      {70, 40, "-1.234,56", TextAlign::Right, "      ####"},    // a number is never cut
       {10, 30, "31/12/2026", TextAlign::Left, "###"},
-      {10, 3, "x", TextAlign::Left, "x"},                       // narrower than a column
+      {10, 3, "x", TextAlign::Left, "x"},                            // narrower than a column
       {190, 50, "abcdef", TextAlign::Left, "                  ab"},  // cut at the grid's edge
       {10, 60, "a\tb\x01", TextAlign::Left, "a b?"},
   };
@@ -119,8 +119,7 @@ TEST(TextDeviceTest, RowsFollowTheTopsAndStayWithinThePageLines) {
   EXPECT_EQ(row_texts({0, 5, 12, 48}, 10), "ab\n  c\n\n\n   d\n\f");
   // The footer at the bottom of the printable area lands on the last line; rows that would
   // crowd below it move up so that every one keeps a line of its own.
-  EXPECT_EQ(row_texts({0, 96, 102, 108, 114}, 10),
-            "a\n\n\n\n\n\n b\n  c\n   d\n    e\n\f");
+  EXPECT_EQ(row_texts({0, 96, 102, 108, 114}, 10), "a\n\n\n\n\n\n b\n  c\n   d\n    e\n\f");
   // Bands a little taller than a line take consecutive lines all the same.
   std::vector<double> bands;
   std::string consecutive;
@@ -221,8 +220,10 @@ TEST(PngDeviceTest, WritesOneImagePerPageOfThePageSize) {
   ASSERT_GT(data.size(), 24u);
   EXPECT_EQ(data.substr(0, 8), "\x89PNG\r\n\x1a\n");
   auto be32 = [&](size_t at) {
-    return (static_cast<unsigned char>(data[at]) << 24) | (static_cast<unsigned char>(data[at + 1]) << 16) |
-           (static_cast<unsigned char>(data[at + 2]) << 8) | static_cast<unsigned char>(data[at + 3]);
+    return (static_cast<unsigned char>(data[at]) << 24) |
+           (static_cast<unsigned char>(data[at + 1]) << 16) |
+           (static_cast<unsigned char>(data[at + 2]) << 8) |
+           static_cast<unsigned char>(data[at + 3]);
   };
   EXPECT_EQ(data.substr(12, 4), "IHDR");
   EXPECT_EQ(be32(16), 1587);  // 793.7 * 2
@@ -269,10 +270,14 @@ TEST(FileDevicesTest, BadPathsGiveAPortugueseErrorNamingThePath) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {missing + "/r.pdf", "Não foi possível criar o arquivo '" + missing + "/r.pdf': a pasta não existe"},
-      {missing + "/r.txt", "Não foi possível criar o arquivo '" + missing + "/r.txt': a pasta não existe"},
-      {missing + "/r.png", "Não foi possível criar o arquivo '" + missing + "/r.png': a pasta não existe"},
-      {missing + "/r.trace", "Não foi possível criar o arquivo '" + missing + "/r.trace': a pasta não existe"},
+      {missing + "/r.pdf",
+       "Não foi possível criar o arquivo '" + missing + "/r.pdf': a pasta não existe"},
+      {missing + "/r.txt",
+       "Não foi possível criar o arquivo '" + missing + "/r.txt': a pasta não existe"},
+      {missing + "/r.png",
+       "Não foi possível criar o arquivo '" + missing + "/r.png': a pasta não existe"},
+      {missing + "/r.trace",
+       "Não foi possível criar o arquivo '" + missing + "/r.trace': a pasta não existe"},
       {dir.File("r.doc"), "Formato de saída não suportado para o arquivo '" + dir.File("r.doc") +
                               "': use .pdf, .txt, .png ou .trace."},
       {dir.File("sem-extensao"), "Formato de saída não suportado"},

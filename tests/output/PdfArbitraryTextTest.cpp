@@ -20,7 +20,8 @@ std::vector<std::string> SampleInputs() {
   std::vector<std::string> inputs;
   const char* source = std::getenv("STOCK_SOURCE_DIR");
   if (source != nullptr) {
-    const std::filesystem::path seeds = std::filesystem::path(source) / "fuzz/corpus/pdf_text_fuzzer";
+    const std::filesystem::path seeds =
+        std::filesystem::path(source) / "fuzz/corpus/pdf_text_fuzzer";
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(seeds, ec)) {
       std::ifstream in(entry.path(), std::ios::binary);
@@ -34,7 +35,9 @@ std::vector<std::string> SampleInputs() {
     for (size_t k = 0; k < length; ++k) {
       // Mostly bytes of multi-byte sequences, often cut short or out of place.
       const unsigned r = rng() % 8;
-      bytes += static_cast<char>(r < 4 ? 0x80 + rng() % 0x80 : r < 6 ? rng() % 0x80 : rng() % 0x100);
+      bytes += static_cast<char>(r < 4   ? 0x80 + rng() % 0x80
+                                 : r < 6 ? rng() % 0x80
+                                         : rng() % 0x100);
     }
     inputs.push_back(bytes);
   }
@@ -50,7 +53,8 @@ TEST(PdfArbitraryText, EveryDocumentPassesQpdf) {
     SCOPED_TRACE(i);
     const std::string path = dir.File("texto-" + std::to_string(i) + ".pdf");
     const std::string& input = inputs[i];
-    ASSERT_TRUE(fuzz::WriteTextDocument(reinterpret_cast<const uint8_t*>(input.data()), input.size(), path));
+    ASSERT_TRUE(fuzz::WriteTextDocument(reinterpret_cast<const uint8_t*>(input.data()),
+                                        input.size(), path));
     int status = -1;
     const std::string report = testing::RunCommand("qpdf --check '" + path + "' 2>&1", &status);
     EXPECT_EQ(status, 0) << report;

@@ -5,8 +5,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <regex>
 
@@ -50,8 +50,8 @@ const std::vector<Placed> kPage2 = {
 };
 
 void WriteSample(OutputDevice& device) {
-  device.BeginDocument({"Relatório de Inventário – Estoque",
-                        EncodeDate(2024, 3, 15) + EncodeTime(10, 30, 5)});
+  device.BeginDocument(
+      {"Relatório de Inventário – Estoque", EncodeDate(2024, 3, 15) + EncodeTime(10, 30, 5)});
   int page = 0;
   for (const auto* texts : {&kPage1, &kPage2}) {
     device.BeginPage(++page, {kA4W, kA4H});
@@ -103,7 +103,8 @@ TEST_F(PdfTest, TextComesBackExactly) {
 TEST_F(PdfTest, RightAlignedNumbersEndOnTheBoxEdge) {
   if (!HaveProgram("pdftotext")) GTEST_SKIP() << "poppler-utils not installed";
   const std::string html = RunCommand("pdftotext -bbox -f 1 -l 1 '" + path_ + "' -");
-  const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="[0-9.]+" xMax="([0-9.]+)" yMax="[0-9.]+">([^<]*)</word>)re");
+  const std::regex word(
+      R"re(<word xMin="([0-9.]+)" yMin="[0-9.]+" xMax="([0-9.]+)" yMax="[0-9.]+">([^<]*)</word>)re");
   std::map<std::string, std::pair<double, double>> found;
   for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator();
        ++it) {

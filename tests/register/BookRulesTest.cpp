@@ -30,19 +30,20 @@ using Params = std::vector<std::pair<std::string, std::string>>;
 
 // One printed page as a reader sees it.
 struct Page {
-  char kind = '?';       // 'A' opening term, 'E' closing term, 'V' back of an opening term,
-                         // 'B' a page of the register (items, an empty period or a blank page)
+  char kind = '?';           // 'A' opening term, 'E' closing term, 'V' back of an opening term,
+                             // 'B' a page of the register (items, an empty period or a blank page)
   int book = 0, number = 0;  // 0: the page shows no numbers
-  int stated = -1;       // a term's "N folhas"
-  std::string period;    // a register page's "dd/mm/aaaa a dd/mm/aaaa"
-  std::string dated;     // a term's date line, as dd/mm/aaaa
-  std::string stock;     // a term's "estoque existente em" date
-  bool blank = false;    // "E M  B R A N C O"
+  int stated = -1;           // a term's "N folhas"
+  std::string period;        // a register page's "dd/mm/aaaa a dd/mm/aaaa"
+  std::string dated;         // a term's date line, as dd/mm/aaaa
+  std::string stock;         // a term's "estoque existente em" date
+  bool blank = false;        // "E M  B R A N C O"
 };
 
 std::string MonthNumber(const std::string& name) {
-  static const char* names[] = {"janeiro", "fevereiro", "março",    "abril",   "maio",     "junho",
-                                "julho",   "agosto",    "setembro", "outubro", "novembro", "dezembro"};
+  static const char* names[] = {"janeiro",  "fevereiro", "março",    "abril",
+                                "maio",     "junho",     "julho",    "agosto",
+                                "setembro", "outubro",   "novembro", "dezembro"};
   for (int i = 0; i < 12; ++i) {
     if (name == names[i]) return (i < 9 ? "0" : "") + IntToStr(i + 1);
   }
@@ -114,16 +115,20 @@ class BookRules : public PluginTest {
     )");
     std::string produtos;
     for (int p = 1; p <= 120; ++p) {
-      produtos += std::string(produtos.empty() ? "" : ",") + "(1, " + IntToStr(p) +
-                  ", 'Produto " + IntToStr(p) + "', 'UN', 1)";
+      produtos += std::string(produtos.empty() ? "" : ",") + "(1, " + IntToStr(p) + ", 'Produto " +
+                  IntToStr(p) + "', 'UN', 1)";
     }
-    Exec("insert into PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, UNIDADEMEDIDA, "
-         "CODIGOGRUPOPRODUTO) values " + produtos);
+    Exec(
+        "insert into PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, UNIDADEMEDIDA, "
+        "CODIGOGRUPOPRODUTO) values " +
+        produtos);
   }
 
   int Count(const std::string& sql) {
     SQLDataSetPtr cur(ExecutarSQL(sql, Variant(), true, false, -1, "", nullptr, true));
-    return cur->IsEmpty() || cur->Fields(0)->IsNull() ? -1 : static_cast<int>(cur->Fields(0)->AsInteger());
+    return cur->IsEmpty() || cur->Fields(0)->IsNull()
+               ? -1
+               : static_cast<int>(cur->Fields(0)->AsInteger());
   }
 
   std::string Dump() {
@@ -161,7 +166,8 @@ struct Settings {
   int months_per_period = 1;
   int first_book = 1, first_page = 0;  // the starting point before the span (1, 0: none)
   bool has_start = false;
-  std::map<std::string, std::pair<int, int>> starts;  // "dd/mm/aaaa" of a period start -> book, page
+  std::map<std::string, std::pair<int, int>>
+      starts;  // "dd/mm/aaaa" of a period start -> book, page
 };
 
 // The checks of one run's pages, as printed.
@@ -171,30 +177,44 @@ void CheckRun(const Settings& s, const std::vector<Page>& pages, bool terms) {
     const Page& p = pages[i];
     SCOPED_TRACE("page " + IntToStr(static_cast<int>(i)));
     ASSERT_NE(p.kind, '?');
-    if (!terms) { EXPECT_TRUE(p.kind == 'B'); }
+    if (!terms) {
+      EXPECT_TRUE(p.kind == 'B');
+    }
     if (p.kind == 'A' || p.kind == 'E') {
       // A term states its own book's page count: the closing term's page, the same in both.
       ASSERT_GT(p.number, 0);
-      if (p.kind == 'E') { EXPECT_EQ(p.stated, p.number); }
+      if (p.kind == 'E') {
+        EXPECT_EQ(p.stated, p.number);
+      }
       auto [it, fresh] = stated_by_book.emplace(p.book, p.stated);
-      if (!fresh) { EXPECT_EQ(it->second, p.stated) << "book " << p.book; }
+      if (!fresh) {
+        EXPECT_EQ(it->second, p.stated) << "book " << p.book;
+      }
     }
     if (p.kind == 'V') {
       ASSERT_GT(i, 0u);
       EXPECT_EQ(pages[i - 1].kind, 'A');
       EXPECT_TRUE(s.front_back);
-      if (s.every_page) { EXPECT_EQ(p.number, pages[i - 1].number + 1); }
-      if (!s.every_page) { EXPECT_EQ(p.number, 0); }
+      if (s.every_page) {
+        EXPECT_EQ(p.number, pages[i - 1].number + 1);
+      }
+      if (!s.every_page) {
+        EXPECT_EQ(p.number, 0);
+      }
     }
     if (s.front_back) {
       const bool front = i % 2 == 0;
-      if (p.kind == 'A' || p.kind == 'E') { EXPECT_TRUE(front) << p.kind; }
+      if (p.kind == 'A' || p.kind == 'E') {
+        EXPECT_TRUE(front) << p.kind;
+      }
       // Every period starts on a front.
       if (p.kind == 'B' && !p.period.empty() && !p.blank) {
         size_t j = i;
         while (j > 0 && pages[j - 1].kind == 'B' && pages[j - 1].blank) --j;
         const bool starts = j == 0 || pages[j - 1].kind != 'B' || pages[j - 1].period != p.period;
-        if (starts) { EXPECT_TRUE(front) << "period " << p.period; }
+        if (starts) {
+          EXPECT_TRUE(front) << "period " << p.period;
+        }
       }
       // No sheet holds pages of two books.
       if (!front && p.number > 0 && pages[i - 1].number > 0) {
@@ -314,22 +334,27 @@ TEST_F(BookRules, RandomSettingsAndRunsKeepTheBookRules) {
     const TDateTime fim = EndOfTheMonth(IncMonth(EncodeDate(2026, 1, 1), m));
     const int n = quantidades[pick(0, 4)];
     for (int p = 1; p <= n; ++p) {
-      linhas += std::string(linhas.empty() ? "" : ",") + "(1, 1, '" + FormatDateTime("yyyy-mm-dd", fim) +
-                "', " + IntToStr(p) + ", 1, 2, 2)";
+      linhas += std::string(linhas.empty() ? "" : ",") + "(1, 1, '" +
+                FormatDateTime("yyyy-mm-dd", fim) + "', " + IntToStr(p) + ", 1, 2, 2)";
     }
   }
-  Exec("insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, QTDEESTOQUE, "
-       "PRECOUNIT, VALORTOTAL) values " + linhas);
+  Exec(
+      "insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, QTDEESTOQUE, "
+      "PRECOUNIT, VALORTOTAL) values " +
+      linhas);
 
   for (int caso = 0; caso < 36; ++caso) {
     SCOPED_TRACE("case " + IntToStr(caso));
-    Exec("delete from CONTROLELIVRO; delete from LIVRONUMERACAO; delete from LIVROPERIODO; "
-         "delete from CFGEMPRESAINV");
+    Exec(
+        "delete from CONTROLELIVRO; delete from LIVRONUMERACAO; delete from LIVROPERIODO; "
+        "delete from CFGEMPRESAINV");
     Settings s;
     const int kind = pick(0, 5) == 0 ? 3 : (pick(0, 3) == 0 ? 2 : 1);
     s.months_per_period = kind == 3 ? 12 : kind == 2 ? 3 : 1;
-    Exec("insert into CFGEMPRESAINV (CODIGOEMPRESA, LIVROMODELO7, PERIODOINVENTARIO) values (1, 0, " +
-         IntToStr(kind) + ")");
+    Exec(
+        "insert into CFGEMPRESAINV (CODIGOEMPRESA, LIVROMODELO7, PERIODOINVENTARIO) values (1, "
+        "0, " +
+        IntToStr(kind) + ")");
     s.front_back = pick(0, 1) == 1;
     s.every_page = pick(0, 2) > 0;
     const int limits[] = {0, 2, 3, 4, 5, 7, 500};
@@ -341,11 +366,12 @@ TEST_F(BookRules, RandomSettingsAndRunsKeepTheBookRules) {
         lista += (lista.empty() ? "" : pick(0, 1) ? "; " : ";") + IntToStr(m);
       }
     }
-    Exec("insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, INCLIVROMES, "
-         "FRENTEVERSO, TIPOIMPNUMERACAO, LIMITEFOLHAS, LEGENDAFOLHA) values (1, 1, 11, " +
-         (lista.empty() ? std::string("null") : "'" + lista + "'") + ", " +
-         IntToStr(s.front_back ? 1 : 0) + ", " + IntToStr(s.every_page ? 0 : 1) + ", " +
-         IntToStr(s.limit) + ", 'Folha')");
+    Exec(
+        "insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, INCLIVROMES, "
+        "FRENTEVERSO, TIPOIMPNUMERACAO, LIMITEFOLHAS, LEGENDAFOLHA) values (1, 1, 11, " +
+        (lista.empty() ? std::string("null") : "'" + lista + "'") + ", " +
+        IntToStr(s.front_back ? 1 : 0) + ", " + IntToStr(s.every_page ? 0 : 1) + ", " +
+        IntToStr(s.limit) + ", 'Folha')");
     if (pick(0, 2) == 0) {
       s.has_start = true;
       s.first_book = pick(1, 4);
@@ -355,13 +381,16 @@ TEST_F(BookRules, RandomSettingsAndRunsKeepTheBookRules) {
     }
     // The periods: from January 2026 on, of the configured length.
     const int periods = 36 / s.months_per_period;
-    auto start_of = [&](int k) { return IncMonth(EncodeDate(2026, 1, 1), k * s.months_per_period); };
+    auto start_of = [&](int k) {
+      return IncMonth(EncodeDate(2026, 1, 1), k * s.months_per_period);
+    };
     if (pick(0, 3) == 0) {
       const int k = pick(1, std::min(periods - 1, 6));
       const int book = 40 + pick(0, 5), page = pick(0, 1) ? 0 : 3;
       s.starts[DateToStr(start_of(k))] = {book, page};
-      Exec("insert into LIVRONUMERACAO values (1, 1, 11, '" + FormatDateTime("yyyy-mm-dd", start_of(k)) +
-           "', " + IntToStr(book) + ", " + IntToStr(page) + ")");
+      Exec("insert into LIVRONUMERACAO values (1, 1, 11, '" +
+           FormatDateTime("yyyy-mm-dd", start_of(k)) + "', " + IntToStr(book) + ", " +
+           IntToStr(page) + ")");
     }
     SCOPED_TRACE("limit " + IntToStr(s.limit) + " months '" + lista + "' front/back " +
                  IntToStr(s.front_back) + " every page " + IntToStr(s.every_page) + " kind " +
@@ -380,12 +409,14 @@ TEST_F(BookRules, RandomSettingsAndRunsKeepTheBookRules) {
         from = last_from, count = last_count, terms = last_terms, repeat = 1;
       }
       const bool stop = what == 2;
-      SCOPED_TRACE("run " + IntToStr(r) + " from period " + IntToStr(from) + ", " + IntToStr(count) +
-                   (terms ? " with terms" : "") + (repeat ? " again" : "") + (stop ? " stopped" : ""));
+      SCOPED_TRACE("run " + IntToStr(r) + " from period " + IntToStr(from) + ", " +
+                   IntToStr(count) + (terms ? " with terms" : "") + (repeat ? " again" : "") +
+                   (stop ? " stopped" : ""));
       const std::string before = Dump();
       RunOutcome outcome;
       try {
-        outcome = Run(start_of(from), EndOfTheMonth(IncMonth(start_of(from + count), -1)), terms, stop);
+        outcome =
+            Run(start_of(from), EndOfTheMonth(IncMonth(start_of(from + count), -1)), terms, stop);
       } catch (const std::exception& e) {
         FAIL() << e.what();
       }
@@ -408,9 +439,12 @@ TEST_F(BookRules, RandomSettingsAndRunsKeepTheBookRules) {
         if (p.number > 0) last = &p;
       }
       ASSERT_NE(last, nullptr);
-      const std::string to = FormatDateTime("yyyy-mm-dd", EndOfTheMonth(IncMonth(start_of(from + count), -1)));
-      EXPECT_EQ(Count("select NUMLIVRO from LIVROPERIODO where DATAFINAL = '" + to + "'"), last->book);
-      EXPECT_EQ(Count("select ULTIMAFOLHA from LIVROPERIODO where DATAFINAL = '" + to + "'"), last->number);
+      const std::string to =
+          FormatDateTime("yyyy-mm-dd", EndOfTheMonth(IncMonth(start_of(from + count), -1)));
+      EXPECT_EQ(Count("select NUMLIVRO from LIVROPERIODO where DATAFINAL = '" + to + "'"),
+                last->book);
+      EXPECT_EQ(Count("select ULTIMAFOLHA from LIVROPERIODO where DATAFINAL = '" + to + "'"),
+                last->number);
       EXPECT_EQ(Count("select COMTERMOS from LIVROPERIODO where DATAFINAL = '" + to + "'"),
                 last->kind == 'E' ? 1 : 0);
       if (repeat) {

@@ -40,14 +40,18 @@ class RegisterBook : public PluginTest {
   }
 
   void Settings(const std::string& months, int limit) {
-    Exec("delete from CONTROLELIVRO; insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, "
-         "TIPOLIVRO, INCLIVROMES, LIMITEFOLHAS) values (1, 1, 11, " +
-         (months.empty() ? std::string("null") : "'" + months + "'") + ", " + std::to_string(limit) + ")");
+    Exec(
+        "delete from CONTROLELIVRO; insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, "
+        "TIPOLIVRO, INCLIVROMES, LIMITEFOLHAS) values (1, 1, 11, " +
+        (months.empty() ? std::string("null") : "'" + months + "'") + ", " + std::to_string(limit) +
+        ")");
   }
 
   RunOutcome Run(const std::string& from, const std::string& to, Params extra = {},
                  ProgressHandler progress = nullptr) {
-    Params params{{"pCompetInicial", from}, {"pCompetFinal", to}, {"pImprimeTermos", "1"},
+    Params params{{"pCompetInicial", from},
+                  {"pCompetFinal", to},
+                  {"pImprimeTermos", "1"},
                   {"pAtualizarControleLivro", "1"}};
     params.insert(params.end(), extra.begin(), extra.end());
     questions_ = 0;
@@ -152,8 +156,8 @@ TEST_F(RegisterBook, WithoutTheTermsReportTheBookPrintsAndSaysWhy) {
   EXPECT_EQ(Count("select ULTIMAFOLHA from LIVROPERIODO where DATAFINAL = '2026-02-28'"), 2);
   EXPECT_EQ(Count("select count(*) from LIVROPERIODO where COMTERMOS <> 0"), 0);
   ASSERT_FALSE(outcome.messages.empty());
-  EXPECT_EQ(outcome.messages[0],
-            (std::pair<int, std::string>{0, "Módulo de dados 'stockBookTermsLayout' não encontrado"}));
+  EXPECT_EQ(outcome.messages[0], (std::pair<int, std::string>{
+                                     0, "Módulo de dados 'stockBookTermsLayout' não encontrado"}));
 }
 
 // Reprints that cannot keep the numbers of what was recorded after them are refused before
@@ -166,13 +170,19 @@ TEST_F(RegisterBook, ReprintThatWouldRenumberRecordedPagesIsRefused) {
   std::string produtos, linhas;
   for (int p = 100; p < 180; ++p) {
     const std::string codigo = std::to_string(p);
-    produtos += std::string(produtos.empty() ? "" : ",") + "(1, " + codigo + ", 'P" + codigo + "', 'UN', 1)";
-    linhas += std::string(linhas.empty() ? "" : ",") + "(1, 1, '2026-02-28', " + codigo + ", 1, 1, 1)";
+    produtos += std::string(produtos.empty() ? "" : ",") + "(1, " + codigo + ", 'P" + codigo +
+                "', 'UN', 1)";
+    linhas +=
+        std::string(linhas.empty() ? "" : ",") + "(1, 1, '2026-02-28', " + codigo + ", 1, 1, 1)";
   }
-  Exec("insert into PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, UNIDADEMEDIDA, "
-       "CODIGOGRUPOPRODUTO) values " + produtos);
-  Exec("insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, QTDEESTOQUE, "
-       "PRECOUNIT, VALORTOTAL) values " + linhas);
+  Exec(
+      "insert into PRODUTO (CODIGOEMPRESA, CODIGOPRODUTO, DESCRPRODUTO, UNIDADEMEDIDA, "
+      "CODIGOGRUPOPRODUTO) values " +
+      produtos);
+  Exec(
+      "insert into LCTOINV (CODIGOEMPRESA, CODIGOESTAB, DATAINVENT, CODIGOPRODUTO, QTDEESTOQUE, "
+      "PRECOUNIT, VALORTOTAL) values " +
+      linhas);
   for (const bool terms : {false, true}) {
     try {
       Run("01/02/2026", "28/02/2026", {{"pImprimeTermos", terms ? "1" : "0"}});
@@ -184,8 +194,9 @@ TEST_F(RegisterBook, ReprintThatWouldRenumberRecordedPagesIsRefused) {
   }
   EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), rows);
   // A month inside a longer recorded period is refused too.
-  Exec("delete from LIVROPERIODO; delete from LIVRONUMERACAO; insert into LIVROPERIODO values "
-       "(1, 1, 11, '2025-01-01', '2025-12-31', 2, 180, 0, '2026-01-20')");
+  Exec(
+      "delete from LIVROPERIODO; delete from LIVRONUMERACAO; insert into LIVROPERIODO values "
+      "(1, 1, 11, '2025-01-01', '2025-12-31', 2, 180, 0, '2026-01-20')");
   try {
     Run("01/12/2025", "31/12/2025", {{"pImprimeTermos", "0"}});
     ADD_FAILURE() << "expected a refusal";
@@ -203,8 +214,9 @@ TEST_F(RegisterBook, ReprintThatWouldRenumberRecordedPagesIsRefused) {
 // run's months, so that a month numbers alike printed alone or with the months before it.
 TEST_F(RegisterBook, StartingPointTakesEffectAtItsDate) {
   Settings("", 500);
-  Exec("insert into LIVROPERIODO values (1, 1, 11, '2025-01-01', '2025-12-31', 2, 180, 0, "
-       "'2026-01-20'); insert into LIVRONUMERACAO values (1, 1, 11, '2025-12-31', 7, 10)");
+  Exec(
+      "insert into LIVROPERIODO values (1, 1, 11, '2025-01-01', '2025-12-31', 2, 180, 0, "
+      "'2026-01-20'); insert into LIVRONUMERACAO values (1, 1, 11, '2025-12-31', 7, 10)");
   Run("01/01/2026", "31/01/2026", {{"pImprimeTermos", "0"}, {"pAtualizarControleLivro", "0"}});
   EXPECT_EQ(Book(), (Texts{"0007/0011"}));
   Exec("insert into LIVRONUMERACAO values (1, 1, 11, '2026-03-01', 9, 0)");

@@ -23,7 +23,8 @@ class RegisterOverDemo : public PluginTest {
   void SetUp() override {
     PluginTest::SetUp();
     CreateDemoDatabase(dir_ + "/demo.db", DemoOptions{});
-    SetConexaoPadrao(std::make_unique<TnConexao>(dir_ + "/demo.db", TnModoAbertura::LeituraEscrita));
+    SetConexaoPadrao(
+        std::make_unique<TnConexao>(dir_ + "/demo.db", TnModoAbertura::LeituraEscrita));
   }
 
   int64_t Scalar(const std::string& sql) {
@@ -37,10 +38,13 @@ class RegisterOverDemo : public PluginTest {
   // company's own goods (blocks 0 and 1) in "Total Geral", the deductions and "Total p/I.R";
   // third parties' goods (block 2) after them, with their total as a memo.
   std::vector<std::string> Expected(int empresa, int estab) {
-    const bool icms = Scalar("select LIVROMODELO7 * LANCAICMSRECUP from CFGEMPRESAINV where "
-                             "CODIGOEMPRESA = " + std::to_string(empresa)) != 0;
-    const bool pis = Scalar("select DETALHARPISCOFINSITEM from CFGEMPRESAINV where CODIGOEMPRESA = " +
-                            std::to_string(empresa)) != 0;
+    const bool icms = Scalar(
+                          "select LIVROMODELO7 * LANCAICMSRECUP from CFGEMPRESAINV where "
+                          "CODIGOEMPRESA = " +
+                          std::to_string(empresa)) != 0;
+    const bool pis =
+        Scalar("select DETALHARPISCOFINSITEM from CFGEMPRESAINV where CODIGOEMPRESA = " +
+               std::to_string(empresa)) != 0;
     const char* const block_totals[3] = {
         "Total de mercadorias próprias em poder do estabelecimento",
         "Total de mercadorias próprias em poder de terceiros",
@@ -65,18 +69,26 @@ class RegisterOverDemo : public PluginTest {
       for (int block = 0; block < 3; ++block) {
         SQLDataSetPtr groups(ExecutarSQL(
             "select G.DESCRGRUPOPRODUTO, sum(round(coalesce(D.VALORTOTAL, L.VALORTOTAL) * 100)), "
-            "sum(case when " + first + " then round(L.VALORICMS * 100) else 0 end), "
-            "sum(case when " + first + " then round(L.VALORPIS * 100) else 0 end), "
-            "sum(case when " + first + " then round(L.VALORCOFINS * 100) else 0 end)" + lines +
+            "sum(case when " +
+                first +
+                " then round(L.VALORICMS * 100) else 0 end), "
+                "sum(case when " +
+                first +
+                " then round(L.VALORPIS * 100) else 0 end), "
+                "sum(case when " +
+                first + " then round(L.VALORCOFINS * 100) else 0 end)" + lines +
                 " and coalesce(D.INDICADORPROPRIEDADE, L.INDICADORPROPRIEDADE) = " +
                 std::to_string(block) +
-                " group by G.CLASSIFGRUPOPRODUTO, G.DESCRGRUPOPRODUTO order by G.CLASSIFGRUPOPRODUTO",
+                " group by G.CLASSIFGRUPOPRODUTO, G.DESCRGRUPOPRODUTO order by "
+                "G.CLASSIFGRUPOPRODUTO",
             Variant(), true, false, -1, ""));
         if (groups->IsEmpty()) continue;
         std::vector<std::string>& rows = block < 2 ? out : third;
         int64_t block_total = 0;
         for (; !groups->GetEof(); groups->Next()) {
-          const auto cents = [&](int i) { return static_cast<int64_t>(groups->Fields(i)->AsFloat()); };
+          const auto cents = [&](int i) {
+            return static_cast<int64_t>(groups->Fields(i)->AsFloat());
+          };
           std::string row = "Total de " + groups->Fields(0)->AsString() + " | " + Amount(cents(1));
           if (icms) row += " | " + Amount(cents(2));
           if (pis) row += " | " + Amount(cents(3)) + " | " + Amount(cents(4));
@@ -101,7 +113,8 @@ class RegisterOverDemo : public PluginTest {
       }
       if (pis) {
         if (total_pis != 0) out.push_back("(-) PIS não cumulativo:  | " + Amount(total_pis));
-        if (total_cofins != 0) out.push_back("(-) COFINS não cumulativo:  | " + Amount(total_cofins));
+        if (total_cofins != 0)
+          out.push_back("(-) COFINS não cumulativo:  | " + Amount(total_cofins));
         ir -= total_pis + total_cofins;
       }
       out.push_back("Total p/I.R:  | " + Amount(ir));
@@ -149,7 +162,8 @@ class RegisterOverDemo : public PluginTest {
       run += cents(value(line, "CustoTotal"));
       const std::string total = value(line, "TotalNCM");
       if (!total.empty()) {
-        if (cents(total) != run) return "Total " + total + " of NCM " + ncm + " is not " + Amount(run);
+        if (cents(total) != run)
+          return "Total " + total + " of NCM " + ncm + " is not " + Amount(run);
         run = 0;
       }
     }
@@ -164,7 +178,8 @@ class RegisterOverDemo : public PluginTest {
       size_t at = line.find(": ") + 2;
       while (at < line.size()) {
         const size_t end = line.find(" | ", at);
-        const std::string field = line.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        const std::string field =
+            line.substr(at, end == std::string::npos ? std::string::npos : end - at);
         const size_t eq = field.find('=');
         if (eq != std::string::npos) row += (row.empty() ? "" : " | ") + field.substr(eq + 1);
         if (end == std::string::npos) break;
@@ -179,12 +194,12 @@ class RegisterOverDemo : public PluginTest {
 TEST_F(RegisterOverDemo, EveryTotalIsTheSumOfTheStoredValuesToTheCent) {
   const std::vector<std::pair<int, int>> establishments = {{1, 1}, {1, 2}, {1, 3}, {2, 1}, {2, 2}};
   for (const auto& [empresa, estab] : establishments) {
-    SCOPED_TRACE("empresa " + std::to_string(empresa) + ", estabelecimento " + std::to_string(estab));
-    const RunOutcome outcome =
-        Print("stockRegister", {{"pCodigoEmpresa", std::to_string(empresa)},
-                                {"pCodigoEstab", std::to_string(estab)},
-                                {"pCompetInicial", "01/01/2026"},
-                                {"pCompetFinal", "31/12/2026"}});
+    SCOPED_TRACE("empresa " + std::to_string(empresa) + ", estabelecimento " +
+                 std::to_string(estab));
+    const RunOutcome outcome = Print("stockRegister", {{"pCodigoEmpresa", std::to_string(empresa)},
+                                                       {"pCodigoEstab", std::to_string(estab)},
+                                                       {"pCompetInicial", "01/01/2026"},
+                                                       {"pCompetFinal", "31/12/2026"}});
     ASSERT_GT(outcome.pages, 0);
     const std::vector<std::string> expected = Expected(empresa, estab);
     ASSERT_FALSE(expected.empty());

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "basekit/ExecutarSQL.h"
@@ -62,11 +62,17 @@ class Register : public PluginTest {
   // Prints the register of establishment 1 for January 2026 unless `extra` says otherwise,
   // answering the dialogs with `answer` and recording them.
   RunOutcome Run(Params extra = {}, int answer = 0, ProgressHandler progress = nullptr) {
-    Params params{{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "1"}, {"pCompetInicial", "01/01/2026"},
+    Params params{{"pCodigoEmpresa", "1"},
+                  {"pCodigoEstab", "1"},
+                  {"pCompetInicial", "01/01/2026"},
                   {"pCompetFinal", "31/01/2026"}};
     for (const auto& [name, value] : extra) {
-      auto it = std::find_if(params.begin(), params.end(), [&](const auto& p) { return p.first == name; });
-      if (it != params.end()) it->second = value; else params.emplace_back(name, value);
+      auto it = std::find_if(params.begin(), params.end(),
+                             [&](const auto& p) { return p.first == name; });
+      if (it != params.end())
+        it->second = value;
+      else
+        params.emplace_back(name, value);
     }
     dialogs_.clear();
     DialogHandlerGuard guard([&](const DialogRequest& r) {
@@ -92,11 +98,11 @@ TEST_F(Register, GroupsTotalsAndSummaryOfOnePeriod) {
   EXPECT_EQ(outcome.pages, 1);
   // One block, the establishment's own goods: items without a group come first without a
   // header; each group closes with 15 and 10, the block with its total.
-  EXPECT_EQ(Events(), (Texts{"page 1 begin", "section 1", "section 19", "section 9", "section 15",
-                             "section 10", "section 8", "section 9", "section 18", "section 9",
-                             "section 15", "section 10", "section 15", "section 8", "section 9",
-                             "section 15", "section 10", "section 15", "section 10", "section 15",
-                             "section 10", "section 10", "section 10", "page 1 end"}));
+  EXPECT_EQ(Events(), (Texts{"page 1 begin", "section 1",  "section 19", "section 9",  "section 15",
+                             "section 10",   "section 8",  "section 9",  "section 18", "section 9",
+                             "section 15",   "section 10", "section 15", "section 8",  "section 9",
+                             "section 15",   "section 10", "section 15", "section 10", "section 15",
+                             "section 10",   "section 10", "section 10", "page 1 end"}));
   EXPECT_EQ(Captions(), (Texts{"Total de ", "Total de Metais", "Total de Tintas",
                                "Total de mercadorias próprias em poder do estabelecimento",
                                "Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: "}));
@@ -116,12 +122,12 @@ TEST_F(Register, GroupsTotalsAndSummaryOfOnePeriod) {
   EXPECT_EQ(Totals("EtqTotalICMS"), (Texts{"0,00", "4,68", "36,00", "", "", "", ""}));
   const Texts header = Lines("section 1:");
   ASSERT_EQ(header.size(), 1u);
-  for (const char* piece : {"NomeEmpresa=0001 Alfa Metais - Centro", "InscrFed=11.222.333/0001-81",
-                            "InscrEstad=Inscrição Estadual: 123.456.789.012",
-                            "DescrProdutoL=Class.Fiscal  Descrição Produto",
-                            "DataInventario= 31 de janeiro de 2026",
-                            "pPeriodoIni=Período : 01/01/2026 a 31/01/2026",
-                            "NumLivro=Livro: 0001", "NumFolha=Folha: 0001"}) {
+  for (const char* piece :
+       {"NomeEmpresa=0001 Alfa Metais - Centro", "InscrFed=11.222.333/0001-81",
+        "InscrEstad=Inscrição Estadual: 123.456.789.012",
+        "DescrProdutoL=Class.Fiscal  Descrição Produto", "DataInventario= 31 de janeiro de 2026",
+        "pPeriodoIni=Período : 01/01/2026 a 31/01/2026", "NumLivro=Livro: 0001",
+        "NumFolha=Folha: 0001"}) {
     EXPECT_NE(header[0].find(piece), std::string::npos) << piece << "\n" << header[0];
   }
 }
@@ -129,7 +135,8 @@ TEST_F(Register, GroupsTotalsAndSummaryOfOnePeriod) {
 TEST_F(Register, GroupSplitByAnotherGroupGetsTwoTotals) {
   module_ = OpenReportModule("stockRegister");
   TnrwReport* report = module_->GetReport();
-  for (const auto& [n, v] : Params{{"pCompetInicial", "01/01/2026"}, {"pCompetFinal", "31/01/2026"}}) {
+  for (const auto& [n, v] :
+       Params{{"pCompetInicial", "01/01/2026"}, {"pCompetFinal", "31/01/2026"}}) {
     report->GetParams()->SetValues(n, v);
   }
   report->OpenMainQuery();
@@ -140,8 +147,8 @@ TEST_F(Register, GroupSplitByAnotherGroupGetsTwoTotals) {
   EXPECT_EQ(Captions(), (Texts{"Total de Metais", "Total de ", "Total de Metais", "Total de Tintas",
                                "Total de mercadorias próprias em poder do estabelecimento",
                                "Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: "}));
-  EXPECT_EQ(Totals(), (Texts{"1,00", "7,00", "25,00", "200,01", "233,01", "233,01", "40,68",
-                             "192,33"}));
+  EXPECT_EQ(Totals(),
+            (Texts{"1,00", "7,00", "25,00", "200,01", "233,01", "233,01", "40,68", "192,33"}));
   EXPECT_EQ(Shown(8, "GrupoClassif"), (Texts{"01", "", "01", "02"}));
 }
 
@@ -166,12 +173,12 @@ TEST_F(Register, OwnershipBlocksKeepThirdPartiesGoodsOutOfTheTotals) {
   EXPECT_EQ(Shown(9, "QtdeEstoque"), (Texts{"1", "10", "3", "2", "1"}));
   EXPECT_EQ(Shown(9, "CustoTotal"), (Texts{"7,00", "25,00", "1,00", "150,01", "50,00"}));
   EXPECT_EQ(Shown(20, "TerceiroLinha"), (Texts{"Proprietário: Armazém Geral"}));
-  EXPECT_EQ(Captions(), (Texts{"Total de ", "Total de Metais", "Total de Tintas",
-                               "Total de mercadorias próprias em poder do estabelecimento",
-                               "Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: ",
-                               "Total de Tintas",
-                               "Mercadorias de terceiros em poder do estabelecimento (não "
-                               "incluídas no total)"}));
+  EXPECT_EQ(Captions(),
+            (Texts{"Total de ", "Total de Metais", "Total de Tintas",
+                   "Total de mercadorias próprias em poder do estabelecimento",
+                   "Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: ", "Total de Tintas",
+                   "Mercadorias de terceiros em poder do estabelecimento (não "
+                   "incluídas no total)"}));
   EXPECT_EQ(Totals(), (Texts{"7,00", "26,00", "150,01", "183,01", "183,01", "40,68", "142,33",
                              "50,00", "50,00"}));
 }
@@ -180,26 +187,47 @@ TEST_F(Register, ColumnLayoutsAndDeductionsFollowTheConfiguration) {
   struct Case {
     int icms, pis;
     Params deductions;
-    int qtdeLeft;               // QtdeEstoque's left in the layout
-    Texts visible, hidden;      // tax labels of the item line
-    Texts summary;              // captions after the last group total
+    int qtdeLeft;           // QtdeEstoque's left in the layout
+    Texts visible, hidden;  // tax labels of the item line
+    Texts summary;          // captions after the last group total
     Texts amounts;
   };
   const std::vector<Case> cases = {
-      {1, 1, {}, 264, {"ValorIcms", "ValorPis", "ValorCofins"}, {},
+      {1,
+       1,
+       {},
+       264,
+       {"ValorIcms", "ValorPis", "ValorCofins"},
+       {},
        {"Total Geral: ", "(-) ICMS Recuperável: ", "(-) PIS não cumulativo: ",
         "(-) COFINS não cumulativo: ", "Total p/I.R: "},
        {"233,01", "40,68", "3,73", "17,18", "171,42"}},
       // Without per-item taxes the deductions come from the parameters ("x" is 0).
-      {0, 0, {{"pValorICMS", "100"}, {"pValorPIS", "x"}, {"pValorCOFINS", "0,5"}}, 402, {},
+      {0,
+       0,
+       {{"pValorICMS", "100"}, {"pValorPIS", "x"}, {"pValorCOFINS", "0,5"}},
+       402,
+       {},
        {"ValorIcms", "ValorPis", "ValorCofins"},
        {"Total Geral: ", "(-) ICMS Recuperável: ", "(-) COFINS não cumulativo: ", "Total p/I.R: "},
        {"233,01", "100,00", "0,50", "132,51"}},
-      {1, 0, {}, 396, {"ValorIcms"}, {"ValorPis", "ValorCofins"},
-       {"Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: "}, {"233,01", "40,68", "192,33"}},
+      {1,
+       0,
+       {},
+       396,
+       {"ValorIcms"},
+       {"ValorPis", "ValorCofins"},
+       {"Total Geral: ", "(-) ICMS Recuperável: ", "Total p/I.R: "},
+       {"233,01", "40,68", "192,33"}},
       // All deductions 0: the total for income tax alone.
-      {0, 1, {{"pValorICMS", "0"}}, 330, {"ValorPis", "ValorCofins"}, {"ValorIcms"},
-       {"Total Geral: ", "(-) PIS não cumulativo: ", "(-) COFINS não cumulativo: ", "Total p/I.R: "},
+      {0,
+       1,
+       {{"pValorICMS", "0"}},
+       330,
+       {"ValorPis", "ValorCofins"},
+       {"ValorIcms"},
+       {"Total Geral: ", "(-) PIS não cumulativo: ", "(-) COFINS não cumulativo: ",
+        "Total p/I.R: "},
        {"233,01", "3,73", "17,18", "212,10"}},
   };
   for (const Case& c : cases) {
@@ -217,8 +245,10 @@ TEST_F(Register, ColumnLayoutsAndDeductionsFollowTheConfiguration) {
     TnrwReport* report = module_->GetReport();
     EXPECT_EQ(report->LabelByName("QtdeEstoque")->GetLeft(), c.qtdeLeft);
     EXPECT_EQ(report->LabelByName("QtdeEstoqueL")->GetLeft(), c.qtdeLeft);
-    for (const std::string& name : c.visible) EXPECT_TRUE(report->LabelByName(name)->GetVisible()) << name;
-    for (const std::string& name : c.hidden) EXPECT_FALSE(report->LabelByName(name)->GetVisible()) << name;
+    for (const std::string& name : c.visible)
+      EXPECT_TRUE(report->LabelByName(name)->GetVisible()) << name;
+    for (const std::string& name : c.hidden)
+      EXPECT_FALSE(report->LabelByName(name)->GetVisible()) << name;
   }
   // No configuration row at all: no tax columns, deductions from the parameters.
   Exec("delete from CFGEMPRESAINV");
@@ -250,14 +280,17 @@ TEST_F(Register, PeriodsFollowTheInventoryPeriodKind) {
     Texts captions;
   };
   const std::vector<Case> cases = {
-      {"1", {"Período : 01/01/2026 a 31/01/2026", "Período : 01/02/2026 a 28/02/2026",
-             "Período : 01/03/2026 a 31/03/2026", "Período : 01/04/2026 a 30/04/2026"}},
-      {"9", {"Período : 01/01/2026 a 31/01/2026", "Período : 01/02/2026 a 28/02/2026",
-             "Período : 01/03/2026 a 31/03/2026", "Período : 01/04/2026 a 30/04/2026"}},
+      {"1",
+       {"Período : 01/01/2026 a 31/01/2026", "Período : 01/02/2026 a 28/02/2026",
+        "Período : 01/03/2026 a 31/03/2026", "Período : 01/04/2026 a 30/04/2026"}},
+      {"9",
+       {"Período : 01/01/2026 a 31/01/2026", "Período : 01/02/2026 a 28/02/2026",
+        "Período : 01/03/2026 a 31/03/2026", "Período : 01/04/2026 a 30/04/2026"}},
       {"2", {"Período : 01/01/2026 a 31/03/2026", "Período : 01/04/2026 a 30/06/2026"}},
       {"3", {"Período : 01/01/2026 a 31/12/2026"}},
-      {"none", {"Período : 01/01/2026 a 31/01/2026", "Período : 01/02/2026 a 28/02/2026",
-                "Período : 01/03/2026 a 31/03/2026", "Período : 01/04/2026 a 30/04/2026"}},
+      {"none",
+       {"Período : 01/01/2026 a 31/01/2026", "Período : 01/02/2026 a 28/02/2026",
+        "Período : 01/03/2026 a 31/03/2026", "Período : 01/04/2026 a 30/04/2026"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.periodo);
@@ -314,7 +347,9 @@ TEST_F(Register, PeriodWithoutItemsPrintsTheNoMovementPage) {
   EXPECT_EQ(after[9], std::string(30, ' ') + "**");
   EXPECT_EQ(after[10], "");
   // Landscape: 18 rows before the message.
-  Run({{"pCompetInicial", "01/02/2026"}, {"pCompetFinal", "28/02/2026"}, {"pEhInventarioPaisagem", "1"}});
+  Run({{"pCompetInicial", "01/02/2026"},
+       {"pCompetFinal", "28/02/2026"},
+       {"pEhInventarioPaisagem", "1"}});
   const Texts landscape = Events();
   EXPECT_EQ(std::count(landscape.begin(), landscape.end(), "section 12"), 18);
   // Three months: each period on its own page, February's the no-movement one.
@@ -356,10 +391,12 @@ TEST_F(Register, InactiveEstablishmentAndRefusedConfirmationPrintNothing) {
   const RunOutcome outcome = Run({{"pCodigoEstab", "3"}});
   EXPECT_EQ(outcome.pages, 0);
   EXPECT_EQ(dialogs_, (Texts{"Esta empresa está inativa no período informado!"}));
-  EXPECT_EQ(outcome.messages, (std::vector<std::pair<int, std::string>>{{0, "Impressão cancelada."}}));
+  EXPECT_EQ(outcome.messages,
+            (std::vector<std::pair<int, std::string>>{{0, "Impressão cancelada."}}));
 
   // Codes that do not exist are told as such before the dates, and nothing is asked.
-  for (const auto& [company, estab, message] : std::vector<std::tuple<std::string, std::string, std::string>>{
+  for (const auto& [company, estab, message] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
            {"1", "9", "Estabelecimento 9 não existe na empresa 1"},
            {"9", "1", "Empresa 9 não existe"}}) {
     try {
@@ -373,9 +410,13 @@ TEST_F(Register, InactiveEstablishmentAndRefusedConfirmationPrintNothing) {
 
   const RunOutcome refused = Run({{"pAtualizarControleLivro", "1"}}, /*answer=*/1);
   EXPECT_EQ(refused.pages, 0);
-  EXPECT_EQ(dialogs_, (Texts{"Deseja realmente atualizar a numeração dos livros e páginas no controle dos livros?"}));
-  EXPECT_EQ(refused.messages,
-            (std::vector<std::pair<int, std::string>>{{0, "A impressão foi cancelada pelo usuário."}}));
+  EXPECT_EQ(
+      dialogs_,
+      (Texts{
+          "Deseja realmente atualizar a numeração dos livros e páginas no controle dos livros?"}));
+  EXPECT_EQ(
+      refused.messages,
+      (std::vector<std::pair<int, std::string>>{{0, "A impressão foi cancelada pelo usuário."}}));
   EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 0);
 }
 
@@ -383,9 +424,10 @@ TEST_F(Register, BookControlRecordsThePeriodOnce) {
   // Without the update flag nothing is recorded; the missing numbering is reported.
   RunOutcome outcome = Run({{"pCompetFinal", "31/03/2026"}});
   EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 0);
-  EXPECT_EQ(outcome.messages,
-            (std::vector<std::pair<int, std::string>>{
-                {1, "Não foi encontrada a implantação da numeração das páginas para este livro."}}));
+  EXPECT_EQ(
+      outcome.messages,
+      (std::vector<std::pair<int, std::string>>{
+          {1, "Não foi encontrada a implantação da numeração das páginas para este livro."}}));
 
   outcome = Run({{"pCompetFinal", "31/03/2026"}, {"pAtualizarControleLivro", "1"}});
   EXPECT_EQ(dialogs_.size(), 1u);
@@ -405,14 +447,16 @@ TEST_F(Register, BookControlRecordsThePeriodOnce) {
   EXPECT_EQ(Shown(1, "NumFolha"), (Texts{"Folha: 0001", "Folha: 0002", "Folha: 0003"}));
 
   // The next quarter continues the numbering.
-  Run({{"pCompetInicial", "01/04/2026"}, {"pCompetFinal", "30/04/2026"}, {"pAtualizarControleLivro", "1"}});
+  Run({{"pCompetInicial", "01/04/2026"},
+       {"pCompetFinal", "30/04/2026"},
+       {"pAtualizarControleLivro", "1"}});
   EXPECT_EQ(Shown(1, "NumFolha"), (Texts{"Folha: 0004"}));
 }
 
 TEST_F(Register, StopWritesNoPageAndNoRecord) {
   int calls = 0;
-  const RunOutcome outcome = Run({{"pCompetFinal", "31/03/2026"}, {"pAtualizarControleLivro", "1"}}, 0,
-                                 [&](int, int) { return ++calls >= 2; });
+  const RunOutcome outcome = Run({{"pCompetFinal", "31/03/2026"}, {"pAtualizarControleLivro", "1"}},
+                                 0, [&](int, int) { return ++calls >= 2; });
   EXPECT_TRUE(outcome.stopped);
   EXPECT_EQ(calls, 2);  // the run ended with the period it was stopped in
   EXPECT_EQ(Count("select count(*) from LIVROPERIODO"), 0);
@@ -420,16 +464,18 @@ TEST_F(Register, StopWritesNoPageAndNoRecord) {
 }
 
 TEST_F(Register, NumbersOnEveryOtherPageAndBlankBackPages) {
-  Exec("insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, INCLIVROMES, FRENTEVERSO,"
-       " TIPOIMPNUMERACAO, LIMITEFOLHAS, LEGENDAFOLHA) values (1, 1, 11, null, 1, 1, 500, 'Fl.')");
+  Exec(
+      "insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, INCLIVROMES, FRENTEVERSO,"
+      " TIPOIMPNUMERACAO, LIMITEFOLHAS, LEGENDAFOLHA) values (1, 1, 11, null, 1, 1, 500, 'Fl.')");
   const RunOutcome outcome = Run({{"pCompetFinal", "31/03/2026"}});
   // Each one-page period ends on a front side: a blank back page follows it.
   EXPECT_EQ(outcome.pages, 6);
   EXPECT_EQ(Shown(1, "NumFolha"), (Texts{"Fl.: 0001", "", "Fl.: 0002", "", "Fl.: 0003", ""}));
   EXPECT_EQ(Shown(1, "NumLivro"), (Texts{"Livro: 0001", "", "Livro: 0001", "", "Livro: 0001", ""}));
-  EXPECT_EQ(Shown(13, "Etiqueta9"),
-            (Texts{"            E M     B R A N C O            ", "P E R Í O D O    S E M    M O V I M E N T O",
-                   "            E M     B R A N C O            ", "            E M     B R A N C O            "}));
+  EXPECT_EQ(Shown(13, "Etiqueta9"), (Texts{"            E M     B R A N C O            ",
+                                           "P E R Í O D O    S E M    M O V I M E N T O",
+                                           "            E M     B R A N C O            ",
+                                           "            E M     B R A N C O            "}));
   const TnLabel* message = module_->GetReport()->LabelByName("Etiqueta9");
   EXPECT_FALSE(message->Font().GetStyle().bold);
   EXPECT_EQ(message->Font().GetSize(), 8);

@@ -25,34 +25,47 @@ const Broken kBroken[] = {
     {R"({"sections": []})", "\"name\""},
     {R"({"name": "x"})", "\"sections\""},
     {R"({"name": "x", "sections": [{"number": 2, "height": 10}]})", "falta a seção 1"},
-    {R"({"name": "x", "sections": [{"number": 1, "height": "alta"}]})", "\"height\" deve ser um número"},
+    {R"({"name": "x", "sections": [{"number": 1, "height": "alta"}]})",
+     "\"height\" deve ser um número"},
     {R"({"name": "x", "sections": [{"number": 1, "height": 10}, {"number": 1, "height": 5}]})",
      "seção 1 repetida"},
     {R"({"name": "x", "sections": [{"number": 1, "height": 2000}]})", "mais alta"},
     {R"({"name": "x", "sections": [{"number": 1, "height": 10,
-        "labels": [{"name": "L", "param": "pNada"}]}]})", "pNada"},
+        "labels": [{"name": "L", "param": "pNada"}]}]})",
+     "pNada"},
     {R"({"name": "x", "sections": [{"number": 1, "height": 10,
-        "labels": [{"name": "L", "align": "middle"}]}]})", "alinhamento"},
+        "labels": [{"name": "L", "align": "middle"}]}]})",
+     "alinhamento"},
     {R"({"name": "x", "sections": [{"number": 1, "height": 10,
-        "labels": [{"name": "L", "stretch": true}]}]})", "wordWrap"},
+        "labels": [{"name": "L", "stretch": true}]}]})",
+     "wordWrap"},
     {R"({"name": "x", "sections": [{"number": 1, "height": 10,
-        "labels": [{"name": "L"}, {"name": "l"}]}]})", "repetido"},
+        "labels": [{"name": "L"}, {"name": "l"}]}]})",
+     "repetido"},
     {R"({"name": "x", "query": "select * from T where A = :pA",
-        "sections": [{"number": 1, "height": 10}]})", "pA"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "pA"},
     {R"({"name": "x", "query": "select 1 {{interval pA A", "parameters": [{"name": "pA"}],
-        "sections": [{"number": 1, "height": 10}]})", "sem fechamento"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "sem fechamento"},
     {R"({"name": "x", "query": "select 1 {{intervalo pA A}}", "parameters": [{"name": "pA"}],
-        "sections": [{"number": 1, "height": 10}]})", "{{intervalo pA A}}"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "{{intervalo pA A}}"},
     {R"({"name": "x", "query": "select 1 {{interval pA}}", "parameters": [{"name": "pA"}],
-        "sections": [{"number": 1, "height": 10}]})", "{{interval pA}}"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "{{interval pA}}"},
     {R"({"name": "x", "query": "select 1 {{interval pB A}}", "parameters": [{"name": "pA"}],
-        "sections": [{"number": 1, "height": 10}]})", "pB"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "pB"},
     {R"({"name": "x", "query": "select 'it''s :pA", "parameters": [{"name": "pA"}],
-        "sections": [{"number": 1, "height": 10}]})", "apóstrofos sem fechamento"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "apóstrofos sem fechamento"},
     {R"({"name": "x", "query": "select 1 /* :pA", "parameters": [{"name": "pA"}],
-        "sections": [{"number": 1, "height": 10}]})", "comentário /* sem fechamento"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "comentário /* sem fechamento"},
     {R"({"name": "x", "parameters": [{"name": "p", "type": "moeda"}],
-        "sections": [{"number": 1, "height": 10}]})", "moeda"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "moeda"},
     {R"({"name": "x", "page": {"orientation": "diagonal"}, "sections": [{"number": 1, "height": 10}]})",
      "diagonal"},
     {R"({"name": "x", "footer": 5, "sections": [{"number": 1, "height": 10}]})", "rodapé"},
@@ -61,11 +74,14 @@ const Broken kBroken[] = {
     // Found by fuzzing: a number beyond a double, a number beyond an int, margins that leave
     // no page (or overflow the sums made with them).
     {R"({"name": "x", "sections": [{"number": 1, "height": -1e3000}]})", "JSON inválido"},
-    {R"({"name": "x", "sections": [{"number": 1e300, "height": 10}]})", "\"number\" fora do intervalo"},
+    {R"({"name": "x", "sections": [{"number": 1e300, "height": 10}]})",
+     "\"number\" fora do intervalo"},
     {R"({"name": "x", "sections": [{"number": 1, "height": 10,
-        "labels": [{"name": "L", "left": -3e9}]}]})", "\"left\" fora do intervalo"},
+        "labels": [{"name": "L", "left": -3e9}]}]})",
+     "\"left\" fora do intervalo"},
     {R"({"name": "x", "page": {"margins": {"top": 600, "bottom": 600}},
-        "sections": [{"number": 1, "height": 10}]})", "margens"},
+        "sections": [{"number": 1, "height": 10}]})",
+     "margens"},
     {R"({"name": "x", "page": {"margins": {"left": -5}}, "sections": [{"number": 1, "height": 10}]})",
      "margens"},
     {R"({"name": "x", "text": 132, "sections": [{"number": 1, "height": 10}]})", "\"columns\""},
@@ -78,7 +94,8 @@ const Broken kBroken[] = {
     {R"({"name": "x", "text": {"columns": 1e300}, "sections": [{"number": 1, "height": 10}]})",
      "fora do intervalo"},
     {R"({"name": "x", "parameters": [{"name": "pData", "type": "date", "default": "@ontem"}],
-        "sections": [{"number": 1, "height": 10}]})", "data relativa desconhecida \"@ontem\""},
+        "sections": [{"number": 1, "height": 10}]})",
+     "data relativa desconhecida \"@ontem\""},
 };
 
 TEST(Definition, BrokenFilesNameTheFileAndTheProblem) {
@@ -99,7 +116,8 @@ TEST(Definition, RelativeDateDefaultsCountFromTheDayOfTheRun) {
     const char* name;
     std::vector<std::string> expected;  // on 15/03/2024, 01/01/2025, 31/12/2026
   };
-  const TDateTime days[] = {EncodeDate(2024, 3, 15) + 0.75, EncodeDate(2025, 1, 1), EncodeDate(2026, 12, 31)};
+  const TDateTime days[] = {EncodeDate(2024, 3, 15) + 0.75, EncodeDate(2025, 1, 1),
+                            EncodeDate(2026, 12, 31)};
   const std::vector<Case> cases = {
       {"@hoje", {"15/03/2024", "01/01/2025", "31/12/2026"}},
       {"@inicioMes", {"01/03/2024", "01/01/2025", "01/12/2026"}},
@@ -112,7 +130,8 @@ TEST(Definition, RelativeDateDefaultsCountFromTheDayOfTheRun) {
       {"@fimAnoAnterior", {"31/12/2023", "31/12/2024", "31/12/2025"}},
   };
   for (const Case& c : cases) {
-    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(RelativeDate(c.name, days[i]), c.expected[i]) << c.name << " " << i;
+    for (size_t i = 0; i < 3; ++i)
+      EXPECT_EQ(RelativeDate(c.name, days[i]), c.expected[i]) << c.name << " " << i;
   }
   EXPECT_THROW(RelativeDate("@amanha", days[0]), Exception);
 
@@ -121,7 +140,8 @@ TEST(Definition, RelativeDateDefaultsCountFromTheDayOfTheRun) {
       {"name": "pIni", "type": "date", "default": "@inicioAnoAnterior"},
       {"name": "pFixa", "type": "date", "default": "01/01/2026"},
       {"name": "pTexto", "default": "@fimAno"}],
-      "sections": [{"number": 1, "height": 10}]})", "x.json");
+      "sections": [{"number": 1, "height": 10}]})",
+                                   "x.json");
   EXPECT_EQ(DefaultValue(def->params[0], days[2]), "01/01/2025");
   EXPECT_EQ(DefaultValue(def->params[1], days[2]), "01/01/2026");
   EXPECT_EQ(DefaultValue(def->params[2], days[2]), "@fimAno");
@@ -139,7 +159,8 @@ TEST(Definition, MissingFileAndOddNamesAreRefused) {
 
 TEST(Definition, LandscapeSwapsThePageAndSectionsAreKeptInOrder) {
   auto def = ParseReportDefinition(R"({"name": "x", "page": {"orientation": "landscape"},
-      "sections": [{"number": 8, "height": 5}, {"number": 1, "height": 10}]})", "x.json");
+      "sections": [{"number": 8, "height": 5}, {"number": 1, "height": 10}]})",
+                                   "x.json");
   EXPECT_GT(def->page.width, def->page.height);
   ASSERT_EQ(def->sections.size(), 2u);
   EXPECT_EQ(def->sections[0].number, 1);
@@ -149,13 +170,15 @@ TEST(Definition, LandscapeSwapsThePageAndSectionsAreKeptInOrder) {
 
 TEST(Definition, TextGridFromTheDefinitionOrTheDefaultOfThePrintableArea) {
   auto chosen = ParseReportDefinition(R"({"name": "x", "text": {"columns": 132, "lines": 66},
-      "sections": [{"number": 1, "height": 10}]})", "x.json");
+      "sections": [{"number": 1, "height": 10}]})",
+                                      "x.json");
   EXPECT_EQ(chosen->text.columns, 132);
   EXPECT_EQ(chosen->text.lines, 66);
   // Without a block, or with one member, the printable area decides: A4 landscape with
   // 1 cm margins is 1047 x 718 layout units.
   auto half = ParseReportDefinition(R"({"name": "x", "page": {"orientation": "landscape"},
-      "text": {"lines": 50}, "sections": [{"number": 1, "height": 10}]})", "x.json");
+      "text": {"lines": 50}, "sections": [{"number": 1, "height": 10}]})",
+                                    "x.json");
   EXPECT_EQ(half->text.columns, 209);
   EXPECT_EQ(half->text.lines, 50);
   auto none = ParseReportDefinition(R"({"name": "x", "sections": [{"number": 1, "height": 10}]})",

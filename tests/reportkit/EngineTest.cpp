@@ -18,8 +18,10 @@ using Engine = ReportTest;
 std::vector<std::string> Events(const std::vector<std::string>& lines) {
   std::vector<std::string> out;
   for (const std::string& l : lines) {
-    if (l.rfind("page", 0) == 0) out.push_back(l);
-    else if (l.rfind("section", 0) == 0) out.push_back(l.substr(0, l.find(':')));
+    if (l.rfind("page", 0) == 0)
+      out.push_back(l);
+    else if (l.rfind("section", 0) == 0)
+      out.push_back(l.substr(0, l.find(':')));
   }
   return out;
 }
@@ -84,9 +86,9 @@ TEST_F(Engine, HooksPrintSectionsAroundTheirSection) {
     if (n == 1) r.RepPrintSection(2);  // column headings right under the page header
   });
   r.RepPrintSection(8);
-  EXPECT_EQ(Events(trace_.Lines()), (std::vector<std::string>{"page 1 begin", "section 1",
-                                                              "section 2", "section 9",
-                                                              "section 8"}));
+  EXPECT_EQ(Events(trace_.Lines()),
+            (std::vector<std::string>{"page 1 begin", "section 1", "section 2", "section 9",
+                                      "section 8"}));
   EXPECT_EQ(calls, (std::vector<std::string>{"before 1", "after 1", "before 2", "after 2",
                                              "before 8", "before 9", "after 9", "after 8"}));
 }
@@ -123,7 +125,8 @@ TEST_F(Engine, MainQueryBindsParametersAndFeedsColumnLabels) {
       "create table PRODUTO (CODIGO integer, NOME varchar(40), PRECO numeric(15,2), DATA date);"
       "insert into PRODUTO values (1, 'Óleo', 12.5, '2026-01-05'), (2, 'Açúcar', 3, '2026-02-01'),"
       " (3, 'Sal', 1, '2026-03-01');");
-  TnrwReport& r = StartReport(R"({"name": "q", "query": ["select CODIGO, NOME, PRECO, DATA from PRODUTO",
+  TnrwReport& r =
+      StartReport(R"({"name": "q", "query": ["select CODIGO, NOME, PRECO, DATA from PRODUTO",
       "where DATA >= :pDesde {{interval pCodigos CODIGO}} order by CODIGO"],
     "parameters": [{"name": "pDesde", "type": "date", "default": "01/02/2026"},
                    {"name": "pCodigos", "type": "interval", "default": "2..9"}],
@@ -144,8 +147,9 @@ TEST_F(Engine, MainQueryBindsParametersAndFeedsColumnLabels) {
 }
 
 TEST_F(Engine, QuotesAndCommentsNeverHideOrFakeParametersAndPlaceholders) {
-  OpenDatabase("create table T (A integer, \"it's\" varchar(10));"
-               "insert into T values (1, 'um'), (2, 'dois'), (3, 'três');");
+  OpenDatabase(
+      "create table T (A integer, \"it's\" varchar(10));"
+      "insert into T values (1, 'um'), (2, 'dois'), (3, 'três');");
   // An apostrophe in a comment, a quoted column name with one, and ':x' and '{{...}}' inside
   // strings and comments, all around a real placeholder and a real parameter.
   TnrwReport& r = StartReport(R"({"name": "q", "query": [
@@ -184,7 +188,10 @@ TEST_F(Engine, LabelBoundToAMissingColumnIsReportedWhenTheQueryOpens) {
 TEST_F(Engine, ProgressAnswersStopOnceAsked) {
   TnrwReport& r = StartReport(SmallDefinition());
   int calls = 0;
-  document_.progress = [&](int done, int) { ++calls; return done >= 2; };
+  document_.progress = [&](int done, int) {
+    ++calls;
+    return done >= 2;
+  };
   EXPECT_FALSE(r.CSLShowProgress(1, 3));
   EXPECT_TRUE(r.CSLShowProgress(2, 3));
   EXPECT_TRUE(r.CSLShowProgress(3, 3));
@@ -248,7 +255,8 @@ class DrawnLines : public OutputDevice {
 
   void BeginDocument(const DocumentInfo&) override {}
   void BeginPage(int, const PageFormat&) override { ++pages; }
-  void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign) override {
+  void DrawText(const TextBox& box, std::string_view text, const FontSpec& font,
+                TextAlign) override {
     lines.push_back({box, std::string(text), font.size});
   }
   void DrawLine(double, double, double, double, double) override {}
@@ -316,7 +324,8 @@ TEST_F(Engine, StretchedLabelPushesWhatFollowsDown) {
   ASSERT_GT(lines.size(), 3u);
   const double grown = std::ceil(static_cast<double>(lines.size()) * LineHeight(font) - 20);
   auto find = [&](const std::string& t) {
-    auto it = std::find_if(drawn.lines.begin(), drawn.lines.end(), [&](auto& l) { return l.text == t; });
+    auto it =
+        std::find_if(drawn.lines.begin(), drawn.lines.end(), [&](auto& l) { return l.text == t; });
     EXPECT_NE(it, drawn.lines.end()) << t;
     return it == drawn.lines.end() ? TextBox{} : it->box;
   };
@@ -330,7 +339,8 @@ TEST_F(Engine, StretchedLabelPushesWhatFollowsDown) {
 }
 
 TEST_F(Engine, StretchedTextTallerThanThePageIsAnErrorNamingItsLabel) {
-  TnrwReport& r = StartReport(R"({"name": "termo", "parameters": [{"name": "pTexto", "input": false}],
+  TnrwReport& r =
+      StartReport(R"({"name": "termo", "parameters": [{"name": "pTexto", "input": false}],
     "sections": [{"number": 1, "height": 10},
       {"number": 8, "height": 20, "labels": [{"name": "Observacao", "param": "pTexto", "width": 100,
         "height": 14, "wordWrap": true, "stretch": true}]}]})");

@@ -45,7 +45,8 @@ TEST_F(Frame, ImprimirRefusesWhatIsNotALiveReport) {
   EXPECT_EQ(ImprimirError(Probe(), 0x0badf00d), "Erro: Endereço: 0BADF00D nao é de relatório.");
   EXPECT_EQ(ImprimirError(Probe(), -2), "Erro: Endereço: FFFFFFFE nao é de relatório.");
   auto other = std::make_unique<Other>();
-  const auto handle = static_cast<int32_t>(reinterpret_cast<intptr_t>(static_cast<TObject*>(other.get())));
+  const auto handle =
+      static_cast<int32_t>(reinterpret_cast<intptr_t>(static_cast<TObject*>(other.get())));
   char hex[9];
   std::snprintf(hex, sizeof hex, "%08X", static_cast<uint32_t>(handle));
   EXPECT_EQ(ImprimirError(Probe(), handle),

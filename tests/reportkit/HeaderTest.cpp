@@ -29,7 +29,7 @@ class Header : public PluginTest {
                     {"name": "semArgumento", "query": "select ':p1 -- ' || :p2 /* :p3 */ -- :p4"},
                     {"name": "nomeErrado", "query": "select :p1x"},
                     {"name": "numeroLongo", "query": "select :p99999999999999999999999"}]})",
-                                                                  "h.json"));
+                                                                 "h.json"));
   }
   std::string Param(const char* name) const { return report_->GetParams()->GetValues(name); }
   std::unique_ptr<TnrwReport> report_;

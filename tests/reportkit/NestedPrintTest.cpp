@@ -16,11 +16,10 @@
 namespace stock::test {
 namespace {
 
-
 // The small definition printed by the probe plug-in in mode `modo`, with section 9 as footer.
 std::string InnerDefinition(const std::string& modo) {
-  std::string json = SmallDefinition("interno", "probeReport",
-                                     R"(, {"name": "Interno", "text": "termo"})");
+  std::string json =
+      SmallDefinition("interno", "probeReport", R"(, {"name": "Interno", "text": "termo"})");
   json = ReplaceAll(json, R"({"name": "pModo", "default": "print"})",
                     R"({"name": "pModo", "default": ")" + modo + R"("})");
   return ReplaceAll(json, R"("title": "Teste")", R"("title": "Teste", "footer": 9)");

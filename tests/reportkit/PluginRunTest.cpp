@@ -25,9 +25,9 @@ TEST_F(PluginRun, PageCountLabelMakesTwoPassesOnOneInstance) {
   EXPECT_EQ(r.GetParams()->GetValues("pChamadas"), "2");  // the same instance ran twice
   EXPECT_EQ(r.GetParams()->GetValues("pLog"), "FT");      // counting pass, then drawing pass
   EXPECT_EQ(outcome.pages, 2);
-  EXPECT_EQ(Lines("section 1"), (std::vector<std::string>{
-                                    "section 1: Pagina=Página 1 | Total=de 2",
-                                    "section 1: Pagina=Página 2 | Total=de 2"}));
+  EXPECT_EQ(Lines("section 1"),
+            (std::vector<std::string>{"section 1: Pagina=Página 1 | Total=de 2",
+                                      "section 1: Pagina=Página 2 | Total=de 2"}));
   EXPECT_EQ(trace_.Lines().back(), "finish");
 }
 
@@ -123,8 +123,11 @@ TEST_F(PluginRun, PdfGivesBackEveryLabelsText) {
   if (std::system("command -v pdftotext >/dev/null && command -v qpdf >/dev/null") != 0) {
     GTEST_SKIP() << "pdftotext or qpdf missing";
   }
-  WriteDefinition("pdf", SmallDefinition("pdf", "probeReport",
-                                         R"(, {"name": "Titulo", "text": "Relação – balanço nº 3 ção", "top": 40, "width": 400})"));
+  WriteDefinition(
+      "pdf",
+      SmallDefinition(
+          "pdf", "probeReport",
+          R"(, {"name": "Titulo", "text": "Relação – balanço nº 3 ção", "top": 40, "width": 400})"));
   const std::string path = dir_ + "/saida.pdf";
   std::unique_ptr<OutputDevice> device = CreateOutputDevice(path);
   auto module = OpenReportModule("pdf");
@@ -134,8 +137,7 @@ TEST_F(PluginRun, PdfGivesBackEveryLabelsText) {
   EXPECT_NE(Capture("qpdf --check " + path).find("No syntax or stream encoding errors"),
             std::string::npos);
   const std::string text = Capture("pdftotext -layout " + path + " -");
-  for (const char* expected : {"Relação – balanço nº 3 ção", "Página 1", "Página 2",
-                               "1.234,50"}) {
+  for (const char* expected : {"Relação – balanço nº 3 ção", "Página 1", "Página 2", "1.234,50"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   }
 }

@@ -24,7 +24,8 @@
 class TProbeReport : public TnrwBaseDll {
  public:
   explicit TProbeReport(TnrwReport* rep) : TnrwBaseDll(rep) {
-    RepParam("pInstancia", std::to_string(reinterpret_cast<uintptr_t>(static_cast<TObject*>(this))));
+    RepParam("pInstancia",
+             std::to_string(reinterpret_cast<uintptr_t>(static_cast<TObject*>(this))));
   }
 
   std::string Versao() override { return "[versao: 9.9.9.9]"; }

@@ -60,7 +60,8 @@ std::string SmallDefinition(const std::string& name, const std::string& plugin,
     ],
     "sections": [
       {"number": 1, "height": 100, "labels": [
-        {"name": "Pagina", "text": "Página @PageNo"})" + extra_labels + R"(]},
+        {"name": "Pagina", "text": "Página @PageNo"})" +
+         extra_labels + R"(]},
       {"number": 2, "height": 20, "labels": [{"name": "Titulos", "text": "Código"}]},
       {"number": 8, "height": 200, "labels": [{"name": "Linha", "param": "pLinha"},
         {"name": "Valor", "param": "pValor", "mask": "##,###,##0.00", "align": "right"}]},

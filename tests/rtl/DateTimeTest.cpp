@@ -35,7 +35,7 @@ TEST(DateTime, FixedDays) {
   EXPECT_EQ(EncodeDate(1900, 1, 1), 2);
   EXPECT_EQ(EncodeDate(1, 1, 1), -693593);
   EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465);
-  EXPECT_EQ(DayOfWeek(0), 7);  // Saturday
+  EXPECT_EQ(DayOfWeek(0), 7);                       // Saturday
   EXPECT_EQ(DayOfWeek(EncodeDate(2026, 1, 5)), 2);  // Monday
 }
 
@@ -109,8 +109,9 @@ TEST(DateTime, IncMonthClampsTheDay) {
   struct Case {
     int y, m, d, months, ey, em, ed;
   } cases[] = {
-      {2026, 1, 31, 1, 2026, 2, 28},  {2024, 1, 31, 1, 2024, 2, 29}, {2026, 11, 15, 3, 2027, 2, 15},
-      {2026, 3, 15, -3, 2025, 12, 15}, {2026, 1, 31, 3, 2026, 4, 30}, {2024, 2, 29, 12, 2025, 2, 28},
+      {2026, 1, 31, 1, 2026, 2, 28},    {2024, 1, 31, 1, 2024, 2, 29},
+      {2026, 11, 15, 3, 2027, 2, 15},   {2026, 3, 15, -3, 2025, 12, 15},
+      {2026, 1, 31, 3, 2026, 4, 30},    {2024, 2, 29, 12, 2025, 2, 28},
       {2026, 5, 10, -17, 2024, 12, 10},
   };
   for (const Case& c : cases) {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
-#include <limits>
 #include <utility>
 
 #include "rtl/CasasDecimais.h"
@@ -63,10 +63,10 @@ TEST(FormatFloat, PictureMasks) {
 // 1.00499999999999989...).
 TEST(FormatFloat, RoundsDecimalHalvesAwayFromZero) {
   const Case cases[] = {
-      {"0.00", 1.005, "1,01"},   {"0.00", -1.005, "-1,01"}, {"0.00", 2.675, "2,68"},
-      {"0.00", 1.115, "1,12"},   {"0.00", 0.125, "0,13"},   {"0.00", 99.995, "100,00"},
-      {"0.00", 0.285, "0,29"},   {"0", 2.5, "3"},           {"0", -2.5, "-3"},
-      {"0.00", 1.0049, "1,00"},  {"0.0", 0.05, "0,1"},      {"0.00", 0.335 * 3, "1,01"},
+      {"0.00", 1.005, "1,01"},  {"0.00", -1.005, "-1,01"}, {"0.00", 2.675, "2,68"},
+      {"0.00", 1.115, "1,12"},  {"0.00", 0.125, "0,13"},   {"0.00", 99.995, "100,00"},
+      {"0.00", 0.285, "0,29"},  {"0", 2.5, "3"},           {"0", -2.5, "-3"},
+      {"0.00", 1.0049, "1,00"}, {"0.0", 0.05, "0,1"},      {"0.00", 0.335 * 3, "1,01"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormatFloat(c.mask, c.value), c.expected) << c.mask << " " << c.value;
@@ -82,12 +82,9 @@ TEST(FormatFloat, NegativeThatRoundsToZeroHasNoSign) {
 
 TEST(FormatFloat, Sections) {
   const Case cases[] = {
-      {"0.00;(0.00)", -5, "(5,00)"},
-      {"0.00;(0.00)", 5, "5,00"},
-      {"0.00;(0.00);\"zero\"", 0, "zero"},
-      {"0.00;(0.00);\"zero\"", -0.001, "zero"},
-      {"0.00;;\"zero\"", -5, "-5,00"},
-      {"0.00;\"a;b\"0", -5, "a;b5"},
+      {"0.00;(0.00)", -5, "(5,00)"},       {"0.00;(0.00)", 5, "5,00"},
+      {"0.00;(0.00);\"zero\"", 0, "zero"}, {"0.00;(0.00);\"zero\"", -0.001, "zero"},
+      {"0.00;;\"zero\"", -5, "-5,00"},     {"0.00;\"a;b\"0", -5, "a;b5"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormatFloat(c.mask, c.value), c.expected) << c.mask << " " << c.value;
@@ -180,8 +177,8 @@ TEST(FormatFloat, NonFiniteFallsBackToFloatToStr) {
 // is no integer gives 2.
 TEST(CasasDecimais, ReadsTheSettingAndClampsItToZeroToTen) {
   const std::pair<const char*, int> cases[] = {
-      {"3", 3},   {" 4 ", 4},  {"0", 0},   {"10", 10}, {"-1", 0},         {"11", 10},
-      {"", 2},    {"  ", 2},   {"x", 2},   {"2,5", 2}, {"99999999999", 10}, {"-99999999999", 0},
+      {"3", 3}, {" 4 ", 4}, {"0", 0}, {"10", 10}, {"-1", 0},           {"11", 10},
+      {"", 2},  {"  ", 2},  {"x", 2}, {"2,5", 2}, {"99999999999", 10}, {"-99999999999", 0},
   };
   for (const auto& [texto, casas] : cases) EXPECT_EQ(CasasDecimais(texto), casas) << texto;
   EXPECT_EQ(MascaraCasasDecimais(3), "##,###,##0.000");

@@ -11,13 +11,19 @@ TEST(Variant, AsInteger) {
   const struct {
     Variant value;
     int64_t expected;
-  } cases[] = {{Variant(), 0},          {Variant(42), 42},      {Variant(2.5), 3},
-               {Variant(-2.5), -3},     {Variant("42"), 42},    {Variant(" 7 "), 7},
-               {Variant("2,5"), 3},     {Variant(true), 1},     {Variant(int64_t{1} << 40), int64_t{1} << 40},
+  } cases[] = {{Variant(), 0},
+               {Variant(42), 42},
+               {Variant(2.5), 3},
+               {Variant(-2.5), -3},
+               {Variant("42"), 42},
+               {Variant(" 7 "), 7},
+               {Variant("2,5"), 3},
+               {Variant(true), 1},
+               {Variant(int64_t{1} << 40), int64_t{1} << 40},
                {Variant::FromDate(EncodeDate(2026, 1, 5) + 0.7), 46027}};
   for (const auto& c : cases) EXPECT_EQ(c.value.AsInteger(), c.expected) << c.value.AsString();
-  for (const Variant& bad : {Variant("abc"), Variant(""), Variant(std::numeric_limits<double>::quiet_NaN()),
-                             Variant(1e30)}) {
+  for (const Variant& bad : {Variant("abc"), Variant(""),
+                             Variant(std::numeric_limits<double>::quiet_NaN()), Variant(1e30)}) {
     EXPECT_THROW(bad.AsInteger(), EConvertError);
   }
   EXPECT_THROW(VarArrayOf({1, 2}).AsInteger(), Exception);

@@ -37,22 +37,27 @@ TEST(EfdScreen, OffersTheFileForDownload) {
   ASSERT_TRUE(form);
   EXPECT_EQ(form->status, 200);
   EXPECT_NE(form->body.find("name=\"pDataInventario\""), std::string::npos);
-  EXPECT_NE(form->get_header_value("Content-Security-Policy").find("form-action 'self'"), std::string::npos);
+  EXPECT_NE(form->get_header_value("Content-Security-Policy").find("form-action 'self'"),
+            std::string::npos);
 
   EXPECT_NE(form->body.find("name=\"token\" value=\"0123abcd\""), std::string::npos);
 
   // Without the page's token (a form on another site) no file is given.
-  auto forged = client.Post("/efd/arquivo", "pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F12%2F2026",
-                            "application/x-www-form-urlencoded");
+  auto forged =
+      client.Post("/efd/arquivo", "pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F12%2F2026",
+                  "application/x-www-form-urlencoded");
   ASSERT_TRUE(forged);
   EXPECT_EQ(forged->status, 403);
   EXPECT_EQ(forged->body.find("H010"), std::string::npos);
 
-  auto file = client.Post("/efd/arquivo", "token=0123abcd&pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F12%2F2026&pPeriodo=",
-                          "application/x-www-form-urlencoded");
+  auto file = client.Post(
+      "/efd/arquivo",
+      "token=0123abcd&pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F12%2F2026&pPeriodo=",
+      "application/x-www-form-urlencoded");
   ASSERT_TRUE(file);
   EXPECT_EQ(file->status, 200);
-  EXPECT_EQ(file->get_header_value("Content-Disposition"), "attachment; filename=\"efd-bloco-h-1-1-31122026.txt\"");
+  EXPECT_EQ(file->get_header_value("Content-Disposition"),
+            "attachment; filename=\"efd-bloco-h-1-1-31122026.txt\"");
   stock::efd::ExportRequest request;
   request.company = request.estab = 1;
   request.date = "2026-12-31";
@@ -62,10 +67,13 @@ TEST(EfdScreen, OffersTheFileForDownload) {
     stock::efd::ExportBlocoH(connection, request);
   }
   std::ifstream in(request.out, std::ios::binary);
-  EXPECT_EQ(file->body, std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  EXPECT_EQ(file->body,
+            std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
 
-  auto wrong = client.Post("/efd/arquivo", "token=0123abcd&pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F13%2F2026",
-                           "application/x-www-form-urlencoded");
+  auto wrong =
+      client.Post("/efd/arquivo",
+                  "token=0123abcd&pCodigoEmpresa=1&pCodigoEstab=1&pDataInventario=31%2F13%2F2026",
+                  "application/x-www-form-urlencoded");
   ASSERT_TRUE(wrong);
   EXPECT_EQ(wrong->status, 400);
   EXPECT_NE(wrong->body.find("pDataInventario"), std::string::npos) << wrong->body;

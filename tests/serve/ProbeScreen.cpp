@@ -6,8 +6,8 @@
 //                  inativa." (one button) and ends with that message; with pErro set raises
 //                  "Data inicial inválida: '<pErro>'." (pErro=sql: queries a table the
 //                  test database lacks); with pLatin1=1 ends with a message
-//                  holding a name in Latin-1 ("José" with byte E9), as a database may; then prints pLinhas lines, one per
-//                  progress step, waiting pEspera milliseconds after each.
+//                  holding a name in Latin-1 ("José" with byte E9), as a database may; then prints
+//                  pLinhas lines, one per progress step, waiting pEspera milliseconds after each.
 
 #include <chrono>
 #include <thread>
@@ -48,10 +48,12 @@ class TProbeScreen : public TnrwBaseDll {
     }
     if (RepParam("pLatin1") == "1") Report()->MsgMensagem(0, "Empresa Jos\xe9 Ltda.");
     if (RepParam("pErro") == "sql") {
-      TDataSet* missing = ExecutarSQL("select CODIGOPRODUTO from PRODUTO", nullptr, true, false, -1, "", nullptr, true);
+      TDataSet* missing = ExecutarSQL("select CODIGOPRODUTO from PRODUTO", nullptr, true, false, -1,
+                                      "", nullptr, true);
       DestruirSQL(missing);
     }
-    if (!RepParam("pErro").empty()) throw Exception("Data inicial inválida: '" + RepParam("pErro") + "'.");
+    if (!RepParam("pErro").empty())
+      throw Exception("Data inicial inválida: '" + RepParam("pErro") + "'.");
     const int linhas = StrToIntDef(RepParam("pLinhas"), 1);
     const int espera = StrToIntDef(RepParam("pEspera"), 0);
     for (int i = 1; i <= linhas; ++i) {

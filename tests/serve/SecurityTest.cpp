@@ -62,13 +62,16 @@ class Raw {
   }
   ~Raw() { close(fd_); }
   bool Connected() const { return connected_; }
-  bool Send(const std::string& data) { return send(fd_, data.data(), data.size(), MSG_NOSIGNAL) == ssize_t(data.size()); }
+  bool Send(const std::string& data) {
+    return send(fd_, data.data(), data.size(), MSG_NOSIGNAL) == ssize_t(data.size());
+  }
   // What the server sends until it closes or `wait` passes.
   std::string Receive(std::chrono::milliseconds wait) {
     std::string out;
     const auto end = std::chrono::steady_clock::now() + wait;
     for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          end - std::chrono::steady_clock::now());
       pollfd fd{fd_, POLLIN, 0};
       if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0) return out;
       char buffer[4096];
@@ -104,7 +107,8 @@ TEST_F(Hostile, ChunkedBodiesAndEndlessHeadsAreRefusedBeforeRouting) {
   EXPECT_EQ(refused.rfind("HTTP/1.1 411", 0), 0u) << refused.substr(0, 80);
 
   Raw announced(port_);
-  announced.Send("POST /desconhecido HTTP/1.1\r\n" + Host() + "Content-Length: 268435456\r\n\r\nxx");
+  announced.Send("POST /desconhecido HTTP/1.1\r\n" + Host() +
+                 "Content-Length: 268435456\r\n\r\nxx");
   EXPECT_EQ(announced.Receive(2s).rfind("HTTP/1.1 413", 0), 0u);
 
   Raw endless(port_);
@@ -151,8 +155,13 @@ TEST_F(Hostile, ScreensOpenOnlyFromThePageAndANewOneReplacesTheOldestIdle) {
   }
   const std::string open = R"({"relatorio": "probeScreen"})";
   EXPECT_EQ(client_->Post("/api/tela", open, "application/json")->status, 403);
-  EXPECT_EQ(client_->Post("/api/tela", {{"X-Token", std::string(32, '0')}}, open, "application/json")->status, 403);
-  EXPECT_EQ(client_->Post("/api/tela", {{"X-Token", PageToken()}}, R"({"relatorio": "../x"})", "application/json")
+  EXPECT_EQ(
+      client_->Post("/api/tela", {{"X-Token", std::string(32, '0')}}, open, "application/json")
+          ->status,
+      403);
+  EXPECT_EQ(client_
+                ->Post("/api/tela", {{"X-Token", PageToken()}}, R"({"relatorio": "../x"})",
+                       "application/json")
                 ->status,
             404);
 
@@ -163,19 +172,27 @@ TEST_F(Hostile, ScreensOpenOnlyFromThePageAndANewOneReplacesTheOldestIdle) {
     std::this_thread::sleep_for(2ms);
   }
   auto call = [&](const std::pair<std::string, std::string>& s) {
-    return client_->Post("/api/tela/" + s.first + "/presenca", {{"X-Token", s.second}}, "", "application/json")->status;
+    return client_
+        ->Post("/api/tela/" + s.first + "/presenca", {{"X-Token", s.second}}, "",
+               "application/json")
+        ->status;
   };
   const std::string slow = R"({"tipo": "alterar", "campo": "pEspera", "valor": "200"})";
-  client_->Post("/api/tela/" + screens[0].first + "/evento", {{"X-Token", screens[0].second}}, slow, "application/json");
-  ASSERT_EQ(client_->Post("/api/tela/" + screens[0].first + "/imprimir", {{"X-Token", screens[0].second}}, "",
-                          "application/json")->status, 200);
+  client_->Post("/api/tela/" + screens[0].first + "/evento", {{"X-Token", screens[0].second}}, slow,
+                "application/json");
+  ASSERT_EQ(client_
+                ->Post("/api/tela/" + screens[0].first + "/imprimir",
+                       {{"X-Token", screens[0].second}}, "", "application/json")
+                ->status,
+            200);
   EXPECT_EQ(call(screens[2]), 200);  // seen again: no longer the idle longest
   const auto newest = OpenPage();
   EXPECT_EQ(call(newest), 200);
   EXPECT_EQ(call(screens[0]), 200);  // printing
   EXPECT_EQ(call(screens[1]), 404);  // replaced
   EXPECT_EQ(call(screens[2]), 200);
-  client_->Post("/api/tela/" + screens[0].first + "/parar", {{"X-Token", screens[0].second}}, "", "application/json");
+  client_->Post("/api/tela/" + screens[0].first + "/parar", {{"X-Token", screens[0].second}}, "",
+                "application/json");
 }
 
 // Waits for the screen's print to end; returns the last status reply.
@@ -185,7 +202,8 @@ std::string WaitEnded(httplib::Client& client, const std::pair<std::string, std:
     auto res = client.Get("/api/tela/" + s.first + "/impressao", {{"X-Token", s.second}});
     if (!res || res->status != 200) return res ? res->body : "no answer";
     body = res->body;
-    if (body.find("\"fila\"") == std::string::npos && body.find("\"imprimindo\"") == std::string::npos &&
+    if (body.find("\"fila\"") == std::string::npos &&
+        body.find("\"imprimindo\"") == std::string::npos &&
         body.find("\"pergunta\"") == std::string::npos) {
       return body;
     }
@@ -197,9 +215,11 @@ std::string WaitEnded(httplib::Client& client, const std::pair<std::string, std:
 TEST_F(Hostile, DatabaseTextThatIsNotUtf8IsSentReplacedAndSaidSo) {
   const auto s = OpenPage();
   const std::string api = "/api/tela/" + s.first;
-  client_->Post(api + "/evento", {{"X-Token", s.second}}, R"({"tipo": "alterar", "campo": "pLatin1", "valor": "1"})",
-                "application/json");
-  ASSERT_EQ(client_->Post(api + "/imprimir", {{"X-Token", s.second}}, "", "application/json")->status, 200);
+  client_->Post(api + "/evento", {{"X-Token", s.second}},
+                R"({"tipo": "alterar", "campo": "pLatin1", "valor": "1"})", "application/json");
+  ASSERT_EQ(
+      client_->Post(api + "/imprimir", {{"X-Token", s.second}}, "", "application/json")->status,
+      200);
   const std::string status = WaitEnded(*client_, s);
   EXPECT_NE(status.find("\"concluido\""), std::string::npos) << status;
   EXPECT_NE(status.find("Empresa Jos\xEF\xBF\xBD Ltda."), std::string::npos) << status;
@@ -244,7 +264,8 @@ TEST_F(Hostile, UnknownAddressesGetAPage) {
   EXPECT_EQ(page->status, 404);
   EXPECT_NE(page->get_header_value("Content-Type").find("text/html"), std::string::npos);
   EXPECT_NE(page->body.find("Página não encontrada"), std::string::npos);
-  EXPECT_NE(client_->Get("/api/nada")->get_header_value("Content-Type").find("json"), std::string::npos);
+  EXPECT_NE(client_->Get("/api/nada")->get_header_value("Content-Type").find("json"),
+            std::string::npos);
 }
 
 }  // namespace

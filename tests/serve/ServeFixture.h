@@ -24,7 +24,8 @@ namespace stock::serve {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-const char* const kProbe = R"({"name": "probeScreen", "title": "Tela de teste", "plugin": "probeScreen",
+const char* const kProbe =
+    R"({"name": "probeScreen", "title": "Tela de teste", "plugin": "probeScreen",
   "description": "Imprime linhas numeradas.",
   "parameters": [
     {"name": "pCodigo", "label": "Código", "default": "7"},
@@ -79,7 +80,8 @@ class Serve : public ::testing::Test {
     ADD_FAILURE() << "the print did not end";
     return {};
   }
-  static PrintView WaitState(ScreenSessions& sessions, const ScreenSessions::Opened& s, JobState state) {
+  static PrintView WaitState(ScreenSessions& sessions, const ScreenSessions::Opened& s,
+                             JobState state) {
     for (int i = 0; i < 2000; ++i) {
       PrintView v = sessions.Status(s.id, s.token);
       if (v.exists && v.job.state == state) return v;
@@ -96,7 +98,8 @@ class Serve : public ::testing::Test {
     auto ran = std::make_shared<std::promise<void>>();
     std::future<void> done = ran->get_future();
     platform.QueuePrint([ran] { ran->set_value(); });
-    ASSERT_EQ(done.wait_for(30s), std::future_status::ready) << "the platform thread did not reach the marker";
+    ASSERT_EQ(done.wait_for(30s), std::future_status::ready)
+        << "the platform thread did not reach the marker";
   }
 
   std::string dir_;
@@ -125,16 +128,18 @@ class Web : public Serve {
     auto res = client_->Get("/relatorio/probeScreen");
     EXPECT_EQ(res->status, 200);
     std::smatch m;
-    EXPECT_TRUE(std::regex_search(res->body, m, std::regex(R"re(name="token" content="([0-9a-f]+)")re")));
+    EXPECT_TRUE(
+        std::regex_search(res->body, m, std::regex(R"re(name="token" content="([0-9a-f]+)")re")));
     return m[1];
   }
   // Opens a screen as its page does and returns its (id, token).
   std::pair<std::string, std::string> OpenPage() {
-    auto res = client_->Post("/api/tela", {{"X-Token", PageToken()}}, R"({"relatorio": "probeScreen"})",
-                             "application/json");
+    auto res = client_->Post("/api/tela", {{"X-Token", PageToken()}},
+                             R"({"relatorio": "probeScreen"})", "application/json");
     EXPECT_EQ(res->status, 200) << res->body;
     std::smatch m;
-    EXPECT_TRUE(std::regex_search(res->body, m, std::regex(R"re("tela":"([0-9a-f]+)","token":"([0-9a-f]+)")re")));
+    EXPECT_TRUE(std::regex_search(res->body, m,
+                                  std::regex(R"re("tela":"([0-9a-f]+)","token":"([0-9a-f]+)")re")));
     return {m[1], m[2]};
   }
 

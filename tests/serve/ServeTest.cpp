@@ -122,11 +122,13 @@ TEST_F(Serve, FieldsCarryTheirChoicesAndARequiredFieldLeftEmptyStopsThePrintByIt
   EXPECT_TRUE(screen.CheckAll());
   screen.Change("pObrigatorio", "  ");
   EXPECT_FALSE(screen.CheckAll());
-  EXPECT_EQ(screen.Errors().at("pObrigatorio"), "Preencha \"Data obrigatória\": o relatório não imprime sem este campo.");
+  EXPECT_EQ(screen.Errors().at("pObrigatorio"),
+            "Preencha \"Data obrigatória\": o relatório não imprime sem este campo.");
   // Messages name fields by their labels, never by the parameters' names.
   screen.Change("pValor", "doze");
   screen.Exit("pValor");
-  EXPECT_EQ(screen.Errors().at("pValor").find("pValor"), std::string::npos) << screen.Errors().at("pValor");
+  EXPECT_EQ(screen.Errors().at("pValor").find("pValor"), std::string::npos)
+      << screen.Errors().at("pValor");
   screen.SetError("pValor", "Valor inválido para o parâmetro pValor (Valor): 'x'");
   EXPECT_EQ(screen.Errors().at("pValor"), "Valor inválido para o campo \"Valor\": 'x'");
   screen.SetError("pCodigo", "pCodigo e pCodigoX: ruim");
@@ -140,12 +142,14 @@ TEST_F(Serve, TheCommandLineListsTheChoicesAndBadChoicesAreRefused) {
   std::ostringstream out;
   host::DescribeParameters(out, *LoadReportDefinition(dir_ + "/definitions/probeScreen.json"));
   EXPECT_NE(out.str().find("valores: 0 = Simples; 1 = Completo\n"), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find("pSimNao (indicador (0 ou 1)): Sim ou não [padrão: 0]"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("pSimNao (indicador (0 ou 1)): Sim ou não [padrão: 0]"),
+            std::string::npos)
+      << out.str();
   EXPECT_NE(out.str().find("valores: 0 = Não; 1 = Sim\n"), std::string::npos);
   EXPECT_NE(out.str().find("tabela de empresas"), std::string::npos);
   const std::string head = R"({"name": "x", "sections": [], "parameters": [{"name": "pX", )";
-  for (const char* bad : {R"("choices": []}]})", R"("choices": [{"value": "1"}]}]})", R"("choices": "0,1"}]})",
-                          R"("lookup": "produtos"}]})"}) {
+  for (const char* bad : {R"("choices": []}]})", R"("choices": [{"value": "1"}]}]})",
+                          R"("choices": "0,1"}]})", R"("lookup": "produtos"}]})"}) {
     EXPECT_THROW(ParseReportDefinition(head + bad, "x.json"), Exception) << bad;
   }
 }
@@ -166,13 +170,15 @@ TEST_F(Serve, ThePdfIsNamedByReportCompaniesAndPeriod) {
     const char* name;
   };
   for (const Case& c : std::initializer_list<Case>{
-           {"1", "01/01/2026", "31/12/2026", "listagem-do-inventario_empresa-1_01-01-2026_a_31-12-2026.pdf"},
+           {"1", "01/01/2026", "31/12/2026",
+            "listagem-do-inventario_empresa-1_01-01-2026_a_31-12-2026.pdf"},
            {"1;3;5..9", "01/01/2026", "", "listagem-do-inventario_empresas-1_3_5-9_01-01-2026.pdf"},
            {" ", "", "", "listagem-do-inventario.pdf"},
            {"1'; drop", "", "", "listagem-do-inventario_empresa-1.pdf"}}) {
-    EXPECT_EQ(PdfFileName("Listagem do Inventário", {field("pCodigoEmpresa", TnParamType::Interval, c.companies, "empresas"),
-                                                      field("pDataInicial", TnParamType::Date, c.start),
-                                                      field("pDataFinal", TnParamType::Date, c.end)}),
+    EXPECT_EQ(PdfFileName("Listagem do Inventário",
+                          {field("pCodigoEmpresa", TnParamType::Interval, c.companies, "empresas"),
+                           field("pDataInicial", TnParamType::Date, c.start),
+                           field("pDataFinal", TnParamType::Date, c.end)}),
               c.name);
   }
   EXPECT_EQ(PdfFileName("ÁRVORE DE GRUPOS: AÇÃO/\"X\"", {}), "arvore-de-grupos-acao-x.pdf");
@@ -186,9 +192,10 @@ TEST_F(Serve, ErrorsOfAPrintAreMatchedToTheFieldTheyName) {
     f.caption = caption;
     return f;
   };
-  const std::vector<ScreenField> fields = {field("pDataInicial", TnParamType::Date, "Data inicial"),
-                                           field("pDataFinal", TnParamType::Date, "Data final (dd/mm/aaaa)"),
-                                           field("pValor", TnParamType::Float, "")};
+  const std::vector<ScreenField> fields = {
+      field("pDataInicial", TnParamType::Date, "Data inicial"),
+      field("pDataFinal", TnParamType::Date, "Data final (dd/mm/aaaa)"),
+      field("pValor", TnParamType::Float, "")};
   EXPECT_EQ(FieldOfError(fields, "Data final inválida: '31/02/2026'."), "pDataFinal");
   EXPECT_EQ(FieldOfError(fields, "Data inicial inválida: 'x'."), "pDataInicial");
   EXPECT_EQ(FieldOfError(fields, "Valor inválido para o parâmetro pValor: 'x'"), "pValor");
@@ -304,7 +311,8 @@ TEST_F(Serve, OnePrintAtATimeTheSecondWaitsInLineAndAStoppedOneLeavesNoFile) {
   EXPECT_EQ(waiting.job.state, JobState::Waiting);
   EXPECT_EQ(waiting.ahead, 1);
 
-  for (int i = 0; i < 400 && sessions.Status(a.id, a.token).job.done < 2; ++i) std::this_thread::sleep_for(5ms);
+  for (int i = 0; i < 400 && sessions.Status(a.id, a.token).job.done < 2; ++i)
+    std::this_thread::sleep_for(5ms);
   sessions.Stop(a.id, a.token);
   const PrintView stopped = WaitEnd(sessions, a);
   EXPECT_EQ(stopped.job.state, JobState::Stopped);
@@ -372,7 +380,8 @@ TEST_F(Web, ListsReportsAndRefusesRequestsFromElsewhere) {
   EXPECT_EQ(list->body.find("soLayout"), std::string::npos);  // printed only inside others
   EXPECT_EQ(client_->Get("/relatorio/naoExiste")->status, 404);
   EXPECT_EQ(client_->Get("/relatorio/..%2F..%2Fetc%2Fpasswd")->status, 404);
-  EXPECT_EQ(client_->Get("/relatorio/probeScreen", {{"Sec-Fetch-Site", "cross-site"}})->status, 403);
+  EXPECT_EQ(client_->Get("/relatorio/probeScreen", {{"Sec-Fetch-Site", "cross-site"}})->status,
+            403);
 
   const auto [id, token] = OpenPage();
   const std::string api = "/api/tela/" + id;
@@ -384,14 +393,19 @@ TEST_F(Web, ListsReportsAndRefusesRequestsFromElsewhere) {
   EXPECT_EQ(client_->Post(api + "/evento", event, "application/json")->status, 403);
   std::string wrong = token;
   wrong[0] = wrong[0] == '0' ? '1' : '0';
-  EXPECT_EQ(client_->Post(api + "/evento", {{"X-Token", wrong}}, event, "application/json")->status, 403);
-  EXPECT_EQ(client_->Post(api + "/evento", {{"X-Token", token}, {"Origin", "http://exemplo.com"}}, event,
-                          "application/json")->status,
+  EXPECT_EQ(client_->Post(api + "/evento", {{"X-Token", wrong}}, event, "application/json")->status,
+            403);
+  EXPECT_EQ(client_
+                ->Post(api + "/evento", {{"X-Token", token}, {"Origin", "http://exemplo.com"}},
+                       event, "application/json")
+                ->status,
             403);
   EXPECT_EQ(client_->Get("/", {{"Host", "exemplo.com:" + std::to_string(port_)}})->status, 403);
   const std::string huge(WebServer::kMaxBody + 1, 'x');
-  EXPECT_EQ(client_->Post(api + "/evento", {{"X-Token", token}}, huge, "application/json")->status, 413);
-  EXPECT_EQ(client_->Post(api + "/evento", {{"X-Token", token}}, "[1]", "application/json")->status, 409);
+  EXPECT_EQ(client_->Post(api + "/evento", {{"X-Token", token}}, huge, "application/json")->status,
+            413);
+  EXPECT_EQ(client_->Post(api + "/evento", {{"X-Token", token}}, "[1]", "application/json")->status,
+            409);
   // Files exist only after a print, and only by page number.
   EXPECT_EQ(client_->Get(api + "/pagina/1?t=" + token)->status, 404);
   EXPECT_EQ(client_->Get(api + "/pdf?t=" + token)->status, 404);
@@ -405,7 +419,8 @@ TEST_F(Web, ListsReportsAndRefusesRequestsFromElsewhere) {
 TEST_F(Web, PrintsAndServesThePdfAndThePreviews) {
   const auto [id, token] = OpenPage();
   const std::string api = "/api/tela/" + id;
-  ASSERT_EQ(client_->Post(api + "/imprimir", {{"X-Token", token}}, "", "application/json")->status, 200);
+  ASSERT_EQ(client_->Post(api + "/imprimir", {{"X-Token", token}}, "", "application/json")->status,
+            200);
   std::string body;
   for (int i = 0; i < 1000; ++i) {
     body = client_->Get(api + "/impressao", {{"X-Token", token}})->body;
@@ -416,7 +431,8 @@ TEST_F(Web, PrintsAndServesThePdfAndThePreviews) {
   auto pdf = client_->Get(api + "/pdf?t=" + token);
   EXPECT_EQ(pdf->status, 200);
   EXPECT_EQ(pdf->body.rfind("%PDF-", 0), 0u);
-  EXPECT_EQ(pdf->get_header_value("Content-Disposition"), "attachment; filename=\"tela-de-teste_empresa-1_01-01-2026_a_01-02-2026.pdf\"");
+  EXPECT_EQ(pdf->get_header_value("Content-Disposition"),
+            "attachment; filename=\"tela-de-teste_empresa-1_01-01-2026_a_01-02-2026.pdf\"");
   EXPECT_EQ(client_->Get(api + "/pdf?abrir=1&t=" + token)->get_header_value("Content-Disposition"),
             "inline; filename=\"tela-de-teste_empresa-1_01-01-2026_a_01-02-2026.pdf\"");
   auto png = client_->Get(api + "/pagina/3?t=" + token);

@@ -53,7 +53,8 @@ CommandResult RunStockreports(const std::vector<std::string>& args, long file_si
   close(fds[1]);
   char buffer[4096];
   ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) result.output.append(buffer, static_cast<size_t>(n));
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+    result.output.append(buffer, static_cast<size_t>(n));
   close(fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);

@@ -72,8 +72,10 @@ std::vector<std::string> PluginTest::Lines(const std::string& prefix) const {
 std::vector<std::string> PluginTest::Events() const {
   std::vector<std::string> out;
   for (const std::string& l : Lines()) {
-    if (l.rfind("page", 0) == 0) out.push_back(l);
-    else if (l.rfind("section", 0) == 0) out.push_back(l.substr(0, l.find(':')));
+    if (l.rfind("page", 0) == 0)
+      out.push_back(l);
+    else if (l.rfind("section", 0) == 0)
+      out.push_back(l.substr(0, l.find(':')));
   }
   return out;
 }

@@ -46,7 +46,8 @@ TEST(WrapText, BreaksAtBlanksKeepingWordsWholeAndTheirSpacing) {
 TEST(WrapColumns, BreaksLikeWrapTextCountingCharacters) {
   EXPECT_EQ(stock::WrapColumns("Livro  número  4  de  2026", 14),
             (std::vector<std::string>{"Livro  número", "4  de  2026"}));
-  EXPECT_EQ(stock::WrapColumns("Livro  número  4", 16), (std::vector<std::string>{"Livro  número  4"}));
+  EXPECT_EQ(stock::WrapColumns("Livro  número  4", 16),
+            (std::vector<std::string>{"Livro  número  4"}));
   EXPECT_EQ(stock::WrapColumns("a Inconstitucional b\nc", 5),
             (std::vector<std::string>{"a", "Inconstitucional", "b", "c"}));
 }

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 #include "support/CommandRun.h"
 
@@ -22,12 +22,14 @@ class TermsCli : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/termscli-XXXXXX";
     dir_ = mkdtemp(pattern);
-    ASSERT_EQ(RunStockreportsShell("demo --months 1 --products 20 --db " + dir_ + "/demo.db").status, 0);
+    ASSERT_EQ(
+        RunStockreportsShell("demo --months 1 --products 20 --db " + dir_ + "/demo.db").status, 0);
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string Print(const std::string& extra, const std::string& out) {
     return "print stockBookTerms --db " + dir_ + "/demo.db -p pNumeroFolha=300 " +
-           "-p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026 " + extra + " --out " + dir_ + "/" + out;
+           "-p pDataInicial=01/01/2026 -p pDataFinal=31/12/2026 " + extra + " --out " + dir_ + "/" +
+           out;
   }
   std::string dir_;
 };
@@ -38,8 +40,8 @@ TEST_F(TermsCli, PortraitByDefaultLandscapeByDefinition) {
   // Company 1's head office is printed on one side: opening and closing terms.
   EXPECT_NE(r.output.find("2 páginas"), std::string::npos) << r.output;
 
-  r = RunStockreportsShell(Print("--definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2",
-                         "paisagem.pdf"));
+  r = RunStockreportsShell(Print(
+      "--definition taxBookTermsGraphicP1 -p pCodigoEmpresa=2 -p pAssinSocio=2", "paisagem.pdf"));
   ASSERT_EQ(r.status, 0) << r.output;
   // Company 2's book is front and back: the opening term's verso is blank.
   EXPECT_NE(r.output.find("3 páginas"), std::string::npos) << r.output;
@@ -56,7 +58,8 @@ TEST_F(TermsCli, PortraitByDefaultLandscapeByDefinition) {
 
   r = RunStockreportsShell("list");
   EXPECT_NE(r.output.find("stockreports print stockBookTerms --definition taxBookTermsGraphicP1"),
-            std::string::npos) << r.output;
+            std::string::npos)
+      << r.output;
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ std::string Fill(std::string text, const std::string& filler, size_t size) {
   };
   for (size_t i = 0; length(text) < size; ++i) text += " " + filler + std::to_string(i);
   while (length(text) > size) {
-    do text.pop_back(); while ((static_cast<unsigned char>(text.back()) & 0xC0) == 0x80);
+    do text.pop_back();
+    while ((static_cast<unsigned char>(text.back()) & 0xC0) == 0x80);
     if (text.back() == ' ') text.pop_back();
   }
   return text;
@@ -63,7 +64,8 @@ class TermsLongData : public PluginTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    nome_ = Fill("Companhia Atacadista de Materiais de Construção, Ferragens, Tintas", "Comércio", 100);
+    nome_ =
+        Fill("Companhia Atacadista de Materiais de Construção, Ferragens, Tintas", "Comércio", 100);
     junta_ = Fill("Junta Comercial do Estado de Mato Grosso do Sul", "Escritório", 80);
     nire_ = "54300012345678901234";
     cartorio_ = Fill("Serviço de Registro Civil das Pessoas Jurídicas", "Títulos", 80);
@@ -77,24 +79,34 @@ class TermsLongData : public PluginTest {
                   Fill("José Roberto Nogueira", "Sampaio", 100), "Luciana Yamamoto",
                   "Eduardo Tanaka"};
     roles_ = {Fill("Diretor-Presidente e Diretor", "Relações", 60), "Diretora Financeira",
-              "Diretor Comercial", Fill("Diretora de Operações", "Logística", 60), "Diretor Jurídico"};
+              "Diretor Comercial", Fill("Diretora de Operações", "Logística", 60),
+              "Diretor Jurídico"};
     contador_ = Fill("Maria Aparecida de Albuquerque", "Cavalcanti", 100);
     std::string sql =
         "insert into EMPRESA (CODIGOEMPRESA, NOMEEMPRESA, NOMEFANTASIA, TIPOINSCR, INSCRFEDERAL, "
-        "NOMEJUNTA, NIRE, DATAREGJUNTA, NOMECARTORIO, NUMREGCARTORIO, DATAREGCARTORIO) values (3, '" +
+        "NOMEJUNTA, NIRE, DATAREGJUNTA, NOMECARTORIO, NUMREGCARTORIO, DATAREGCARTORIO) values (3, "
+        "'" +
         nome_ + "', NULL, 1, '11222333000181', '" + junta_ + "', '" + nire_ + "', '2011-08-22', '" +
-        cartorio_ + "', '" + registro_ + "', '2012-05-08');"
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, TIPOINSCR, INSCRFEDERAL, INSCRESTAD, "
+        cartorio_ + "', '" + registro_ +
+        "', '2012-05-08');"
+        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, TIPOINSCR, INSCRFEDERAL, "
+        "INSCRESTAD, "
         "ENDERECO, NUMERO, COMPLEMENTO, BAIRRO, CIDADE, UF, CEP, DATAINICIOATIV) values (3, 1, '" +
         nome_ + "', 1, '11222333000181', '12345678901234567890', '" + endereco_ + "', '" + numero_ +
-        "', '" + complemento_ + "', '" + bairro_ + "', '" + cidade_ + "', 'GO', '72860000', '2011-09-01');"
-        "insert into CONTADOR (CODIGOCONTADOR, NOMECONTADOR, CPF, CRC, UFCRC) values (1, '" + contador_ +
+        "', '" + complemento_ + "', '" + bairro_ + "', '" + cidade_ +
+        "', 'GO', '72860000', '2011-09-01');"
+        "insert into CONTADOR (CODIGOCONTADOR, NOMECONTADOR, CPF, CRC, UFCRC) values (1, '" +
+        contador_ +
         "', '12345678909', '1GO000001/O-12345678', 'GO');"
-        "insert into CFGEMPRESAGEM (CODIGOEMPRESA, DESCRFOLHALIVRO, CODIGOCONTADOR) values (3, 'Folhas', 1);";
+        "insert into CFGEMPRESAGEM (CODIGOEMPRESA, DESCRFOLHALIVRO, CODIGOCONTADOR) values (3, "
+        "'Folhas', 1);";
     for (size_t i = 0; i < directors_.size(); ++i) {
-      sql += "insert into SOCIO (CODIGOEMPRESA, CODIGOSOCIO, NOMESOCIO, CPF, QUALIFICACAO, TIPOASSINANTE, "
-             "ASSINALIVROS, DATAENTRADA) values (3, " + std::to_string(i + 1) + ", '" + directors_[i] +
-             "', '98765432100', '" + roles_[i] + "', 2, 1, '2011-08-22');";
+      sql +=
+          "insert into SOCIO (CODIGOEMPRESA, CODIGOSOCIO, NOMESOCIO, CPF, QUALIFICACAO, "
+          "TIPOASSINANTE, "
+          "ASSINALIVROS, DATAENTRADA) values (3, " +
+          std::to_string(i + 1) + ", '" + directors_[i] + "', '98765432100', '" + roles_[i] +
+          "', 2, 1, '2011-08-22');";
     }
     Exec(sql);
   }
@@ -104,18 +116,22 @@ class TermsLongData : public PluginTest {
     auto module = OpenReportModule(definition);
     TnpqPowerParam* params = module->GetReport()->GetParams();
     for (const auto& [name, value] :
-         std::vector<std::pair<std::string, std::string>>{
-             {"pCodigoEmpresa", "3"}, {"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"},
-             {"pNumeroLivro", "1"}, {"pNumeroFolha", "500"}, {"pAssinSocio", "2"},
-             {"pAssinCont", "1"}, {"pTermo", "3"}}) {
+         std::vector<std::pair<std::string, std::string>>{{"pCodigoEmpresa", "3"},
+                                                          {"pDataInicial", "01/01/2026"},
+                                                          {"pDataFinal", "31/12/2026"},
+                                                          {"pNumeroLivro", "1"},
+                                                          {"pNumeroFolha", "500"},
+                                                          {"pAssinSocio", "2"},
+                                                          {"pAssinCont", "1"},
+                                                          {"pTermo", "3"}}) {
       params->SetValues(name, value);
     }
     return RunReport(*module, {definition, {}, nullptr}, device).pages;
   }
 
   Strings Values() const {
-    Strings v = {nome_, junta_, nire_, cartorio_, registro_, endereco_, numero_, complemento_,
-                 bairro_, cidade_, contador_};
+    Strings v = {nome_,   junta_,       nire_,   cartorio_, registro_, endereco_,
+                 numero_, complemento_, bairro_, cidade_,   contador_};
     v.insert(v.end(), directors_.begin(), directors_.end());
     v.insert(v.end(), roles_.begin(), roles_.end());
     return v;
@@ -169,9 +185,12 @@ TEST_F(TermsLongData, EveryValueWholeOnOnePagePerTermInBothLayouts) {
 TEST_F(TermsLongData, SignaturesThatCannotShareOnePageStopThePrint) {
   std::string sql;
   for (int i = 6; i <= 14; ++i) {
-    sql += "insert into SOCIO (CODIGOEMPRESA, CODIGOSOCIO, NOMESOCIO, CPF, QUALIFICACAO, TIPOASSINANTE, "
-           "ASSINALIVROS, DATAENTRADA) values (3, " + std::to_string(i) + ", 'Diretor " + std::to_string(i) +
-           "', '98765432100', 'Diretor', 2, 1, '2011-08-22');";
+    sql +=
+        "insert into SOCIO (CODIGOEMPRESA, CODIGOSOCIO, NOMESOCIO, CPF, QUALIFICACAO, "
+        "TIPOASSINANTE, "
+        "ASSINALIVROS, DATAENTRADA) values (3, " +
+        std::to_string(i) + ", 'Diretor " + std::to_string(i) +
+        "', '98765432100', 'Diretor', 2, 1, '2011-08-22');";
   }
   Exec(sql);
   const std::string out = dir_ + "/termos.pdf";
@@ -180,7 +199,8 @@ TEST_F(TermsLongData, SignaturesThatCannotShareOnePageStopThePrint) {
     PrintTo("stockBookTermsLayout", *device);
     ADD_FAILURE() << "no error";
   } catch (const Exception& e) {
-    EXPECT_NE(std::string(e.what()).find("não cabe em uma página com as suas 15 assinaturas"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("não cabe em uma página com as suas 15 assinaturas"),
+              std::string::npos)
         << e.what();
   }
   EXPECT_FALSE(std::filesystem::exists(out));

@@ -56,24 +56,34 @@ class Terms : public PluginTest {
   RunOutcome Run(const Params& extra = {}, ProgressHandler progress = nullptr,
                  const std::string& definition = "stockBookTermsLayout",
                  const std::string& published = "") {
-    Params params = {{"pDataInicial", "01/01/2026"}, {"pDataFinal", "31/12/2026"},
-                     {"pNumeroLivro", "3"},          {"pNumeroFolha", "250"},
-                     {"pAssinSocio", "1"},           {"pAssinCont", "1"},
+    Params params = {{"pDataInicial", "01/01/2026"},
+                     {"pDataFinal", "31/12/2026"},
+                     {"pNumeroLivro", "3"},
+                     {"pNumeroFolha", "250"},
+                     {"pAssinSocio", "1"},
+                     {"pAssinCont", "1"},
                      {"pTermo", "3"}};
     for (const auto& [name, value] : extra) {
-      auto it = std::find_if(params.begin(), params.end(), [&](auto& p) { return p.first == name; });
-      if (it != params.end()) it->second = value; else params.emplace_back(name, value);
+      auto it =
+          std::find_if(params.begin(), params.end(), [&](auto& p) { return p.first == name; });
+      if (it != params.end())
+        it->second = value;
+      else
+        params.emplace_back(name, value);
     }
-    trace_ = published.empty() ? std::make_unique<TraceDevice>() : std::make_unique<TraceDevice>(published);
+    trace_ = published.empty() ? std::make_unique<TraceDevice>()
+                               : std::make_unique<TraceDevice>(published);
     module_ = OpenReportModule(definition);
-    for (const auto& [name, value] : params) module_->GetReport()->GetParams()->SetValues(name, value);
+    for (const auto& [name, value] : params)
+      module_->GetReport()->GetParams()->SetValues(name, value);
     return RunReport(*module_, {definition, {}, std::move(progress)}, *trace_);
   }
 
   // A copy of the portrait definition, named `name`, whose "gemVDadosTermo" gives `pieces`
   // joined by the marker; the definition folder becomes the test's own.
   void ProbeDefinition(const std::string& name, const Strings& pieces) {
-    std::ifstream in(std::string(std::getenv("STOCK_DEFINITION_DIR")) + "/stockBookTermsLayout.json");
+    std::ifstream in(std::string(std::getenv("STOCK_DEFINITION_DIR")) +
+                     "/stockBookTermsLayout.json");
     nlohmann::json def = nlohmann::json::parse(in);
     std::string joined;
     for (size_t i = 0; i < pieces.size(); ++i) joined += (i ? kMarker : "") + pieces[i];
@@ -81,12 +91,15 @@ class Terms : public PluginTest {
     for (auto& f : def["functions"]) {
       if (f["name"] != "gemVDadosTermo") continue;
       f.erase("query");
-      if (joined.empty()) f["query"] = "select ''"; else f["text"] = joined;
+      if (joined.empty())
+        f["query"] = "select ''";
+      else
+        f["text"] = joined;
     }
     std::ofstream(dir_ + "/" + name + ".json") << def.dump();
-    std::filesystem::copy_file(std::string(std::getenv("STOCK_DEFINITION_DIR")) + "/stockBookTermsLayout.json",
-                               dir_ + "/stockBookTermsLayout.json",
-                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(
+        std::string(std::getenv("STOCK_DEFINITION_DIR")) + "/stockBookTermsLayout.json",
+        dir_ + "/stockBookTermsLayout.json", std::filesystem::copy_options::overwrite_existing);
     SetDefinitionDirectory(dir_);
   }
 
@@ -134,7 +147,8 @@ class Terms : public PluginTest {
     const Strings titles = Shown(8, "Tit" + label), values = Shown(8, label);
     Strings out;
     for (size_t i = 0; i < values.size(); ++i) {
-      out.push_back(i < titles.size() && !titles[i].empty() ? titles[i] + " " + values[i] : values[i]);
+      out.push_back(i < titles.size() && !titles[i].empty() ? titles[i] + " " + values[i]
+                                                            : values[i]);
     }
     return out;
   }
@@ -155,11 +169,11 @@ TEST_F(Terms, WhichTermsPrintAndTheirPages) {
   const Strings bothKinds = {"A B E R T U R A", "E N C E R R A M E N T O"};
   const Case cases[] = {
       {"3", both, bothKinds},
-      {"", both, bothKinds},    // not a number: opening, page end and closing by their defaults
+      {"", both, bothKinds},  // not a number: opening, page end and closing by their defaults
       {"x", both, bothKinds},
       {"1", Page(1, Term()), {"A B E R T U R A"}},
       {"2", Page(1, Term()), {"E N C E R R A M E N T O"}},
-      {"0", {}, {}},            // no term, and no page
+      {"0", {}, {}},  // no term, and no page
       {"7", {}, {}},
   };
   for (const Case& c : cases) {
@@ -184,9 +198,10 @@ TEST_F(Terms, HeadingOfEachTerm) {
                      "Inscrição Estadual: ISENTO", "Inscrição Estadual: ISENTO"}));
   const Strings text = Shown(8, "TextoTermo");
   ASSERT_EQ(text.size(), 4u);
-  EXPECT_EQ(text[0], "Contém  este  livro  250  folhas,  numeradas  eletronicamente  de  1  a  250,  "
-                     "e  servirá  para  o  lançamento  do  Registro  de  Inventário  número  3  da  "
-                     "empresa  Alfa  Ltda,  no  período  de  01/01/2026  a  31/12/2026.");
+  EXPECT_EQ(text[0],
+            "Contém  este  livro  250  folhas,  numeradas  eletronicamente  de  1  a  250,  "
+            "e  servirá  para  o  lançamento  do  Registro  de  Inventário  número  3  da  "
+            "empresa  Alfa  Ltda,  no  período  de  01/01/2026  a  31/12/2026.");
   EXPECT_NE(text[1].find("e  serviu  para"), std::string::npos) << text[1];
   EXPECT_EQ(Lines("section 0").size(), 0u);
   // What each row tells the cost control: the company being printed.
@@ -195,19 +210,21 @@ TEST_F(Terms, HeadingOfEachTerm) {
 
 TEST_F(Terms, PageWordOfEachCompany) {
   const std::pair<const char*, const char*> cases[] = {
-      {"'FOLHAS'", " Livro: 0012  Folha: 0250"},     {"'PÁGINAS'", " Livro: 0012  Página: 0250"},
-      {"'páginas'", " Livro: 0012  Página: 0250"},   {"'ss'", " Livro: 0012  : 0250"},
-      {"NULL", " Livro: 0012  Folha: 0250"},          {"'Fl.'", " Livro: 0012  Fl.: 0250"},
+      {"'FOLHAS'", " Livro: 0012  Folha: 0250"},   {"'PÁGINAS'", " Livro: 0012  Página: 0250"},
+      {"'páginas'", " Livro: 0012  Página: 0250"}, {"'ss'", " Livro: 0012  : 0250"},
+      {"NULL", " Livro: 0012  Folha: 0250"},       {"'Fl.'", " Livro: 0012  Fl.: 0250"},
   };
   for (const auto& [word, line] : cases) {
-    Exec(std::string("update CFGEMPRESAGEM set DESCRFOLHALIVRO = ") + word + " where CODIGOEMPRESA = 1");
+    Exec(std::string("update CFGEMPRESAGEM set DESCRFOLHALIVRO = ") + word +
+         " where CODIGOEMPRESA = 1");
     Run({{"pCodigoEmpresa", "1"}, {"pTermo", "2"}, {"pNumeroLivro", " 12 "}});
     EXPECT_EQ(Shown(1, "Livro"), Strings{line}) << word;
   }
   // Each company keeps its own word: Beta has none configured.
   Exec("update CFGEMPRESAGEM set DESCRFOLHALIVRO = 'PÁGINAS' where CODIGOEMPRESA = 1");
   Run({{"pTermo", "1"}});
-  EXPECT_EQ(Shown(1, "Livro"), (Strings{" Livro: 0003  Página: 0001", " Livro: 0003  Folha: 0001"}));
+  EXPECT_EQ(Shown(1, "Livro"),
+            (Strings{" Livro: 0003  Página: 0001", " Livro: 0003  Folha: 0001"}));
 }
 
 TEST_F(Terms, EstablishmentSelection) {
@@ -259,15 +276,14 @@ TEST_F(Terms, StockOnTheFinalDateReplacesThePeriod) {
 TEST_F(Terms, RegistrationLinesOfTheDefinition) {
   Run({{"pCodigoEmpresa", "1;2"}, {"pTermo", "1"}});
   EXPECT_EQ(Legends(),
-            (Strings{"Registrado na Junta Comercial", "Nome fantasia", "Endereço", "Município", "CEP",
-                     "Início das atividades", "Registrado na Junta Comercial", "Nome fantasia",
-                     "Endereço", "Município", "CEP", "Início das atividades"}));
-  EXPECT_EQ(Shown(9, "Texto"),
-            (Strings{"Junta Comercial de SP, NIRE 35200000001, em 03/05/2010", "Alfa", "",
-                     "Campinas", "13087-500", "10/05/2010", "sem registro", "", "", "Curitiba", "",
-                     "02/01/2012"}));
-  EXPECT_EQ(Shown(10, "LocalData"),
-            (Strings{"Campinas (SP),  1 de janeiro de 2026", "Curitiba (PR),  1 de janeiro de 2026"}));
+            (Strings{"Registrado na Junta Comercial", "Nome fantasia", "Endereço", "Município",
+                     "CEP", "Início das atividades", "Registrado na Junta Comercial",
+                     "Nome fantasia", "Endereço", "Município", "CEP", "Início das atividades"}));
+  EXPECT_EQ(Shown(9, "Texto"), (Strings{"Junta Comercial de SP, NIRE 35200000001, em 03/05/2010",
+                                        "Alfa", "", "Campinas", "13087-500", "10/05/2010",
+                                        "sem registro", "", "", "Curitiba", "", "02/01/2012"}));
+  EXPECT_EQ(Shown(10, "LocalData"), (Strings{"Campinas (SP),  1 de janeiro de 2026",
+                                             "Curitiba (PR),  1 de janeiro de 2026"}));
 }
 
 TEST_F(Terms, RegistrationPiecesAndPlace) {
@@ -278,15 +294,21 @@ TEST_F(Terms, RegistrationPiecesAndPlace) {
     const char* place;
   };
   const Strings fourteen = {"JUNTA COMERCIAL", "123", "OAB", "55", "cartório", "9", "Outro",
-                            "Cidade", "x", "y", "z", "w", "q", "UF"};
+                            "Cidade",          "x",   "y",   "z",  "w",        "q", "UF"};
   const Case cases[] = {
-      {fourteen, "1",
-       {"Registrado na JUNTA COMERCIAL", "Registrado na OAB", "Registrado no cartório", "Outro", "x", "z"},
-       {"123", "55", "9", "Cidade", "y", "w"}, "Cidade (UF),  1 de janeiro de 2026"},
+      {fourteen,
+       "1",
+       {"Registrado na JUNTA COMERCIAL", "Registrado na OAB", "Registrado no cartório", "Outro",
+        "x", "z"},
+       {"123", "55", "9", "Cidade", "y", "w"},
+       "Cidade (UF),  1 de janeiro de 2026"},
       // A closing term leaves out the last two pieces.
-      {fourteen, "2",
-       {"Registrado na JUNTA COMERCIAL", "Registrado na OAB", "Registrado no cartório", "Outro", "x", "z"},
-       {"123", "55", "9", "Cidade", "y", "w"}, "Cidade (UF),  31 de dezembro de 2026"},
+      {fourteen,
+       "2",
+       {"Registrado na JUNTA COMERCIAL", "Registrado na OAB", "Registrado no cartório", "Outro",
+        "x", "z"},
+       {"123", "55", "9", "Cidade", "y", "w"},
+       "Cidade (UF),  31 de dezembro de 2026"},
       // Five pieces: one line; the place pieces are missing and print as empty text.
       {{"A", "1", "B", "2", "C"}, "2", {"A"}, {"1"}, " (),  31 de dezembro de 2026"},
       {{"Só"}, "1", {}, {}, " (),  1 de janeiro de 2026"},
@@ -309,11 +331,13 @@ TEST_F(Terms, SignaturesAndTheirWarningOncePerCompany) {
   // Only the partner in office on the final date who signs the books; then the accountant.
   EXPECT_EQ(Shown(11, "SocioNome"), (Strings{"Bruno Sócio", "Bruno Sócio", "", ""}));
   EXPECT_EQ(Shown(11, "SocioDoc"), (Strings{"CPF: 987.654.321-00", "CPF: 987.654.321-00", "", ""}));
-  EXPECT_EQ(Shown(12, "ContadorCargo"), (Strings{"Contador - CRC 1SP000001/O-1", "Contador - CRC 1SP000001/O-1",
-                                                 "Contador", "Contador"}));
+  EXPECT_EQ(Shown(12, "ContadorCargo"),
+            (Strings{"Contador - CRC 1SP000001/O-1", "Contador - CRC 1SP000001/O-1", "Contador",
+                     "Contador"}));
   // Beta has neither: two terms, one warning.
-  EXPECT_EQ(Messages(), (Strings{"message 1: Empresa: 0002 Beta S.A. - não há sócio que assine os "
-                                 "livros em 31/12/2026; não há contador cadastrado para a empresa"}));
+  EXPECT_EQ(Messages(),
+            (Strings{"message 1: Empresa: 0002 Beta S.A. - não há sócio que assine os "
+                     "livros em 31/12/2026; não há contador cadastrado para a empresa"}));
 
   // An accountant chosen by code, one that does not exist, and directors instead of partners.
   Run({{"pCodigoEmpresa", "1"}, {"pCodigoCont", "9"}, {"pAssinSocio", "2"}});
@@ -333,14 +357,15 @@ TEST_F(Terms, SignaturesAndTheirWarningOncePerCompany) {
 
 TEST_F(Terms, BlankVersoAfterEveryOpeningTermOfAFrontAndBackBook) {
   // Both books front and back; Beta numbers only the front sides.
-  Exec("insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, FRENTEVERSO, "
-       "TIPOIMPNUMERACAO) values (1, 1, 11, 1, 0), (2, 1, 11, 1, 1), (1, 2, 11, 0, 0)");
+  Exec(
+      "insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, FRENTEVERSO, "
+      "TIPOIMPNUMERACAO) values (1, 1, 11, 1, 0), (2, 1, 11, 1, 1), (1, 2, 11, 0, 0)");
   Run({});
-  EXPECT_EQ(Events(), Join({Page(1, Term()), Page(2, BlankPage()), Page(3, Term()),
-                            Page(4, Term()), Page(5, BlankPage()), Page(6, Term())}));
+  EXPECT_EQ(Events(), Join({Page(1, Term()), Page(2, BlankPage()), Page(3, Term()), Page(4, Term()),
+                            Page(5, BlankPage()), Page(6, Term())}));
   EXPECT_EQ(Shown(1, "Livro"), (Strings{" Livro: 0003  Folha: 0001", " Livro: 0003  Folha: 0002",
-                                        " Livro: 0003  Folha: 0250", " Livro: 0003  Folha: 0001", "",
-                                        " Livro: 0003  Folha: 0250"}));
+                                        " Livro: 0003  Folha: 0250", " Livro: 0003  Folha: 0001",
+                                        "", " Livro: 0003  Folha: 0250"}));
   const Strings lines = Shown(13, "Linha13");
   EXPECT_EQ(lines[13], "");
   EXPECT_EQ(lines[14], std::string(45, ' ') + "**");
@@ -376,21 +401,26 @@ TEST_F(Terms, RefusedValuesNameTheirLabelAndPublishNothing) {
     Strings message;  // pieces the message holds
   };
   const std::string inicio = "Início do período do livro (pDataInicial)";
-  const std::string fim = "Fim do período do livro (data do termo de encerramento e das assinaturas) (pDataFinal)";
-  const std::string folhas = "Número de folhas do livro (a folha do termo de encerramento) (pNumeroFolha)";
+  const std::string fim =
+      "Fim do período do livro (data do termo de encerramento e das assinaturas) (pDataFinal)";
+  const std::string folhas =
+      "Número de folhas do livro (a folha do termo de encerramento) (pNumeroFolha)";
   const std::string maiorQueZero = "informe um número inteiro maior que zero, ex.: 300.";
   const Case cases[] = {
       {{{"pDataInicial", "31/12/2026"}, {"pDataFinal", "01/01/2026"}},
-       {inicio + ": 31/12/2026 é posterior ao fim do período, 01/01/2026 (" + fim + ")", "ex.: 01/01/2026"}},
+       {inicio + ": 31/12/2026 é posterior ao fim do período, 01/01/2026 (" + fim + ")",
+        "ex.: 01/01/2026"}},
       {{{"pDataFinal", ""}}, {fim + ": está vazio; informe uma data dd/mm/aaaa, ex.: 31/12/2026."}},
       {{{"pDataFinal", " "}, {"pTermo", "1"}}, {fim + ": está vazio"}},
       {{{"pDataInicial", ""}, {"pTermo", "2"}}, {inicio + ": está vazio"}},
       {{{"pDataInicial", "31/02/2026"}}, {inicio + ": '31/02/2026' não é uma data válida"}},
       {{{"pNumeroFolha", ""}}, {folhas + ": está vazio; " + maiorQueZero}},
-      {{{"pNumeroFolha", "0"}, {"pTermo", "1"}}, {folhas + ": 0 não é maior que zero; " + maiorQueZero}},
+      {{{"pNumeroFolha", "0"}, {"pTermo", "1"}},
+       {folhas + ": 0 não é maior que zero; " + maiorQueZero}},
       {{{"pNumeroFolha", "-5"}}, {folhas + ": -5 não é maior que zero"}},
       {{{"pNumeroFolha", "1,5"}}, {folhas + ": '1,5' não é um número inteiro"}},
-      {{{"pNumeroLivro", "0"}}, {"Número do livro (pNumeroLivro): 0 não é maior que zero", "ex.: 1."}},
+      {{{"pNumeroLivro", "0"}},
+       {"Número do livro (pNumeroLivro): 0 não é maior que zero", "ex.: 1."}},
       {{{"pNumeroLivro", "abc"}}, {"(pNumeroLivro): 'abc' não é um número inteiro"}},
       {{{"pAssinSocio", "sim"}}, {"(pAssinSocio): 'sim' não é um número inteiro", "2 (diretores)"}},
       {{{"pAssinCont", ""}}, {"(pAssinCont): está vazio"}},
@@ -405,7 +435,8 @@ TEST_F(Terms, RefusedValuesNameTheirLabelAndPublishNothing) {
       ADD_FAILURE() << c.message[0] << ": no error";
     } catch (const Exception& e) {
       for (const std::string& piece : c.message) {
-        EXPECT_NE(std::string(e.what()).find(piece), std::string::npos) << e.what() << "\n" << piece;
+        EXPECT_NE(std::string(e.what()).find(piece), std::string::npos) << e.what() << "\n"
+                                                                        << piece;
       }
     }
     EXPECT_FALSE(std::filesystem::exists(out)) << c.message[0];
@@ -420,8 +451,10 @@ TEST_F(Terms, RefusedValuesNameTheirLabelAndPublishNothing) {
 TEST_F(Terms, SelectionsAreCheckedBeforeAnySql) {
   // Were the query run, the missing table would be the error.
   Exec("drop view VESTABHISTORICOATUAL; drop table EMPRESA");
-  for (const auto& [name, value] : Params{{"pCodigoEmpresa", "1;x"}, {"pCodigoEmpresa", "1 or 1=1"},
-                                          {"pCodigoEstab", "2) or (1=1"}, {"pCodigoEstab", "9..1"}}) {
+  for (const auto& [name, value] : Params{{"pCodigoEmpresa", "1;x"},
+                                          {"pCodigoEmpresa", "1 or 1=1"},
+                                          {"pCodigoEstab", "2) or (1=1"},
+                                          {"pCodigoEstab", "9..1"}}) {
     try {
       Run({{name, value}});
       ADD_FAILURE() << value;
@@ -481,8 +514,10 @@ TEST_F(Terms, NothingPrintedSaysWhy) {
 TEST_F(Terms, CodesThatDoNotExistAreNamed) {
   const std::pair<Params, const char*> cases[] = {
       {{{"pCodigoEmpresa", "9"}, {"pTermo", "5"}}, "Empresa 9 não existe"},
-      {{{"pCodigoEmpresa", "1;2"}, {"pCodigoEstab", "3"}}, "Estabelecimento 3 não existe nas empresas selecionadas"},
-      {{{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "7"}}, "Estabelecimento 7 não existe na empresa 1"},
+      {{{"pCodigoEmpresa", "1;2"}, {"pCodigoEstab", "3"}},
+       "Estabelecimento 3 não existe nas empresas selecionadas"},
+      {{{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "7"}},
+       "Estabelecimento 7 não existe na empresa 1"},
       {{{"pCodigoEstab", "7"}}, "Estabelecimento 7 não existe em nenhuma empresa"},
   };
   for (const auto& [params, reason] : cases) {
@@ -497,8 +532,9 @@ TEST_F(Terms, CodesThatDoNotExistAreNamed) {
 }
 
 TEST_F(Terms, LandscapeDefinitionPrintsTheSameTerms) {
-  Exec("insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, FRENTEVERSO, "
-       "TIPOIMPNUMERACAO) values (2, 1, 11, 1, 0)");
+  Exec(
+      "insert into CONTROLELIVRO (CODIGOEMPRESA, CODIGOESTAB, TIPOLIVRO, FRENTEVERSO, "
+      "TIPOIMPNUMERACAO) values (2, 1, 11, 1, 0)");
   Run({{"pCodigoEmpresa", "2"}}, nullptr, "taxBookTermsGraphicP1");
   EXPECT_EQ(Events(), Join({Page(1, Term()), Page(2, BlankPage()), Page(3, Term())}));
   EXPECT_EQ(Shown(1, "Livro"), (Strings{" Livro: 0003  Folha: 0001", " Livro: 0003  Folha: 0002",

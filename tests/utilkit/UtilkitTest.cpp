@@ -14,15 +14,27 @@ TEST(VarToIntDef, ValueOrDefault) {
     Variant value;
     int expected;
   } cases[] = {
-      {Variant(), -1},          {Variant(""), -1},         {Variant("abc"), -1},
-      {Variant("12x"), -1},     {Variant("42"), 42},       {Variant(" 42 "), 42},
-      {Variant("2,6"), 3},      {Variant(7), 7},           {Variant(2.5), 3},
-      {Variant(-2.5), -3},      {Variant(true), 1},        {Variant(int64_t{1} << 40), -1},
-      {Variant("99999999999"), -1}, {Variant(1e300), -1},  {VarArrayOf({1}), -1},
+      {Variant(), -1},
+      {Variant(""), -1},
+      {Variant("abc"), -1},
+      {Variant("12x"), -1},
+      {Variant("42"), 42},
+      {Variant(" 42 "), 42},
+      {Variant("2,6"), 3},
+      {Variant(7), 7},
+      {Variant(2.5), 3},
+      {Variant(-2.5), -3},
+      {Variant(true), 1},
+      {Variant(int64_t{1} << 40), -1},
+      {Variant("99999999999"), -1},
+      {Variant(1e300), -1},
+      {VarArrayOf({1}), -1},
       {Variant::FromDate(EncodeDate(2026, 1, 5) + 0.9), 46027},
       // The 32-bit range, after rounding half away from zero.
-      {Variant(-2147483648.5), -1},  {Variant("-2147483648,5"), -1},
-      {Variant(-2147483648.4), -2147483647 - 1},  {Variant(2147483647.4), 2147483647},
+      {Variant(-2147483648.5), -1},
+      {Variant("-2147483648,5"), -1},
+      {Variant(-2147483648.4), -2147483647 - 1},
+      {Variant(2147483647.4), 2147483647},
       {Variant(2147483647.5), -1},
   };
   for (const auto& c : cases) {
@@ -45,7 +57,7 @@ TEST(FormatarInscrFederal, Layouts) {
       {K::CPF, "12345678909", true, "123.456.789-09"},
       {K::CPF, "123.456.789-09", true, "123.456.789-09"},
       {K::CEI, "123456789012", true, "12.345.67890/12"},
-      {K::CNPJ, "12345678909", true, "12345678909"},   // CPF-sized number as a CNPJ
+      {K::CNPJ, "12345678909", true, "12345678909"},  // CPF-sized number as a CNPJ
       {K::CPF, " 123-4 ", true, "123-4"},
       {K::CEI, "12345678000195", true, "12345678000195"},
       {K::CNPJ, "12.345.678/0001-95", false, "12345678000195"},
@@ -62,11 +74,16 @@ TEST(FormatarInscricaoEstadual, Layouts) {
     const char* number;
     const char* expected;
   } cases[] = {
-      {" 123456789012 ", "123.456.789.012"}, {"isento", "ISENTO"}, {" ISENTO ", "ISENTO"},
-      {"12345", "12345"},  {"123.456.789.012", "123.456.789.012"}, {"12345678901a", "12345678901a"},
+      {" 123456789012 ", "123.456.789.012"},
+      {"isento", "ISENTO"},
+      {" ISENTO ", "ISENTO"},
+      {"12345", "12345"},
+      {"123.456.789.012", "123.456.789.012"},
+      {"12345678901a", "12345678901a"},
       {"", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatarInscricaoEstadual(c.number), c.expected) << c.number;
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatarInscricaoEstadual(c.number), c.expected) << c.number;
 }
 
 TEST(GerarDataFinalPeriodo, PeriodEnds) {

@@ -108,11 +108,12 @@ FontFace::FontFace(const std::string& path, int slot) : path_(path), slot_(slot)
 
   char name[128] = {0};
   unsigned name_size = sizeof name;
-  if (hb_ot_name_get_utf8(face_, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID,
-                          &name_size, name) > 0) {
+  if (hb_ot_name_get_utf8(face_, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &name_size,
+                          name) > 0) {
     for (char* p = name; *p; ++p) {
       // A PDF name must not hold delimiters or blanks.
-      if (*p <= ' ' || *p > '~' || std::string_view("()<>[]{}/%#").find(*p) != std::string_view::npos)
+      if (*p <= ' ' || *p > '~' ||
+          std::string_view("()<>[]{}/%#").find(*p) != std::string_view::npos)
         *p = '-';
     }
     ps_name_ = name;

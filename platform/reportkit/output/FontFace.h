@@ -32,9 +32,7 @@ class FontFace {
 
   // The glyph for `cp`. A character the font does not have, or a control character, gives the
   // '?' glyph (and `unicode` = '?'); a tab gives the space.
-  Glyph Lookup(char32_t cp) const {
-    return cp < 256 ? latin1_[cp] : LookupOther(cp);
-  }
+  Glyph Lookup(char32_t cp) const { return cp < 256 ? latin1_[cp] : LookupOther(cp); }
 
   // Width of `text` (UTF-8) at `size_pt` points, in points, from the glyph advances.
   double MeasurePoints(std::string_view text, double size_pt) const;

@@ -34,7 +34,7 @@ struct FontSpec {
 };
 
 struct DocumentInfo {
-  std::string title;     // document title (PDF metadata)
+  std::string title;      // document title (PDF metadata)
   TDateTime created = 0;  // creation date and time (local)
 };
 

@@ -97,8 +97,7 @@ void PdfFile::Write(std::string_view text) {
   Queue(Op{Op::kBytes, 0, std::string(text), {}});
 }
 
-void PdfFile::WriteStream(uint32_t number, const char* data, size_t size,
-                          std::string_view extra) {
+void PdfFile::WriteStream(uint32_t number, const char* data, size_t size, std::string_view extra) {
   Queue(Op{Op::kStream, number, std::string(data, size), std::string(extra)});
   // A stream ends a page's objects: every few pages the writer takes them while the next ones
   // are laid out.
@@ -163,9 +162,7 @@ void PdfFile::Run() {
 
 void PdfFile::Execute(const Op& op) {
   switch (op.kind) {
-    case Op::kBytes:
-      file_.Write(op.bytes);
-      break;
+    case Op::kBytes: file_.Write(op.bytes); break;
     case Op::kObject: {
       if (offsets_.size() <= op.number) offsets_.resize(op.number + 1, 0);
       offsets_[op.number] = file_.Position();
@@ -175,9 +172,7 @@ void PdfFile::Execute(const Op& op) {
       file_.Write(head, static_cast<size_t>(p + 7 - head));
       break;
     }
-    case Op::kStream:
-      Compress(op);
-      break;
+    case Op::kStream: Compress(op); break;
   }
 }
 
@@ -229,13 +224,14 @@ void PdfFile::Finish(uint32_t root, uint32_t info) {
     } else {
       std::memcpy(entry, "0000000000 00000 n \n", 20);
       uint64_t rest = offset;
-      for (int k = 9; k >= 0 && rest > 0; --k, rest /= 10) entry[k] = static_cast<char>('0' + rest % 10);
+      for (int k = 9; k >= 0 && rest > 0; --k, rest /= 10)
+        entry[k] = static_cast<char>('0' + rest % 10);
     }
     file_.Write(entry, 20);
   }
   file_.Write("trailer\n<< /Size " + std::to_string(size) + " /Root " + std::to_string(root) +
-              " 0 R /Info " + std::to_string(info) + " 0 R >>\nstartxref\n" +
-              std::to_string(xref) + "\n%%EOF\n");
+              " 0 R /Info " + std::to_string(info) + " 0 R >>\nstartxref\n" + std::to_string(xref) +
+              "\n%%EOF\n");
   file_.Commit();
 }
 

@@ -107,9 +107,9 @@ class PdfFile {
   TempFile file_;
   std::vector<uint64_t> offsets_;  // by object number; 0 = not written. The writer's.
   uint32_t next_;
-  std::unique_ptr<z_stream> zs_;    // the writer's
-  ByteBuffer compressed_;           // the writer's
-  Batch filling_;                   // the caller's
+  std::unique_ptr<z_stream> zs_;  // the writer's
+  ByteBuffer compressed_;         // the writer's
+  Batch filling_;                 // the caller's
   size_t filling_bytes_ = 0;
   size_t filling_streams_ = 0;
 

@@ -142,8 +142,8 @@ void WritePdfFont(PdfFile& file, uint32_t type0, const FontFace& face,
   file.BeginObject(cid_font);
   file.Write("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name +
              " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
-             " /FontDescriptor " + std::to_string(descriptor) + ref +
-             " /CIDToGIDMap /Identity /DW " +
+             " /FontDescriptor " +
+             std::to_string(descriptor) + ref + " /CIDToGIDMap /Identity /DW " +
              Num(hb_font_get_glyph_h_advance(face.Font(), 0) * scale) + "\n/W " +
              Widths(face, used) + " >>");
   file.EndObject();
@@ -152,13 +152,13 @@ void WritePdfFont(PdfFile& file, uint32_t type0, const FontFace& face,
   const int* bbox = face.BoundingBox();
   file.BeginObject(descriptor);
   file.Write("<< /Type /FontDescriptor /FontName /" + name + " /Flags " +
-             std::to_string(32 + (italic ? 64 : 0)) + " /FontBBox [" + Num(bbox[0] * scale) +
-             " " + Num(bbox[1] * scale) + " " + Num(bbox[2] * scale) + " " +
-             Num(bbox[3] * scale) + "] /ItalicAngle " + (italic ? "-11" : "0") + " /Ascent " +
+             std::to_string(32 + (italic ? 64 : 0)) + " /FontBBox [" + Num(bbox[0] * scale) + " " +
+             Num(bbox[1] * scale) + " " + Num(bbox[2] * scale) + " " + Num(bbox[3] * scale) +
+             "] /ItalicAngle " + (italic ? "-11" : "0") + " /Ascent " +
              Num(face.Ascender() * scale) + " /Descent " + Num(face.Descender() * scale) +
              " /CapHeight " + Num(face.CapHeight() * scale) + " /StemV " +
-             (face.Slot() % 2 == 1 ? "120" : "80") + " /FontFile2 " +
-             std::to_string(font_file) + ref + " >>");
+             (face.Slot() % 2 == 1 ? "120" : "80") + " /FontFile2 " + std::to_string(font_file) +
+             ref + " >>");
   file.EndObject();
 
   hb_blob_t* blob = Subset(face, used);

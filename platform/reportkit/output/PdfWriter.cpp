@@ -17,7 +17,7 @@ namespace {
 
 // Fixed object numbers; fonts and pages follow.
 constexpr uint32_t kCatalog = 1, kPages = 2, kResources = 3, kInfo = 4, kFirstFree = 5;
-constexpr double kPointsPerUnit = 0.75;  // 72 / 96
+constexpr double kPointsPerUnit = 0.75;                 // 72 / 96
 constexpr double kA4Width = 793.7, kA4Height = 1122.5;  // layout units
 
 char* Put(char* p, std::string_view text) {
@@ -67,8 +67,8 @@ std::string PdfDate(TDateTime when) {
   const char sign = offset < 0 ? '-' : '+';
   if (offset < 0) offset = -offset;
   char buf[48];
-  std::snprintf(buf, sizeof buf, "D:%04d%02d%02d%02d%02d%02d%c%02ld'%02ld'", d.year, d.month,
-                d.day, hour, minute, second, sign, offset / 60, offset % 60);
+  std::snprintf(buf, sizeof buf, "D:%04d%02d%02d%02d%02d%02d%c%02ld'%02ld'", d.year, d.month, d.day,
+                hour, minute, second, sign, offset / 60, offset % 60);
   return buf;
 }
 

@@ -40,8 +40,7 @@ class PdfWriter {
   // inside its width (right-aligned text ends at the box's right edge). Bold and italic use
   // the bold and oblique font files (italic falls back to upright when the oblique file is not
   // installed). Raises Exception when no page is open.
-  void DrawText(const TextBox& box, std::string_view text, const FontSpec& font,
-                TextAlign align);
+  void DrawText(const TextBox& box, std::string_view text, const FontSpec& font, TextAlign align);
 
   // A black line `thickness` layout units wide. Raises Exception when no page is open.
   void DrawLine(double x1, double y1, double x2, double y2, double thickness);

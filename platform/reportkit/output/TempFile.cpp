@@ -74,8 +74,8 @@ TempFile::TempFile(std::string path) : path_(std::move(path)) {
 TempFile::~TempFile() { Discard(); }
 
 void TempFile::Fail(const char* what, int error) {
-  const std::string message =
-      std::string("Não foi possível ") + what + " o arquivo '" + path_ + "': " + FileErrorText(error);
+  const std::string message = std::string("Não foi possível ") + what + " o arquivo '" + path_ +
+                              "': " + FileErrorText(error);
   Discard();
   throw Exception(message);
 }

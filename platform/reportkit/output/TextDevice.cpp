@@ -219,8 +219,9 @@ struct TextDevice::Impl : Geometry {
     for (size_t i = 0; i < tops.size(); ++i) {
       const int lowest = i == 0 ? 0 : rows_of[i - 1] + 1;
       const int deepest = lines - (kept - static_cast<int>(i));
-      const int wanted = i == 0 ? ToCell(tops[0] / row_height, lines)
-                                : rows_of[i - 1] + ToCell((tops[i] - tops[i - 1]) / row_height, lines);
+      const int wanted = i == 0
+                             ? ToCell(tops[0] / row_height, lines)
+                             : rows_of[i - 1] + ToCell((tops[i] - tops[i - 1]) / row_height, lines);
       rows_of[i] = std::max(lowest, std::min(wanted, deepest));
     }
   }
@@ -321,8 +322,8 @@ void TextDevice::DrawLine(double x1, double y1, double x2, double y2, double) {
   if (!d.page_open) d.BeginPage(PageFormat{});
   if (std::fabs(y1 - y2) <= kStraight) {
     const double y = Finite(std::min(y1, y2) - d.top);
-    d.items.push_back({Item::kHorizontal, y, y, d.Column(std::min(x1, x2)),
-                       d.Column(std::max(x1, x2)), 0, 0});
+    d.items.push_back(
+        {Item::kHorizontal, y, y, d.Column(std::min(x1, x2)), d.Column(std::max(x1, x2)), 0, 0});
   } else if (std::fabs(x1 - x2) <= kStraight) {
     // A line on the area's right edge is drawn in its last column.
     d.items.push_back({Item::kVertical, Finite(std::min(y1, y2) - d.top),

@@ -47,7 +47,8 @@ void WrapParagraph(std::string_view text, const Measure& measure, double width,
 template <typename Measure>
 std::vector<std::string> Wrap(std::string_view text, const Measure& measure, double width) {
   std::vector<std::string> lines;
-  for (std::string_view paragraph : Paragraphs(text)) WrapParagraph(paragraph, measure, width, lines);
+  for (std::string_view paragraph : Paragraphs(text))
+    WrapParagraph(paragraph, measure, width, lines);
   return lines;
 }
 
@@ -65,7 +66,8 @@ std::vector<std::string_view> Paragraphs(std::string_view text) {
   size_t start = 0;
   for (;;) {
     const size_t end = text.find('\n', start);
-    std::string_view paragraph = text.substr(start, end == std::string_view::npos ? end : end - start);
+    std::string_view paragraph =
+        text.substr(start, end == std::string_view::npos ? end : end - start);
     if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
     out.push_back(paragraph);
     if (end == std::string_view::npos) break;
@@ -92,7 +94,8 @@ std::string JustifyColumns(std::string_view line, int columns) {
   size_t used = 0;
   for (std::string_view w : words) used += CountCharacters(w);
   const size_t gaps = words.size() < 2 ? 0 : words.size() - 1;
-  if (gaps == 0 || columns < 0 || used + gaps > static_cast<size_t>(columns)) return std::string(line);
+  if (gaps == 0 || columns < 0 || used + gaps > static_cast<size_t>(columns))
+    return std::string(line);
   const size_t blanks = static_cast<size_t>(columns) - used;
   std::string out;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -103,11 +106,14 @@ std::string JustifyColumns(std::string_view line, int columns) {
 }
 
 std::vector<std::string> WrapText(std::string_view text, const FontSpec& font, double width) {
-  return Wrap(text, [&font](std::string_view piece) { return MeasureText(piece, font); }, width);
+  return Wrap(
+      text, [&font](std::string_view piece) { return MeasureText(piece, font); }, width);
 }
 
 std::vector<std::string> WrapColumns(std::string_view text, int columns) {
-  const auto count = [](std::string_view piece) { return static_cast<double>(CountCharacters(piece)); };
+  const auto count = [](std::string_view piece) {
+    return static_cast<double>(CountCharacters(piece));
+  };
   return Wrap(text, count, columns);
 }
 
