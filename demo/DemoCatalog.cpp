@@ -255,48 +255,22 @@ void WriteEstabs(SqlDb& db, const DemoOptions& o, DemoPlan& plan) {
     // History: the head office of the first company moved in 2021 (two rows, the later one is
     // current); the establishment opened during the span has no history yet.
     if (e.company == 2 && e.code == 2) continue;
+    // One history row from `since`, under `name`, at `address` in `city` (`uf`).
+    auto historyRow = [&](const std::string& since, const std::string& name,
+                          const std::string& address, const std::string& city,
+                          const std::string& uf) {
+      history.Int(1, e.company).Int(2, e.code).Text(3, since).Text(4, name).Int(5, 1);
+      history.Text(6, cnpj).Text(7, ie).Text(8, e.municipal).Text(9, activity);
+      history.Text(10, address).Text(11, city).Text(12, uf).Run();
+    };
+    const std::string current = street + ", " + e.address.number;
     if (e.company == 1 && e.code == 1) {
-      history.Int(1, 1)
-          .Int(2, 1)
-          .Text(3, start)
-          .Text(4, "Metalúrgica Horizonte Ltda")
-          .Int(5, 1)
-          .Text(6, cnpj)
-          .Text(7, ie)
-          .Text(8, e.municipal)
-          .Text(9, activity)
-          .Text(10, "Rua Barão de Jaguara, 1120")
-          .Text(11, "Campinas")
-          .Text(12, "SP")
-          .Run();
-      history.Int(1, 1)
-          .Int(2, 1)
-          .Text(3, "2021-06-01")
-          .Text(4, e.name)
-          .Int(5, 1)
-          .Text(6, cnpj)
-          .Text(7, ie)
-          .Text(8, e.municipal)
-          .Text(9, activity)
-          .Text(10, street + ", " + e.address.number)
-          .Text(11, e.address.city)
-          .Text(12, e.address.uf)
-          .Run();
+      historyRow(start, "Metalúrgica Horizonte Ltda", "Rua Barão de Jaguara, 1120", "Campinas",
+                 "SP");
+      historyRow("2021-06-01", e.name, current, e.address.city, e.address.uf);
       continue;
     }
-    history.Int(1, e.company)
-        .Int(2, e.code)
-        .Text(3, start)
-        .Text(4, e.name)
-        .Int(5, 1)
-        .Text(6, cnpj)
-        .Text(7, ie)
-        .Text(8, e.municipal)
-        .Text(9, activity)
-        .Text(10, street + ", " + e.address.number)
-        .Text(11, e.address.city)
-        .Text(12, e.address.uf)
-        .Run();
+    historyRow(start, e.name, current, e.address.city, e.address.uf);
   }
   for (const EstabDef& e : kEstabs) {
     EstabPlan p;
