@@ -237,6 +237,12 @@ void TstockRegister::PrintPeriods() {
       // The book control decides whether a new book begins here; with terms the book that
       // ends gets its closing term and the one that begins its opening term.
       FDMControleLivro->IniciarPeriodo(FInicioPeriodo, FPeriodoFinal);
+      // A book that changes here ends with its last sheet: a sheet begun by the previous
+      // period is completed with a blank page, so that this period begins the new book.
+      if (FDMControleLivro->DeveTrocarLivro() && FDMControleLivro->ProximaEhMeiaFolha()) {
+        PrintEmptyPage(true);
+        EndPage();
+      }
       if (FImpTermo) {
         if (FDMControleLivro->DeveTrocarLivro()) CloseBook(false);
         if (!FDMControleLivro->GetLivroAberto()) OpenBook();

@@ -292,6 +292,11 @@ bool TnDMControleLivro::LivroRegistrado(TDateTime& inicio, TDateTime& fim) {
   return true;
 }
 
+bool TnDMControleLivro::ProximaEhMeiaFolha() {
+  Iniciar();
+  return !EmFrente();
+}
+
 bool TnDMControleLivro::ProximaEhVerso() {
   Iniciar();
   return GetFrenteVerso() && posicao_ % 2 == 1;

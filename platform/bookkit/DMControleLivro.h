@@ -126,6 +126,11 @@ class TnDMControleLivro : public TObject {
   // last, the span its closing term states with this run's. False when the book began here.
   bool LivroRegistrado(TDateTime& inicio, TDateTime& fim);
 
+  // True when the next page is the second of a sheet: the book is printed front and back, or
+  // numbered on every other page, and the last page taken began a sheet. A new book begins
+  // only on a sheet of its own.
+  bool ProximaEhMeiaFolha();
+
   // True when the book is printed front and back and the next page is the back of a sheet.
   bool ProximaEhVerso();
 
